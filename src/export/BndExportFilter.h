@@ -1,0 +1,62 @@
+// The export filter: from a lattice and its rows to a data file and its header.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "format/BndHeader.h"
+#include "orvo/IoFilter.h"
+#include "orvo/Progress.h"
+#include "orvo/Transferable.h"
+#include "plugin/BndFilter.h"
+#include "tamsel/BufferedFile.h"
+#include "tamsel/PrimType.h"
+
+namespace fennick {
+
+class BndExportFilter final : public BndFilter<orvo::IoExportFilter> {
+public:
+    explicit BndExportFilter(orvo::IoManager& manager);
+    // Abandons an export that was begun and not ended, then releases what it owns.
+    ~BndExportFilter() override;
+
+    orvo::ExportStatus BeginExport(const char* path, bool flag) override;
+    orvo::ExportStatus ExportObject(orvo::TrBase& object) override;
+    orvo::ExportStatus EndExport() override;
+
+    // Writes the header file beside `outputPath` from `header`.
+    void WriteHeader();
+
+    // Write one delivered row (BIL, BIP; BSQ rows are kept) or the kept BSQ rows.
+    void WriteRow(const unsigned char* row, int sourceSize);
+    void WriteRowBIL(const unsigned char* row, int sourceSize);
+    void WriteRowBIP(const unsigned char* row, int sourceSize);
+    void WriteBSQ(const unsigned char* buffer, int sourceSize);
+
+    BndHeader header;
+    BndLayout layoutCode = BndLayout::BIL;
+    std::string outputPath;
+    tamsel::CBufferedFile dataFile;
+    std::unique_ptr<orvo::CProgress> progress;
+    std::unique_ptr<orvo::TrBase> lattice; // the filter's own copy of the lattice
+    std::unique_ptr<unsigned char[]> bsqBuffer;
+    std::int32_t rowBytes = 0;      // bytes of one delivered row
+    std::int32_t rowCount = 0;      // rows that go into the data file
+    std::int32_t progressTotal = 0; // rows the host delivers (rows x planes)
+    std::int32_t rowIndex = -1;     // rows received since the lattice; -1 before it
+    tamsel::CPrimType sourceType = tamsel::CPrimType::UInt8;
+    const tamsel::CPrimType targetType = tamsel::CPrimType::UInt32;
+    std::int32_t sourceSize = 0;
+    const std::int32_t targetSize = tamsel::CPrimType::TypeSize[tamsel::CPrimType::UInt32];
+    std::int32_t latticeCount = 0;
+
+private:
+    orvo::ExportStatus TakeLattice(orvo::TrUniformLattice& source);
+    orvo::ExportStatus TakeRow(const orvo::TrLatticeScan& scan);
+
+    // One encoded row (BSQ: one band row), allocated once per lattice.
+    std::unique_ptr<unsigned char[]> encoded_;
+};
+
+} // namespace fennick

@@ -1,0 +1,122 @@
+#include "orvo/Transferable.h"
+
+#include <stdexcept>
+
+namespace orvo {
+
+namespace {
+
+const tamsel::CTypeInfo crsType("TrCRS");
+const tamsel::CTypeInfo uniformLatticeType("TrUniformLattice");
+const tamsel::CTypeInfo latticeScanType("TrLatticeScan");
+
+// a * b, or throws std::length_error when a negative factor or the product does not fit.
+std::size_t CheckedProduct(std::size_t a, long long b)
+{
+    std::size_t result = 0;
+    if (b < 0 || __builtin_mul_overflow(a, static_cast<std::size_t>(b), &result) ||
+        result > static_cast<std::size_t>(PTRDIFF_MAX)) {
+        throw std::length_error("lattice sizes out of range");
+    }
+    return result;
+}
+
+} // namespace
+
+TrBase::~TrBase() = default;
+
+const char* TrBase::GetTypeName() const
+{
+    return GetTypeId()->GetName();
+}
+
+const tamsel::CTypeInfo* TrCRS::GetClassTypeId()
+{
+    return &crsType;
+}
+
+const tamsel::CTypeInfo* TrCRS::GetTypeId() const
+{
+    return &crsType;
+}
+
+TrBase* TrCRS::Clone() const
+{
+    return new TrCRS(*this);
+}
+
+TrLattice::TrLattice(tamsel::CPrimType type, int columnCount, int rowCount, int planeCount, int componentCount)
+    : elementType(type), columns(columnCount), rows(rowCount), planes(planeCount), components(componentCount)
+{
+}
+
+std::size_t TrLattice::RowBytes() const
+{
+    if (!elementType.IsValid()) {
+        throw std::length_error("unknown lattice element type");
+    }
+    const auto size = static_cast<std::size_t>(tamsel::CPrimType::TypeSize[elementType]);
+    return CheckedProduct(CheckedProduct(size, columns), components);
+}
+
+void TrLattice::AllocateValues()
+{
+    values_.assign(CheckedProduct(CheckedProduct(RowBytes(), rows), planes), 0);
+}
+
+unsigned char* TrLattice::RowData(int plane, int row)
+{
+    return values_.data() +
+           (static_cast<std::size_t>(plane) * static_cast<std::size_t>(rows) + static_cast<std::size_t>(row)) *
+               RowBytes();
+}
+
+const unsigned char* TrLattice::RowData(int plane, int row) const
+{
+    return const_cast<TrLattice*>(this)->RowData(plane, row);
+}
+
+const tamsel::CTypeInfo* TrUniformLattice::GetClassTypeId()
+{
+    return &uniformLatticeType;
+}
+
+const tamsel::CTypeInfo* TrUniformLattice::GetTypeId() const
+{
+    return &uniformLatticeType;
+}
+
+TrBase* TrUniformLattice::Clone() const
+{
+    return new TrUniformLattice(*this);
+}
+
+TrLatticeScan::TrLatticeScan(const TrLattice& lattice)
+    : rowBuffer(nullptr), lattice_(&lattice), storage_(lattice.RowBytes())
+{
+    rowBuffer = storage_.data();
+}
+
+TrLatticeScan::TrLatticeScan(const TrLatticeScan& other)
+    : TrBase(other), rowBuffer(nullptr), plane(other.plane), row(other.row), lattice_(other.lattice_),
+      storage_(other.storage_)
+{
+    rowBuffer = storage_.data();
+}
+
+const tamsel::CTypeInfo* TrLatticeScan::GetClassTypeId()
+{
+    return &latticeScanType;
+}
+
+const tamsel::CTypeInfo* TrLatticeScan::GetTypeId() const
+{
+    return &latticeScanType;
+}
+
+TrBase* TrLatticeScan::Clone() const
+{
+    return new TrLatticeScan(*this);
+}
+
+} // namespace orvo

@@ -1,0 +1,52 @@
+// Byte swapping, the text test and option lookup.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "HostApi.h"
+#include "tamsel/BufferedFile.h"
+
+namespace pelmo {
+
+// Reverses the order of `width` bytes at `element`.
+HOST_API void ByteSwap(void* element, int width);
+
+// Reverses the bytes of each of `count` adjacent elements of 2 or 4 bytes
+// (other widths are left as they are). Works on whole rows in one pass.
+inline void ByteSwapArray(void* data, int width, std::size_t count)
+{
+    auto* bytes = static_cast<unsigned char*>(data);
+    if (width == 2) {
+        for (std::size_t i = 0; i < count; ++i) {
+            std::uint16_t v;
+            std::memcpy(&v, bytes + 2 * i, 2);
+            v = __builtin_bswap16(v);
+            std::memcpy(bytes + 2 * i, &v, 2);
+        }
+    } else if (width == 4) {
+        for (std::size_t i = 0; i < count; ++i) {
+            std::uint32_t v;
+            std::memcpy(&v, bytes + 4 * i, 4);
+            v = __builtin_bswap32(v);
+            std::memcpy(bytes + 4 * i, &v, 4);
+        }
+    }
+}
+
+// True when the first `count` bytes of the open file are not text: they hold a
+// NUL byte, or more than one in ten of them are control characters other than
+// tab, LF, CR and FF. Bytes from 0x80 up count as text. An empty file is text.
+// The file is left positioned at its start.
+HOST_API bool IsBinary(tamsel::CBufferedFile& file, unsigned int count);
+
+// Finds `key` in `options`, a list of "key=value" entries split at `separator`,
+// and stores its value in `value`. Keys match ignoring case; blanks around keys
+// and values are dropped; an entry without "=" has an empty value. The first
+// matching entry wins. Returns false (and leaves `value`) when the key is absent
+// or `options` is null.
+HOST_API bool CommonGetStringOption(const char* options, const char* key, char separator, std::string& value);
+
+} // namespace pelmo

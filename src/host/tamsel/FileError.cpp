@@ -1,0 +1,14 @@
+#include "tamsel/FileError.h"
+
+#include "tamsel/Format.h"
+
+namespace tamsel {
+
+CFileError::CFileError(const std::string& path, int errorCode)
+    : std::runtime_error(path + ": " + FormatSystemErrorMsg(errorCode)), path_(path), errorCode_(errorCode)
+{
+}
+
+CFileError::~CFileError() = default;
+
+} // namespace tamsel

@@ -1,0 +1,33 @@
+// A fresh folder for one test, removed with everything in it afterwards.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fennick::test {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    [[nodiscard]] const std::filesystem::path& Path() const { return path_; }
+    // Path of `name` inside the folder.
+    [[nodiscard]] std::string File(std::string_view name) const { return (path_ / name).string(); }
+
+    // Writes `content` to `name` inside the folder and returns its path.
+    std::string Write(std::string_view name, std::string_view content) const;
+    std::string Write(std::string_view name, const std::vector<unsigned char>& content) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+std::vector<unsigned char> ReadAll(const std::string& path);
+std::string ReadText(const std::string& path);
+
+} // namespace fennick::test
