@@ -1,0 +1,45 @@
+// Writing the header file of an export.
+#include "export/BndExportFilter.h"
+#include "tamsel/Format.h"
+#include "tamsel/Path.h"
+
+namespace fennick {
+
+namespace {
+
+// Gives up a file that an exception leaves open, so that a failed write leaves
+// no header describing data that may not be there.
+class AbandonOnUnwind {
+public:
+    explicit AbandonOnUnwind(tamsel::CBufferedFile& file) : file_(file) {}
+    ~AbandonOnUnwind() { file_.Abort(true); }
+    AbandonOnUnwind(const AbandonOnUnwind&) = delete;
+    AbandonOnUnwind& operator=(const AbandonOnUnwind&) = delete;
+
+private:
+    tamsel::CBufferedFile& file_;
+};
+
+} // namespace
+
+// Ten lines of the classic template, then a "layout" line so that multi-band
+// BIP and BSQ files read back with their real arrangement.
+void BndExportFilter::WriteHeader()
+{
+    const std::string headerPath = tamsel::CPath::ChangeExtension(outputPath.c_str(), ".hdr");
+    tamsel::CBufferedFile file;
+    if (!file.OpenNoThrow(headerPath.c_str(), "wb", tamsel::CBufferedFile::ShareReadWrite, false)) {
+        ThrowError("BndExportFilter", __LINE__, "Unable to create the header file %s.", headerPath.c_str());
+    }
+    const AbandonOnUnwind guard(file);
+    std::string text;
+    tamsel::FormatString(text,
+                         "# %s header file\r\nbyteorder I\r\nnbits %d\r\nnbands %d\r\nncols %d\r\nnrows %d\r\n"
+                         "xdim %.15f\r\nydim %.15f\r\nulxmap %.15f\r\nulymap %.15f\r\nlayout %s\r\n",
+                         header.layout, header.nbits, header.nbands, header.ncols, header.nrows, header.xdim,
+                         header.ydim, header.ulxmap, header.ulymap, header.layout);
+    file.Write(text.data(), static_cast<unsigned int>(text.size()));
+    file.Close();
+}
+
+} // namespace fennick
