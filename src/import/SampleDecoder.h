@@ -1,0 +1,20 @@
+// Turning one run of packed file samples into lattice cells.
+#pragma once
+
+#include <cstddef>
+
+namespace fennick {
+
+// Decodes `count` samples of `nbits` bits (1, 4, 8, 16 or 32) from `source`
+// into cells `stride` bytes apart at `target`.
+//
+// - 1 bit: 8 samples a byte, most significant bit first; cells get 0 or 1.
+// - 4 bits: 2 samples a byte, high half first; cells get 0 to 15.
+// - 8, 16, 32 bits: the sample's bytes, reversed when `swapBytes` is set
+//   (the file is most significant byte first) for 16 and 32 bits.
+// Cells are 1 byte for 1, 4 and 8 bits, else as wide as the sample, in the
+// machine's (little-endian) order. `source` holds the packed bytes of the run.
+void DecodeSamples(const unsigned char* source, std::size_t count, int nbits, bool swapBytes, unsigned char* target,
+                   std::size_t stride);
+
+} // namespace fennick

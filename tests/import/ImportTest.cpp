@@ -1,0 +1,352 @@
+#include <cmath>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "import/BndImportFilter.h"
+#include "support/Expect.h"
+#include "support/RasterFile.h"
+#include "support/TempDir.h"
+#include "support/TestHost.h"
+
+namespace fennick::test {
+namespace {
+
+using orvo::ImportStatus;
+
+std::string Describe(const RasterSpec& s)
+{
+    return s.layout + " nbits=" + std::to_string(s.nbits) + " order=" + s.byteorder +
+           " bands=" + std::to_string(s.nbands) + " cols=" + std::to_string(s.ncols) +
+           " skip=" + std::to_string(s.skipbytes) + " gap=" + std::to_string(s.bandgapbytes) +
+           " bandpad=" + std::to_string(s.bandRowPadding) + " rowpad=" + std::to_string(s.totalRowPadding);
+}
+
+class Import : public ::testing::Test {
+protected:
+    // Writes scene.<ext> and its header for `spec`; returns the data path.
+    std::string Write(const RasterSpec& spec, const Samples& samples, const std::string& name = "scene.dat")
+    {
+        const std::string data = dir.Write(name, DataBytes(spec, samples));
+        dir.Write(name.substr(0, name.rfind('.')) + ".hdr", HeaderText(spec));
+        return data;
+    }
+
+    TempDir dir;
+};
+
+// Every layout, width, byte order and band count, with odd widths, leading
+// bytes, band gaps and row padding: the lattice rows must be exactly the values
+// the test packed, and a correct file must probe 1 and import without a question.
+TEST_F(Import, DecodesEveryLayoutWidthOrderAndArrangement)
+{
+    std::vector<RasterSpec> specs;
+    for (const char* layout : {"BIL", "BIP", "BSQ"}) {
+        for (const int nbits : {1, 4, 8, 16, 32}) {
+            for (const char order : {'I', 'M'}) {
+                for (const int nbands : {1, 3}) {
+                    if (nbits == 1 && nbands != 1) {
+                        continue;
+                    }
+                    RasterSpec spec;
+                    spec.layout = layout;
+                    spec.nbits = nbits;
+                    spec.byteorder = order;
+                    spec.nbands = nbands;
+                    spec.ncols = 13;
+                    spec.nrows = 12;
+                    specs.push_back(spec);
+                    spec.ncols = 3;
+                    spec.skipbytes = 7;
+                    spec.bandgapbytes = spec.layout == std::string("BSQ") ? 5 : 0;
+                    spec.bandRowPadding = spec.layout == std::string("BIP") ? 0 : 3;
+                    spec.totalRowPadding = spec.layout == std::string("BSQ") ? 0 : 2;
+                    specs.push_back(spec);
+                }
+            }
+        }
+    }
+    for (const RasterSpec& spec : specs) {
+        SCOPED_TRACE(Describe(spec));
+        const Samples samples = MakeSamples(spec, static_cast<std::uint32_t>(spec.nbits + spec.ncols));
+        const std::string data = Write(spec, samples);
+        TestHost host;
+        BndImportFilter filter(host);
+        EXPECT_EQ(filter.ProbeFile(data.c_str()), 1);
+        ASSERT_EQ(filter.ImportFromFile(data.c_str(), false), ImportStatus::Done);
+        EXPECT_TRUE(host.warnings.empty());
+        ASSERT_TRUE(host.lattice);
+        EXPECT_EQ(host.lattice->type, spec.nbits == 16 ? 2 : spec.nbits == 32 ? 4 : 0);
+        EXPECT_EQ(host.lattice->columns, spec.ncols);
+        EXPECT_EQ(host.lattice->rows, spec.nrows);
+        EXPECT_EQ(host.lattice->planes, 1);
+        EXPECT_EQ(host.lattice->components, spec.nbands);
+        ASSERT_EQ(host.rows.size(), static_cast<std::size_t>(spec.nrows));
+        for (int row = 0; row < spec.nrows; ++row) {
+            ASSERT_EQ(host.rows[row], LatticeRow(spec, samples, row)) << "row " << row;
+        }
+    }
+}
+
+TEST_F(Import, SamplesAreSignedCellsInLittleEndianOrder)
+{
+    const struct {
+        const char* header;
+        std::vector<unsigned char> data;
+        std::vector<unsigned char> firstRow;
+    } cases[] = {
+        {"nrows 2\nncols 2\n", {0xC8, 0x01, 0, 0}, {0xC8, 0x01}},
+        {"nrows 2\nncols 2\nnbits 16\nbyteorder M\n", {1, 2, 0, 0, 0, 0, 0, 0}, {2, 1, 0, 0}},
+        {"nrows 2\nncols 2\nnbits 16\n", {1, 2, 0, 0, 0, 0, 0, 0}, {1, 2, 0, 0}},
+        {"nrows 2\nncols 10\nnbits 1\n", {0xA5, 0x80, 0, 0}, {1, 0, 1, 0, 0, 1, 0, 1, 1, 0}},
+        {"nrows 2\nncols 3\nnbits 4\n", {0x12, 0x3F, 0, 0}, {1, 2, 3}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.header);
+        dir.Write("cells.hdr", c.header);
+        const std::string data = dir.Write("cells.raw", c.data);
+        TestHost host;
+        BndImportFilter filter(host);
+        ASSERT_EQ(filter.ImportFromFile(data.c_str(), false), ImportStatus::Done);
+        ASSERT_EQ(host.rows.size(), 2U);
+        EXPECT_EQ(host.rows[0], c.firstRow);
+        EXPECT_EQ(static_cast<std::int8_t>(host.rows[0][0]), static_cast<std::int8_t>(c.firstRow[0]));
+    }
+}
+
+TEST_F(Import, ProbeTellsSizeMatchesAndMismatches)
+{
+    RasterSpec spec;
+    const Samples samples = MakeSamples(spec);
+    const std::string data = Write(spec, samples);
+    TestHost host;
+    BndImportFilter filter(host);
+    EXPECT_EQ(filter.ProbeFile(data.c_str()), 1);
+    std::filesystem::resize_file(data, 21);
+    EXPECT_EQ(filter.ProbeFile(data.c_str()), 2);
+    std::filesystem::resize_file(data, 19);
+    EXPECT_EQ(filter.ProbeFile(data.c_str()), 2);
+    std::filesystem::resize_file(data, 0);
+    EXPECT_EQ(filter.ProbeFile(data.c_str()), 0);
+    EXPECT_EQ(filter.ProbeFile(dir.File("missing.dat").c_str()), 0);
+    dir.Write("nohdr.dat", "12345");
+    EXPECT_EQ(filter.ProbeFile(dir.File("nohdr.dat").c_str()), 0);
+    dir.Write("one.hdr", "nrows 1\nncols 5\n");
+    dir.Write("one.dat", "12345");
+    EXPECT_EQ(filter.ProbeFile(dir.File("one.dat").c_str()), 0);
+    EXPECT_EQ(filter.ImportFromFile(dir.File("one.dat").c_str(), false), ImportStatus::Stopped);
+    EXPECT_EQ(host.messages.size(), 0U);
+}
+
+TEST_F(Import, ALongerFileAsksAndAShorterOneIsRefusedBeforeTheHostSeesAnything)
+{
+    RasterSpec spec;
+    const Samples samples = MakeSamples(spec);
+    const std::string data = Write(spec, samples);
+    std::filesystem::resize_file(data, 21);
+    for (const int answer : {0, 1}) {
+        TestHost host;
+        host.warningAnswer = answer;
+        BndImportFilter filter(host);
+        const ImportStatus status = filter.ImportFromFile(data.c_str(), false);
+        ASSERT_EQ(host.warnings.size(), 1U);
+        EXPECT_EQ(host.warnings[0], data + " is larger than it should be.\r\n\r\nThis can happen if CR/LF translation "
+                                           "was performed during unpacking.  Continue anyway?");
+        if (answer == 1) {
+            EXPECT_EQ(status, ImportStatus::Done);
+            EXPECT_EQ(host.rows.size(), 4U);
+        } else {
+            EXPECT_EQ(status, ImportStatus::Declined);
+            EXPECT_FALSE(host.lattice);
+            EXPECT_EQ(host.progressStarts, 0);
+        }
+    }
+    std::filesystem::resize_file(data, 19);
+    TestHost host;
+    BndImportFilter filter(host);
+    const orvo::IoError error = CatchIoError([&] { filter.ImportFromFile(data.c_str(), false); });
+    EXPECT_EQ(std::string(error.what()), data +
+                                             "\r\ndoes not appear to be complete according to the information "
+                                             "from\r\n" +
+                                             dir.File("scene.hdr"));
+    EXPECT_FALSE(host.lattice);
+}
+
+TEST_F(Import, RefusalsCancelAndProgressEndTheImportCleanly)
+{
+    RasterSpec spec;
+    spec.nrows = 25;
+    const Samples samples = MakeSamples(spec);
+    const std::string data = Write(spec, samples);
+    {
+        TestHost host;
+        BndImportFilter filter(host);
+        ASSERT_EQ(filter.ImportFromFile(data.c_str(), false), ImportStatus::Done);
+        EXPECT_EQ(host.proportions, (std::vector<double>{0.0, 0.4, 0.8}));
+        EXPECT_EQ(host.messages, std::vector<std::string>{"Importing banded file scene.dat"});
+        EXPECT_EQ(host.lattice->storageOrder, 2);
+        EXPECT_EQ(host.lattice->storageFlags, 0);
+        EXPECT_FALSE(host.ProgressOpen());
+    }
+    {
+        TestHost host;
+        host.refuseLattice = true;
+        BndImportFilter filter(host);
+        EXPECT_EQ(filter.ImportFromFile(data.c_str(), false), ImportStatus::Stopped);
+        EXPECT_TRUE(host.rows.empty());
+        EXPECT_EQ(host.progressStarts, 0);
+    }
+    {
+        TestHost host;
+        host.refuseRow = 3;
+        BndImportFilter filter(host);
+        EXPECT_EQ(filter.ImportFromFile(data.c_str(), false), ImportStatus::Stopped);
+        EXPECT_EQ(host.rows.size(), 3U);
+        EXPECT_FALSE(host.ProgressOpen());
+    }
+    {
+        TestHost host;
+        host.cancelAtProportionCall = 2;
+        BndImportFilter filter(host);
+        EXPECT_EQ(filter.ImportFromFile(data.c_str(), false), ImportStatus::Stopped);
+        EXPECT_EQ(host.rows.size(), 20U) << "cancelling at the report of row 20 keeps rows 0 to 19";
+        EXPECT_FALSE(host.ProgressOpen());
+    }
+}
+
+TEST_F(Import, AFileThatShrinksDuringTheImportRaisesCode8AtTheRightRow)
+{
+    RasterSpec spec;
+    spec.ncols = 10;
+    spec.nrows = 10;
+    const std::string data = Write(spec, MakeSamples(spec));
+    TestHost host;
+    host.onLattice = [&] { std::filesystem::resize_file(data, 55); };
+    BndImportFilter filter(host);
+    const orvo::IoError error = CatchIoError([&] { filter.ImportFromFile(data.c_str(), false); });
+    EXPECT_EQ(error.GetCode(), 8);
+    EXPECT_NE(std::string(error.what()).find(data), std::string::npos);
+    EXPECT_NE(std::string(error.what()).find("Premature end of file."), std::string::npos);
+    EXPECT_EQ(host.rows.size(), 5U);
+    EXPECT_FALSE(host.ProgressOpen()) << "the progress display closes on the way out";
+}
+
+TEST_F(Import, RowSizesTooSmallForTheirRowsAreCaughtByTheSizeCheck)
+{
+    // 10 columns of 8 bits with totalrowbytes 5: the rows really take 10 bytes,
+    // so a 50-byte file holds only half the raster.
+    dir.Write("short.hdr", "nrows 10\nncols 10\ntotalrowbytes 5\n");
+    const std::string data = dir.Write("short.bil", std::string(50, 'x'));
+    TestHost host;
+    BndImportFilter filter(host);
+    EXPECT_EQ(filter.ProbeFile(data.c_str()), 2);
+    const orvo::IoError error = CatchIoError([&] { filter.ImportFromFile(data.c_str(), false); });
+    EXPECT_NE(std::string(error.what()).find("does not appear to be complete"), std::string::npos);
+    EXPECT_FALSE(host.lattice);
+}
+
+TEST_F(Import, GeometryAndSummaryFollowTheHeader)
+{
+    const struct {
+        std::string header;
+        std::string stats;
+        double xMin, yMin, dx, dy, zMin, dz;
+        std::string info; // empty: not checked
+    } cases[] = {
+        {"nrows 100\nncols 200\nulxmap 500000\nulymap 4100000\nxdim 30\nydim 30\n", "", 500000, 4097030, 30, 30, 0, 1,
+         "Name:\t{path}\r\nFormat:\tBanded test format\r\nSize:\t100 rows x 200 columns x 1 planes\r\n"
+         "Spacing:\tX=30,   Y=30,   Z=1\r\nxMin:\t500000\txMax:\t505970\r\nyMin:\t4097030\tyMax:\t4100000\r\n"
+         "zMin:\t0\tzMax:\t1\r\nSW Corner:\t500000, 4097030\r\nNW Corner:\t500000, 4100000\r\n"
+         "NE Corner:\t505970, 4100000\r\nSE Corner:\t505970, 4097030\r\n"},
+        {"nrows 100\nncols 200\nulxmap 500000\nulymap 4100000\nxdim 30\nydim -30\n", "", 500000, 4097030, 30, 30, 0, 1,
+         ""},
+        {"nrows 3\nncols 4\nxdim -0.1\nydim 0.1\n", "1 12.5 880\n", 0, 1.8, -0.1, 0.1, 12.5, 867.5,
+         "Name:\t{path}\r\nFormat:\tBanded test format\r\nSize:\t3 rows x 4 columns x 1 planes\r\n"
+         "Spacing:\tX=0.1,   Y=0.1,   Z=867.5\r\nxMin:\t0\txMax:\t-0.3\r\nyMin:\t1.8\tyMax:\t2\r\n"
+         "zMin:\t12.5\tzMax:\t880\r\nSW Corner:\t0, 1.8\r\nNW Corner:\t0, 2\r\nNE Corner:\t-0.3, 2\r\n"
+         "SE Corner:\t-0.3, 1.8\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.header);
+        dir.Write("geo.hdr", c.header);
+        std::filesystem::remove(dir.File("geo.stx"));
+        if (!c.stats.empty()) {
+            dir.Write("geo.stx", c.stats);
+        }
+        TestHost host;
+        BndImportFilter filter(host);
+        ASSERT_EQ(filter.ReadHeader(dir.File("geo.bil").c_str(), false), 0);
+        const std::string data =
+            dir.Write("geo.bil", std::string(static_cast<std::size_t>(filter.header.nrows * filter.header.ncols), 0));
+        ASSERT_EQ(filter.ImportFromFile(data.c_str(), false), ImportStatus::Done);
+        EXPECT_DOUBLE_EQ(host.lattice->xMin, c.xMin);
+        EXPECT_DOUBLE_EQ(host.lattice->yMin, c.yMin);
+        EXPECT_DOUBLE_EQ(host.lattice->dx, c.dx);
+        EXPECT_DOUBLE_EQ(host.lattice->dy, c.dy);
+        EXPECT_DOUBLE_EQ(host.lattice->zMin, c.zMin);
+        EXPECT_DOUBLE_EQ(host.lattice->dz, c.dz);
+        if (!c.info.empty()) {
+            std::string expected = c.info;
+            expected.replace(expected.find("{path}"), 6, data);
+            EXPECT_EQ(host.lattice->info, expected);
+        }
+    }
+}
+
+// A tiny file whose header declares 2 000 000 000 x 2 000 000 000 samples is
+// refused by the size check, before any lattice or buffer exists.
+TEST_F(Import, AHugeDeclarationOverATinyFileIsRefusedWithoutAllocating)
+{
+    for (const char* layout : {"BIL", "BIP", "BSQ"}) {
+        dir.Write("bomb.hdr", std::string("nrows 2000000000\nncols 2000000000\nlayout ") + layout + "\n");
+        const std::string data = dir.Write("bomb.bil", "tiny");
+        TestHost host;
+        BndImportFilter filter(host);
+        EXPECT_EQ(filter.ProbeFile(data.c_str()), 2) << layout;
+        const orvo::IoError error = CatchIoError([&] { filter.ImportFromFile(data.c_str(), false); });
+        EXPECT_NE(std::string(error.what()).find("does not appear to be complete"), std::string::npos);
+        EXPECT_FALSE(host.lattice);
+    }
+}
+
+// Writes a sparse file of `length` bytes with `bytes` at `offset`.
+void WriteSparse(const std::string& path, std::int64_t length,
+                 const std::vector<std::pair<std::int64_t, std::string>>& parts)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, length), 0);
+    for (const auto& [offset, bytes] : parts) {
+        ASSERT_EQ(::pwrite(fd, bytes.data(), bytes.size(), offset), static_cast<ssize_t>(bytes.size()));
+    }
+    ::close(fd);
+}
+
+TEST_F(Import, SamplesBeyondFourGigabytesOfASparseFile)
+{
+    constexpr std::int64_t G = 1000000000;
+    // BSQ: two bands of two 1e9-byte rows after 2e9 leading bytes and a 2e9 gap.
+    dir.Write("far.hdr", "nrows 2\nncols 2\nnbands 2\nlayout BSQ\nskipbytes 2000000000\nbandrowbytes 1000000000\n"
+                         "bandgapbytes 2000000000\n");
+    const std::string bsq = dir.File("far.bsq");
+    WriteSparse(bsq, 8 * G, {{2 * G, "\x01\x02"}, {3 * G, "\x03\x04"}, {6 * G, "\x05\x06"}, {7 * G, "\x07\x08"}});
+    // BIL: three rows of 2e9 bytes after 2e9 leading bytes.
+    dir.Write("wide.hdr", "nrows 3\nncols 2\nskipbytes 2000000000\ntotalrowbytes 2000000000\n");
+    const std::string bil = dir.File("wide.bil");
+    WriteSparse(bil, 8 * G, {{2 * G, "\x01\x02"}, {4 * G, "\x03\x04"}, {6 * G, "\x05\x06"}});
+
+    const struct {
+        std::string path;
+        std::vector<std::vector<unsigned char>> rows;
+    } cases[] = {{bsq, {{1, 5, 2, 6}, {3, 7, 4, 8}}}, {bil, {{1, 2}, {3, 4}, {5, 6}}}};
+    for (const auto& c : cases) {
+        TestHost host;
+        BndImportFilter filter(host);
+        EXPECT_EQ(filter.ProbeFile(c.path.c_str()), 1) << c.path;
+        ASSERT_EQ(filter.ImportFromFile(c.path.c_str(), false), ImportStatus::Done) << c.path;
+        EXPECT_EQ(host.rows, c.rows) << c.path;
+    }
+}
+
+} // namespace
+} // namespace fennick::test
