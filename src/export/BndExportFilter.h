@@ -29,10 +29,10 @@ public:
     void WriteHeader();
 
     // Write one delivered row (BIL, BIP; BSQ rows are kept) or the kept BSQ rows.
-    void WriteRow(const unsigned char* row, int sourceSize);
-    void WriteRowBIL(const unsigned char* row, int sourceSize);
-    void WriteRowBIP(const unsigned char* row, int sourceSize);
-    void WriteBSQ(const unsigned char* buffer, int sourceSize);
+    void WriteRow(const unsigned char* row, int valueSize);
+    void WriteRowBIL(const unsigned char* row, int valueSize);
+    void WriteRowBIP(const unsigned char* row, int valueSize);
+    void WriteBSQ(const unsigned char* buffer, int valueSize);
 
     BndHeader header;
     BndLayout layoutCode = BndLayout::BIL;

@@ -1,6 +1,42 @@
+// Beginning, feeding and ending an export.
+#include <cstring>
+#include <limits>
+#include <new>
+
 #include "export/BndExportFilter.h"
+#include "export/SampleEncoder.h"
+#include "plugin/Platform.h"
+#include "tamsel/Path.h"
 
 namespace fennick {
+
+namespace {
+
+constexpr const char* kSource = "BndExportFilter";
+
+// a * b when both are non-negative and the product fits a 32-bit size field.
+bool FitsSize(std::int64_t a, std::int64_t b, std::int32_t& product)
+{
+    std::int64_t result = 0;
+    if (a < 0 || b < 0 || __builtin_mul_overflow(a, b, &result) || result > std::numeric_limits<std::int32_t>::max()) {
+        return false;
+    }
+    product = static_cast<std::int32_t>(result);
+    return true;
+}
+
+BndLayout LayoutOfExtension(const char* extension)
+{
+    if (platform::EqualsIgnoreCase(extension, ".BIP")) {
+        return BndLayout::BIP;
+    }
+    if (platform::EqualsIgnoreCase(extension, ".BSQ")) {
+        return BndLayout::BSQ;
+    }
+    return BndLayout::BIL;
+}
+
+} // namespace
 
 BndExportFilter::BndExportFilter(orvo::IoManager& manager) : BndFilter(manager) {}
 
@@ -14,19 +50,141 @@ BndExportFilter::~BndExportFilter()
     bsqBuffer.reset();
 }
 
-orvo::ExportStatus BndExportFilter::BeginExport(const char* /*path*/, bool /*flag*/)
+orvo::ExportStatus BndExportFilter::BeginExport(const char* path, bool /*flag*/)
 {
+    if (!tamsel::CPath::HasExtension(path)) {
+        return orvo::ExportStatus::Stopped;
+    }
+    // An export that never ended is given up as the destructor would.
+    if (dataFile.IsOpen()) {
+        dataFile.Abort(true);
+        progress.reset();
+    }
+    outputPath = path;
+    layoutCode = LayoutOfExtension(tamsel::CPath::GetExtensionPtr(path));
+    dataFile.Open(path, "wb", tamsel::CBufferedFile::ShareReadWrite, false);
+    progress.reset();
+    progress = std::make_unique<orvo::CProgress>(GetIoManager(), nullptr, true, true);
+    progress->MessageVA("Exporting to Banded format file %s", tamsel::CPath::GetNamePtr(path));
+    rowIndex = -1;
+    latticeCount = 0;
+    return orvo::ExportStatus::Done;
+}
+
+orvo::ExportStatus BndExportFilter::ExportObject(orvo::TrBase& object)
+{
+    const tamsel::CTypeInfo* type = object.GetTypeId();
+    if (type == orvo::TrUniformLattice::GetClassTypeId()) {
+        return TakeLattice(static_cast<orvo::TrUniformLattice&>(object));
+    }
+    if (type == orvo::TrLatticeScan::GetClassTypeId()) {
+        return TakeRow(static_cast<const orvo::TrLatticeScan&>(object));
+    }
     return orvo::ExportStatus::NotHandled;
 }
 
-orvo::ExportStatus BndExportFilter::ExportObject(orvo::TrBase& /*object*/)
+// Checks every size the lattice implies and allocates what it needs before
+// any state changes, so that a lattice that cannot be exported leaves the
+// export as it was.
+orvo::ExportStatus BndExportFilter::TakeLattice(orvo::TrUniformLattice& source)
 {
-    return orvo::ExportStatus::NotHandled;
+    if (!dataFile.IsOpen() || !source.elementType.IsValid()) {
+        return orvo::ExportStatus::NotHandled;
+    }
+    const std::int32_t size = tamsel::CPrimType::TypeSize[source.elementType];
+    std::int32_t nodes = 0;
+    std::int32_t newRowBytes = 0;
+    std::int32_t encodedBytes = 0;
+    std::int32_t newProgressTotal = 0;
+    if (!FitsSize(source.columns, source.components, nodes) || !FitsSize(nodes, size, newRowBytes) ||
+        !FitsSize(nodes, kWrittenSampleSize, encodedBytes) || !FitsSize(source.rows, source.planes, newProgressTotal)) {
+        return orvo::ExportStatus::NotHandled;
+    }
+    std::unique_ptr<unsigned char[]> newBsqBuffer;
+    if (layoutCode == BndLayout::BSQ) {
+        std::size_t bytes = 0;
+        if (__builtin_mul_overflow(static_cast<std::size_t>(source.rows), static_cast<std::size_t>(newRowBytes),
+                                   &bytes)) {
+            return orvo::ExportStatus::NotHandled;
+        }
+        // Zero-filled: rows that never arrive are written as zeros.
+        newBsqBuffer.reset(new (std::nothrow) unsigned char[bytes]());
+        if (!newBsqBuffer) {
+            return orvo::ExportStatus::NotHandled;
+        }
+    }
+    std::unique_ptr<unsigned char[]> newEncoded(
+        new (std::nothrow) unsigned char[static_cast<std::size_t>(encodedBytes)]);
+    if (!newEncoded) {
+        return orvo::ExportStatus::NotHandled;
+    }
+
+    source.storageOrder = 2;
+    source.storageFlags = 0;
+    lattice.reset(source.Clone());
+    const auto& copy = static_cast<const orvo::TrUniformLattice&>(*lattice);
+    header = BndHeader{};
+    header.nrows = copy.rows;
+    header.ncols = copy.columns;
+    header.nbands = copy.components;
+    header.nbits = 32;
+    std::strcpy(header.layout, LayoutName(layoutCode));
+    header.ulxmap = copy.xMin;
+    header.ulymap = copy.yMin + (copy.rows - 1) * copy.dy;
+    header.xdim = copy.dx;
+    header.ydim = copy.dy;
+    sourceType = copy.elementType;
+    sourceSize = size;
+    rowCount = copy.rows;
+    rowBytes = newRowBytes;
+    progressTotal = newProgressTotal;
+    rowIndex = 0;
+    bsqBuffer = std::move(newBsqBuffer);
+    encoded_ = std::move(newEncoded);
+    ++latticeCount;
+    return orvo::ExportStatus::Done;
+}
+
+orvo::ExportStatus BndExportFilter::TakeRow(const orvo::TrLatticeScan& scan)
+{
+    // A row needs a lattice to describe it, and must be a whole row of it.
+    if (!dataFile.IsOpen() || rowIndex < 0 || scan.GetRowBytes() != static_cast<std::size_t>(rowBytes)) {
+        return orvo::ExportStatus::NotHandled;
+    }
+    const double done = progressTotal > 0 ? static_cast<double>(rowIndex) / progressTotal : 0.0;
+    if (!progress->Proportion(done)) {
+        return orvo::ExportStatus::Stopped;
+    }
+    if (rowIndex < rowCount) {
+        if (layoutCode == BndLayout::BSQ) {
+            std::memcpy(bsqBuffer.get() + static_cast<std::size_t>(rowIndex) * static_cast<std::size_t>(rowBytes),
+                        scan.rowBuffer, static_cast<std::size_t>(rowBytes));
+        } else {
+            WriteRow(scan.rowBuffer, sourceSize);
+        }
+    }
+    ++rowIndex;
+    return orvo::ExportStatus::Done;
 }
 
 orvo::ExportStatus BndExportFilter::EndExport()
 {
-    return orvo::ExportStatus::NotHandled;
+    if (!dataFile.IsOpen()) {
+        ThrowError(kSource, __LINE__, orvo::ErrNoExportOpen);
+    }
+    if (layoutCode == BndLayout::BSQ && latticeCount >= 1) {
+        WriteBSQ(bsqBuffer.get(), sourceSize);
+    }
+    dataFile.Close();
+    orvo::ExportStatus result = orvo::ExportStatus::Done;
+    if (latticeCount < 1) {
+        platform::RemoveFile(dataFile.GetFileName());
+        result = orvo::ExportStatus::NothingExported;
+    } else {
+        WriteHeader();
+    }
+    progress.reset();
+    return result;
 }
 
 } // namespace fennick

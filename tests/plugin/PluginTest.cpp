@@ -47,6 +47,19 @@ TEST_F(PluginTest, OptionsAreInertAndStringOptionsSplitAtCommas)
     EXPECT_TRUE(pages.empty());
 }
 
+TEST_F(PluginTest, DestroyingAnExportMidwayAbandonsItsFileAndStopsProgress)
+{
+    TempDir dir;
+    const std::string path = dir.File("partial.bil");
+    std::unique_ptr<orvo::IoExportFilter> filter(module.Exporter()(host));
+    ASSERT_EQ(filter->BeginExport(path.c_str(), false), orvo::ExportStatus::Done);
+    EXPECT_TRUE(std::filesystem::exists(path));
+    EXPECT_TRUE(host.ProgressOpen());
+    filter.reset();
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_FALSE(host.ProgressOpen());
+}
+
 TEST_F(PluginTest, MissingModuleOrFactoryIsAClearError)
 {
     try {
