@@ -1,25 +1,41 @@
 #include "export/SampleEncoder.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
 namespace fennick {
 
+namespace {
+
+// One typed run; `Adjacent` runs have stride sizeof(T), known at compile time
+// so that the loop can be vectorised.
+template <class T, bool Adjacent>
+void EncodeRun(const unsigned char* source, std::size_t stride, std::size_t count, unsigned char* target)
+{
+    const std::size_t step = Adjacent ? sizeof(T) : stride;
+    for (std::size_t i = 0; i < count; ++i) {
+        T value;
+        std::memcpy(&value, source + i * step, sizeof(T));
+        auto sample = static_cast<std::uint32_t>(tamsel::WideInt(value));
+        if constexpr (std::endian::native == std::endian::big) {
+            sample = __builtin_bswap32(sample);
+        }
+        std::memcpy(target + i * kWrittenSampleSize, &sample, kWrittenSampleSize);
+    }
+}
+
+} // namespace
+
 void EncodeSamples(tamsel::CPrimType type, const unsigned char* source, std::size_t stride, std::size_t count,
                    unsigned char* target)
 {
-    // The type is resolved once per run, then the loop runs on typed values.
     tamsel::VisitPrimType(type, [&](auto zero) {
         using T = decltype(zero);
-        for (std::size_t i = 0; i < count; ++i) {
-            T value;
-            std::memcpy(&value, source + i * stride, sizeof(T));
-            const auto sample = static_cast<std::uint32_t>(tamsel::WideInt(value));
-            unsigned char* out = target + i * kWrittenSampleSize;
-            out[0] = static_cast<unsigned char>(sample);
-            out[1] = static_cast<unsigned char>(sample >> 8);
-            out[2] = static_cast<unsigned char>(sample >> 16);
-            out[3] = static_cast<unsigned char>(sample >> 24);
+        if (stride == sizeof(T)) {
+            EncodeRun<T, true>(source, stride, count, target);
+        } else {
+            EncodeRun<T, false>(source, stride, count, target);
         }
     });
 }

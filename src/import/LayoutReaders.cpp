@@ -72,6 +72,8 @@ int BndImportFilter::ReadRows(orvo::TrLatticeScan& scan, orvo::CProgress& progre
     // BIP runs hold whole rows in the lattice's own order; BIL and BSQ runs hold one band.
     const std::size_t stride = layoutCode == BndLayout::BIP ? cell : cell * static_cast<std::size_t>(header.nbands);
     const auto samples = static_cast<std::size_t>(geometry->runSamples);
+    // Whole-byte samples whose cells are adjacent are read straight into the row.
+    const bool inPlace = header.nbits >= 8 && stride == cell;
 
     for (std::int32_t row = 0; row < header.nrows; ++row) {
         if (row % 10 == 0 && !progress.Proportion(static_cast<double>(row) / header.nrows)) {
@@ -79,10 +81,10 @@ int BndImportFilter::ReadRows(orvo::TrLatticeScan& scan, orvo::CProgress& progre
         }
         unsigned char* target = scan.rowBuffer;
         for (std::int64_t r = 0; r < geometry->runsPerRow; ++r) {
+            unsigned char* cells = target + static_cast<std::size_t>(r) * cell;
             file.Seek(geometry->RunOffset(row, r), tamsel::CBufferedFile::Begin);
-            ReadExactly(file, run.get(), geometry->runBytes);
-            DecodeSamples(run.get(), samples, header.nbits, swapBytes, target + static_cast<std::size_t>(r) * cell,
-                          stride);
+            ReadExactly(file, inPlace ? cells : run.get(), geometry->runBytes);
+            DecodeSamples(inPlace ? cells : run.get(), samples, header.nbits, swapBytes, cells, stride);
         }
         if (!ImportObject(scan)) {
             return 1;

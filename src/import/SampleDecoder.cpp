@@ -9,27 +9,40 @@ namespace fennick {
 
 namespace {
 
-// Whole-byte samples: one copy when the cells are adjacent, else a strided scatter.
+template <class T, bool Swap>
+void Scatter(const unsigned char* source, std::size_t count, unsigned char* target, std::size_t stride)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        T value;
+        std::memcpy(&value, source + i * sizeof(T), sizeof(T));
+        if constexpr (Swap && sizeof(T) == 2) {
+            value = __builtin_bswap16(value);
+        } else if constexpr (Swap && sizeof(T) == 4) {
+            value = __builtin_bswap32(value);
+        }
+        std::memcpy(target + i * stride, &value, sizeof(T));
+    }
+}
+
+// Whole-byte samples: one copy when the cells are adjacent (none when the run
+// was read in place), else a strided scatter.
 template <class T>
 void CopySamples(const unsigned char* source, std::size_t count, bool swapBytes, unsigned char* target,
                  std::size_t stride)
 {
     if (stride == sizeof(T)) {
-        std::memcpy(target, source, count * sizeof(T));
+        if (target != source) {
+            std::memcpy(target, source, count * sizeof(T));
+        }
         if (swapBytes) {
             pelmo::ByteSwapArray(target, sizeof(T), count);
         }
         return;
     }
-    for (std::size_t i = 0; i < count; ++i) {
-        T value;
-        std::memcpy(&value, source + i * sizeof(T), sizeof(T));
-        if constexpr (sizeof(T) == 2) {
-            value = swapBytes ? __builtin_bswap16(value) : value;
-        } else if constexpr (sizeof(T) == 4) {
-            value = swapBytes ? __builtin_bswap32(value) : value;
-        }
-        std::memcpy(target + i * stride, &value, sizeof(T));
+    if (swapBytes) {
+        Scatter<T, true>(source, count, target, stride);
+    } else {
+        Scatter<T, false>(source, count, target, stride);
     }
 }
 

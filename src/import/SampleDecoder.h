@@ -13,7 +13,8 @@ namespace fennick {
 // - 8, 16, 32 bits: the sample's bytes, reversed when `swapBytes` is set
 //   (the file is most significant byte first) for 16 and 32 bits.
 // Cells are 1 byte for 1, 4 and 8 bits, else as wide as the sample, in the
-// machine's (little-endian) order. `source` holds the packed bytes of the run.
+// machine's (little-endian) order. `source` holds the packed bytes of the run;
+// for whole-byte samples with adjacent cells it may be `target` itself.
 void DecodeSamples(const unsigned char* source, std::size_t count, int nbits, bool swapBytes, unsigned char* target,
                    std::size_t stride);
 

@@ -1,0 +1,199 @@
+// Readers and writers on 100 MB+ rasters, each timed beside the floor: reading
+// the file's bytes (import) or writing the output's bytes (export) with the
+// same buffered file. The counter "vs_floor" is the ratio of the two.
+//
+//   build/default/bin/fennick_bench [--benchmark_filter=Import]
+//
+// Files are made once per run in $FENNICK_BENCH_DIR, else /dev/shm (about
+// 900 MB), and removed at the end.
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "export/BndExportFilter.h"
+#include "import/BndImportFilter.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+constexpr auto kShare = tamsel::CBufferedFile::ShareReadWrite;
+
+struct Raster {
+    const char* name;
+    const char* layout;
+    int nbits, nrows, ncols, nbands;
+};
+
+const Raster kRasters[] = {
+    {"bil8", "BIL", 8, 10000, 10000, 1},   {"bil16", "BIL", 16, 8000, 8000, 1},   {"bil32", "BIL", 32, 5000, 5000, 1},
+    {"bil16x3", "BIL", 16, 4000, 4000, 3}, {"bsq16x3", "BSQ", 16, 4000, 4000, 3}, {"bip16x3", "BIP", 16, 4000, 4000, 3},
+    {"bil16be", "BIL", 16, 8000, 8000, 1},
+};
+
+fs::path Folder()
+{
+    // Memory-backed by default, so that disk writeback does not drown what is measured.
+    static const fs::path folder = [] {
+        const char* chosen = std::getenv("FENNICK_BENCH_DIR");
+        const fs::path base = chosen != nullptr              ? fs::path(chosen)
+                              : fs::is_directory("/dev/shm") ? fs::path("/dev/shm")
+                                                             : fs::temp_directory_path();
+        fs::path path = base / ("fennick-bench-" + std::to_string(::getpid()));
+        fs::create_directories(path);
+        return path;
+    }();
+    return folder;
+}
+
+// Writes the raster (arbitrary sample bytes) and its header once; returns the data path.
+std::string Make(const Raster& raster)
+{
+    const std::string data = (Folder() / (std::string(raster.name) + ".dat")).string();
+    if (!fs::exists(data)) {
+        std::ofstream(Folder() / (std::string(raster.name) + ".hdr"))
+            << "nrows " << raster.nrows << "\nncols " << raster.ncols << "\nnbands " << raster.nbands << "\nnbits "
+            << raster.nbits << "\nlayout " << raster.layout << "\nbyteorder "
+            << (std::string(raster.name).ends_with("be") ? "M" : "I") << "\n";
+        const std::size_t row = static_cast<std::size_t>(raster.ncols) * raster.nbands * raster.nbits / 8;
+        std::vector<char> bytes(row);
+        for (std::size_t i = 0; i < row; ++i) {
+            bytes[i] = static_cast<char>(i * 31);
+        }
+        std::ofstream out(data, std::ios::binary);
+        for (int r = 0; r < raster.nrows; ++r) {
+            out.write(bytes.data(), static_cast<std::streamsize>(row));
+        }
+    }
+    return data;
+}
+
+double Seconds(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Seconds that `work` takes.
+template <class Work>
+double Time(Work&& work)
+{
+    const auto start = Clock::now();
+    work();
+    return Seconds(start);
+}
+
+// The read floor moves the bytes in the pieces that suit the cache best: the
+// fastest of 64 KiB, 128 KiB and 1 MiB. The write floor writes 128 KiB pieces
+// as cat does (one pass: each pass allocates the whole output again).
+constexpr std::size_t kFloorChunks[] = {64 * 1024, 128 * 1024, 1024 * 1024};
+
+void ReadBytes(const std::string& path, std::size_t chunkSize)
+{
+    tamsel::CBufferedFile file(path.c_str(), "rb", kShare, false);
+    std::vector<unsigned char> chunk(chunkSize);
+    while (file.Read(chunk.data(), static_cast<unsigned int>(chunk.size())) == chunk.size()) {
+    }
+}
+
+void WriteBytes(const std::string& path, std::size_t bytes, std::size_t chunkSize)
+{
+    std::filesystem::remove(path);
+    tamsel::CBufferedFile file(path.c_str(), "wb", kShare, false);
+    std::vector<unsigned char> chunk(chunkSize, 7);
+    for (std::size_t done = 0; done < bytes; done += chunk.size()) {
+        file.Write(chunk.data(), static_cast<unsigned int>(std::min(chunk.size(), bytes - done)));
+    }
+    file.Close();
+}
+
+void Import(benchmark::State& state, const Raster& raster)
+{
+    const std::string data = Make(raster);
+    orvo::IoManager discard; // accepts every row and keeps nothing
+    double total = 0;
+    double floor = 0;
+    for (auto _ : state) {
+        // The floor runs beside each import so that both see the same page cache.
+        state.PauseTiming();
+        double fastest = 1e9;
+        for (const std::size_t chunk : kFloorChunks) {
+            fastest = std::min(fastest, Time([&] { ReadBytes(data, chunk); }));
+        }
+        floor += fastest;
+        state.ResumeTiming();
+        total += Time([&] {
+            fennick::BndImportFilter filter(discard);
+            if (filter.ImportFromFile(data.c_str(), false) != orvo::ImportStatus::Done) {
+                state.SkipWithError("import failed");
+            }
+        });
+    }
+    state.counters["vs_floor"] = total / floor;
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(fs::file_size(data)));
+}
+
+void Export(benchmark::State& state, const char* extension, int ncols, int nrows, int nbands)
+{
+    orvo::TrUniformLattice lattice(tamsel::CPrimType::Int16, ncols, nrows, 1, nbands);
+    orvo::TrLatticeScan scan(lattice);
+    for (std::size_t i = 0; i < scan.GetRowBytes(); ++i) {
+        scan.rowBuffer[i] = static_cast<unsigned char>(i * 13);
+    }
+    const std::string path = (Folder() / (std::string("export") + extension)).string();
+    const std::size_t outputBytes = static_cast<std::size_t>(ncols) * nrows * nbands * 4;
+    const std::string floorPath = (Folder() / "floor.out").string();
+    orvo::IoManager host;
+    double total = 0;
+    double floor = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        floor += Time([&] { WriteBytes(floorPath, outputBytes, kFloorChunks[1]); });
+        fs::remove(path);
+        state.ResumeTiming();
+        total += Time([&] {
+            fennick::BndExportFilter filter(host);
+            filter.BeginExport(path.c_str(), false);
+            filter.ExportObject(lattice);
+            for (int r = 0; r < nrows; ++r) {
+                filter.ExportObject(scan);
+            }
+            filter.EndExport();
+        });
+    }
+    state.counters["vs_floor"] = total / floor;
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * outputBytes));
+}
+
+void RegisterAll()
+{
+    for (const Raster& raster : kRasters) {
+        benchmark::RegisterBenchmark((std::string("Import/") + raster.name).c_str(), Import, raster)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(5);
+    }
+    for (const char* extension : {".bil", ".bip", ".bsq"}) {
+        benchmark::RegisterBenchmark((std::string("Export/int16x3_4000") + extension).c_str(), Export, extension, 4000,
+                                     4000, 3)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(3);
+    }
+    benchmark::RegisterBenchmark("Export/int16_8000.bil", Export, ".bil", 8000, 8000, 1)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    RegisterAll();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    fs::remove_all(Folder());
+    return 0;
+}
