@@ -23,7 +23,9 @@ orvo::TrUniformLattice MakeLattice(CPrimType type, int columns, int rows, int ba
 {
     orvo::TrUniformLattice lattice(type, columns, rows, planes, bands);
     lattice.AllocateValues();
-    std::memcpy(lattice.RowData(0, 0), values.data(), values.size() * sizeof(T));
+    if (!values.empty()) {
+        std::memcpy(lattice.RowData(0, 0), values.data(), values.size() * sizeof(T));
+    }
     return lattice;
 }
 

@@ -1,0 +1,53 @@
+// Per-band minimum, maximum and mean of lattice rows, gathered as they pass.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "orvo/Transferable.h"
+
+namespace bndhost {
+
+class BandStatistics {
+public:
+    struct Band {
+        double minimum = 0.0;
+        double maximum = 0.0;
+        double sum = 0.0;
+        std::uint64_t count = 0;
+        [[nodiscard]] double Mean() const { return count > 0 ? sum / static_cast<double>(count) : 0.0; }
+    };
+
+    // Starts over for the rows of `lattice`.
+    void Begin(const orvo::TrLattice& lattice);
+    // Adds one row in the lattice's row arrangement.
+    void Add(const orvo::TrLatticeScan& scan);
+
+    [[nodiscard]] const std::vector<Band>& Bands() const { return bands_; }
+
+private:
+    std::vector<Band> bands_;
+};
+
+// Calls visit(column, band, value) for every value of one row.
+template <class Visit>
+void ForEachValue(const orvo::TrLatticeScan& scan, Visit&& visit)
+{
+    const orvo::TrLattice& lattice = scan.GetLattice();
+    const auto columns = static_cast<std::size_t>(lattice.columns);
+    const auto bands = static_cast<std::size_t>(lattice.components);
+    tamsel::VisitPrimType(lattice.elementType, [&](auto zero) {
+        using T = decltype(zero);
+        const unsigned char* cell = scan.rowBuffer;
+        for (std::size_t column = 0; column < columns; ++column) {
+            for (std::size_t band = 0; band < bands; ++band, cell += sizeof(T)) {
+                T value;
+                std::memcpy(&value, cell, sizeof(T));
+                visit(column, band, static_cast<double>(value));
+            }
+        }
+    });
+}
+
+} // namespace bndhost

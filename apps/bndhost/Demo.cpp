@@ -1,0 +1,177 @@
+// The built-in example: a sample raster of bndhost's own making, converted to
+// every layout, imported back and checked value by value.
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <vector>
+
+#include "BandStatistics.h"
+#include "Commands.h"
+
+namespace bndhost {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kRows = 300;
+constexpr int kColumns = 400;
+constexpr int kBands = 3;
+constexpr double kCell = 30.0;
+constexpr double kWest = 500000.0;
+constexpr double kNorth = 4100000.0;
+
+// Band 0 is a smooth terrain, band 1 a signed ramp, band 2 concentric rings.
+std::int16_t DemoValue(int band, int row, int column)
+{
+    switch (band) {
+    case 0:
+        return static_cast<std::int16_t>(
+            std::lround(1200 + 600 * std::sin(column / 31.0) * std::cos(row / 23.0) + 2 * row));
+    case 1: return static_cast<std::int16_t>(column * 40 - row * 30 - 5000);
+    default: {
+        const int dx = column - kColumns / 2;
+        const int dy = row - kRows / 2;
+        return static_cast<std::int16_t>((dx * dx + dy * dy) / 8 % 2000 - 1000);
+    }
+    }
+}
+
+// Writes demo.bil (16-bit, most significant byte first, BIL) with its header,
+// world file and statistics file; returns the data path.
+std::string WriteSample(const fs::path& folder)
+{
+    const fs::path data = folder / "demo.bil";
+    std::ofstream(folder / "demo.hdr") << "# sample raster written by bndhost demo\n"
+                                       << "nrows " << kRows << "\nncols " << kColumns << "\nnbands " << kBands
+                                       << "\nnbits 16\nbyteorder M\nlayout BIL\n";
+    std::ofstream(folder / "demo.blw") << kCell << "\n0\n0\n"
+                                       << -kCell << '\n'
+                                       << std::fixed << kWest << '\n'
+                                       << kNorth << '\n';
+    std::vector<BandStatistics::Band> bands(kBands);
+    std::ofstream out(data, std::ios::binary);
+    std::vector<char> row(static_cast<std::size_t>(kColumns) * kBands * 2);
+    for (int r = 0; r < kRows; ++r) {
+        std::size_t at = 0;
+        for (int b = 0; b < kBands; ++b) {
+            for (int c = 0; c < kColumns; ++c) {
+                const std::int16_t value = DemoValue(b, r, c);
+                row[at++] = static_cast<char>(static_cast<std::uint16_t>(value) >> 8);
+                row[at++] = static_cast<char>(value & 0xFF);
+                BandStatistics::Band& s = bands[static_cast<std::size_t>(b)];
+                s.minimum = s.count == 0 ? value : std::min<double>(s.minimum, value);
+                s.maximum = s.count == 0 ? value : std::max<double>(s.maximum, value);
+                s.sum += value;
+                ++s.count;
+            }
+        }
+        out.write(row.data(), static_cast<std::streamsize>(row.size()));
+    }
+    std::ofstream stats(folder / "demo.stx");
+    stats << "band minimum maximum mean\n";
+    for (int b = 0; b < kBands; ++b) {
+        const BandStatistics::Band& s = bands[static_cast<std::size_t>(b)];
+        stats << b + 1 << ' ' << s.minimum << ' ' << s.maximum << ' ' << s.Mean() << '\n';
+    }
+    return data.string();
+}
+
+// Imports `path` and counts every value and geometry figure that differs from the sample.
+Exit Check(Session& session, const std::string& path, long long& failures, std::ostream& out)
+{
+    int row = 0;
+    const auto fail = [&](const std::string& what) {
+        if (failures++ < 10) {
+            out << "  mismatch in " << path << ": " << what << '\n';
+        }
+    };
+    const Exit result = session.Import(
+        path,
+        [&](orvo::TrUniformLattice& lattice) {
+            if (lattice.columns != kColumns || lattice.rows != kRows || lattice.components != kBands) {
+                fail("size");
+            }
+            if (lattice.xMin != kWest || lattice.yMin != kNorth - (kRows - 1) * kCell || lattice.dx != kCell ||
+                lattice.dy != kCell) {
+                fail("geometry");
+            }
+            return true;
+        },
+        [&](orvo::TrLatticeScan& scan) {
+            ForEachValue(scan, [&](std::size_t column, std::size_t band, double value) {
+                if (value != DemoValue(static_cast<int>(band), row, static_cast<int>(column))) {
+                    fail("row " + std::to_string(row) + " column " + std::to_string(column) + " band " +
+                         std::to_string(band));
+                }
+            });
+            ++row;
+            return true;
+        });
+    if (result == ExitDone && row != kRows) {
+        fail(std::to_string(row) + " rows");
+    }
+    return result;
+}
+
+} // namespace
+
+Exit RunDemo(Session& session, const std::string& folderArgument, std::ostream& out)
+{
+    fs::path folder = folderArgument;
+    if (folder.empty()) {
+        std::string pattern = (fs::temp_directory_path() / "fennick-demo-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("cannot create a folder under " + fs::temp_directory_path().string());
+        }
+        folder = pattern;
+    } else {
+        fs::create_directories(folder);
+    }
+    out << "fennick demo in " << folder.string() << "\n\n";
+    const std::string sample = WriteSample(folder);
+    out << "sample: " << kRows << " rows x " << kColumns << " columns x " << kBands
+        << " bands of 16-bit samples, most significant byte first, BIL, with world and statistics files\n";
+    if (const Exit result = RunInfo(session, sample, out); result != ExitDone) {
+        return result;
+    }
+
+    std::vector<std::string> written = {sample, (folder / "demo.hdr").string(), (folder / "demo.blw").string(),
+                                        (folder / "demo.stx").string()};
+    long long failures = 0;
+    for (const char* extension : {".bil", ".bip", ".bsq"}) {
+        // Each layout gets its own name: a data file's header is found by its name alone.
+        const std::string converted = (folder / (std::string("converted-") + (extension + 1) + extension)).string();
+        if (const Exit result = session.Convert(sample, converted); result != ExitDone) {
+            return result;
+        }
+        if (const Exit result = Check(session, converted, failures, out); result != ExitDone) {
+            return result;
+        }
+        out << "\nconverted to " << converted << " and checked every value and the geometry\n";
+        written.push_back(converted);
+        written.push_back(fs::path(converted).replace_extension(".hdr").string());
+    }
+    const std::string png = (folder / "demo.png").string();
+    out << '\n';
+    if (const Exit result = RunPreview(session, sample, png, 0, out); result != ExitDone) {
+        return result;
+    }
+    written.push_back(png);
+
+    out << "\nwrote:\n";
+    for (const std::string& path : written) {
+        out << "  " << path << '\n';
+    }
+    const long long checked = 3LL * kRows * kColumns * kBands;
+    if (failures > 0) {
+        out << "demo: FAILED: " << failures << " of " << checked << " values or figures differ\n";
+        return ExitError;
+    }
+    out << "demo: every check held (" << checked << " values through BIL, BIP and BSQ)\n";
+    return ExitDone;
+}
+
+} // namespace bndhost

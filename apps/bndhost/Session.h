@@ -1,0 +1,48 @@
+// One bndhost run: the loaded module, the host manager, and the operations
+// the commands are made of.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "HostManager.h"
+#include "ModuleLoader.h"
+#include "orvo/Transferable.h"
+
+namespace bndhost {
+
+// Exit statuses of bndhost.
+enum Exit : int {
+    ExitDone = 0,
+    ExitError = 1,   // an error; its message is on stderr
+    ExitNotDone = 2, // stopped, declined, refused or not importable; a line says which
+    ExitUsage = 64,
+};
+
+class Session {
+public:
+    Session(const std::string& modulePath, HostManager::Answer answer, bool quiet);
+
+    using LatticeSink = std::function<bool(orvo::TrUniformLattice&)>;
+    using RowSink = std::function<bool(orvo::TrLatticeScan&)>;
+
+    // The module's probe of `path`: 0, 1 or 2.
+    int Probe(const std::string& path);
+
+    // Imports `path`, handing the lattice and then each row to the sinks (false
+    // refuses). Returns ExitDone, or ExitNotDone after printing why.
+    Exit Import(const std::string& path, const LatticeSink& onLattice, const RowSink& onRow);
+
+    // Imports `in` and exports it to `out` row by row, holding one row at a time
+    // (BSQ output keeps the rows in the export filter until the end).
+    Exit Convert(const std::string& in, const std::string& out);
+
+    [[nodiscard]] HostManager& Manager() { return manager_; }
+
+private:
+    ModuleLoader module_;
+    HostManager manager_;
+};
+
+} // namespace bndhost
