@@ -139,6 +139,22 @@ TEST_F(Bndhost, ErrorsAndUsageMistakesHaveTheirExitStatus)
     EXPECT_TRUE(Contains(Run("--help").out, "Usage: bndhost"));
 }
 
+TEST_F(Bndhost, AConversionThatCannotWriteLeavesNoPairBehind)
+{
+    RasterSpec spec;
+    spec.nbits = 32;
+    spec.ncols = 300;
+    spec.nrows = 300;
+    Raster("big.bil", spec, MakeSamples(spec));
+    for (const char* output : {"out.bil", "out.bsq"}) {
+        const Outcome outcome = Run(std::string("--quiet convert big.bil ") + output, "ulimit -f 100 &&");
+        EXPECT_EQ(outcome.status, 1) << output;
+        EXPECT_TRUE(Contains(outcome.err, "File too large")) << outcome.err;
+        EXPECT_FALSE(std::filesystem::exists(dir.File(output)));
+        EXPECT_FALSE(std::filesystem::exists(dir.File("out.hdr")));
+    }
+}
+
 TEST_F(Bndhost, PreviewWritesAPngOfTheRastersSize)
 {
     RasterSpec spec;

@@ -13,22 +13,22 @@ namespace {
 std::string CodeMessage(ErrCode code, va_list args)
 {
     std::string text;
-    switch (code) {
-    case ErrReadFailed: {
+    switch (code.value) {
+    case ErrReadFailed.value: {
         const char* path = va_arg(args, const char*);
         const char* reason = va_arg(args, const char*);
         tamsel::FormatString(text, "Error reading %s: %s", path, reason);
         break;
     }
-    case ErrNoExportOpen: text = "No export is open: the export was not begun or has already ended."; break;
-    case ErrBadRecord: {
+    case ErrNoExportOpen.value: text = "No export is open: the export was not begun or has already ended."; break;
+    case ErrBadRecord.value: {
         const char* record = va_arg(args, const char*);
         const int line = va_arg(args, int);
         const char* path = va_arg(args, const char*);
         tamsel::FormatString(text, "%s at line %d of %s.", record, line, path);
         break;
     }
-    default: tamsel::FormatString(text, "Error %d.", static_cast<int>(code)); break;
+    default: tamsel::FormatString(text, "Error %d.", code.value); break;
     }
     return text;
 }
@@ -45,7 +45,7 @@ void IoFilter::ThrowError(const char* file, int line, ErrCode code, ...)
     va_start(args, code);
     std::string text = CodeMessage(code, args);
     va_end(args);
-    throw IoError(text, static_cast<int>(code), file, line);
+    throw IoError(text, code.value, file, line);
 }
 
 void IoFilter::ThrowError(const char* file, int line, const char* format, ...)
