@@ -1,7 +1,9 @@
 // Malformed and malicious file sets, each named for what it breaks. Every one
 // must end in a clear error through the host's error path or a silent refusal,
-// never a crash, a hang, or an allocation the files cannot justify.
+// never a crash, a hang (a FIFO without a writer), or an allocation the files
+// cannot justify.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "import/BndImportFilter.h"
 #include "support/AllocationWatch.h"
@@ -73,6 +75,9 @@ std::vector<Hostile> Corpus()
         {"OneBitWithThreeBands", kRows + "nbits 1\nnbands 3\n", std::string(3, 'x'), 0, Ends::HostError,
          "When nbits is 1, nbands must also be 1."},
         {"DataFileIsAFolder", kRows, "<folder>", 0, Ends::FileError, "Is a directory"},
+        {"HeaderIsAFifoWithoutWriter", "<fifo>", std::string(12, 'x'), 0, Ends::HostError,
+         "Unable to find the header file"},
+        {"DataFileIsAFifoWithoutWriter", kRows, "<fifo>", 0, Ends::FileError, "Invalid argument"},
         {"OneRowOnly", "nrows 1\nncols 4\n", std::string(4, 'x'), 0, Ends::Silently, ""},
         {"HeaderOfOneMegabyteLine", std::string(1 << 20, 'n'), std::string(12, 'x'), 0, Ends::Silently, ""},
     };
@@ -82,6 +87,8 @@ void Lay(const TempDir& dir, const std::string& name, const std::string& content
 {
     if (content == "<folder>") {
         std::filesystem::create_directory(dir.File(name));
+    } else if (content == "<fifo>") {
+        ASSERT_EQ(::mkfifo(dir.File(name).c_str(), 0600), 0);
     } else if (content != "<missing>") {
         dir.Write(name, content);
     }

@@ -49,12 +49,21 @@ void CBufferedFile::Open(const char* path, const char* mode, Sharing sharing, bo
 
 bool CBufferedFile::OpenNoThrow(const char* path, const char* mode, Sharing /*sharing*/, bool /*flag*/)
 {
-    Close();
+    if (IsOpen()) {
+        try {
+            Close();
+        } catch (const CFileError& error) {
+            Abort(false);
+            errno = error.GetErrorCode();
+            return false;
+        }
+    }
     path_ = path;
     int flags = 0;
     bool writing = false;
     if (mode[0] == 'r') {
-        flags = O_RDONLY;
+        // Non-blocking, so that opening a FIFO cannot wait for a writer; it is refused below.
+        flags = O_RDONLY | O_NONBLOCK;
     } else if (mode[0] == 'w') {
         flags = O_WRONLY | O_CREAT | O_TRUNC;
         writing = true;
@@ -71,8 +80,13 @@ bool CBufferedFile::OpenNoThrow(const char* path, const char* mode, Sharing /*sh
         return false;
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        const int error = S_ISDIR(info.st_mode) ? EISDIR : errno;
+    int error = ::fstat(fd, &info) != 0 ? errno : 0;
+    if (error == 0 && S_ISDIR(info.st_mode)) {
+        error = EISDIR;
+    } else if (error == 0 && !writing && !S_ISREG(info.st_mode)) {
+        error = EINVAL; // only regular files are read: devices and FIFOs have no length
+    }
+    if (error != 0) {
         ::close(fd);
         errno = error;
         return false;

@@ -13,7 +13,8 @@ namespace tamsel {
 // Reads or writes a file through a 64 KiB buffer.
 //
 // - Modes: "rb" and "rt" read, "wb" creates or truncates and writes. "t" changes
-//   nothing but documents that the file is read with ReadString. Folders are refused.
+//   nothing but documents that the file is read with ReadString. Only regular
+//   files are read (EINVAL otherwise, EISDIR for folders); folders are never written.
 // - Small Read and Write calls are served inline from the buffer; requests at
 //   least as large as the buffer go straight between the descriptor and the
 //   caller's memory.
