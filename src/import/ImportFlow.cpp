@@ -72,7 +72,6 @@ orvo::ImportStatus BndImportFilter::ImportFromFile(const char* path, bool /*flag
     orvo::CProgress progress(GetIoManager(), nullptr, true, true);
     progress.MessageVA("Importing banded file %s", tamsel::CPath::GetNamePtr(file.GetFileName()));
     orvo::TrLatticeScan scan(lattice);
-    file.Seek(header.skipbytes, tamsel::CBufferedFile::Begin);
 
     int result = 0;
     switch (layoutCode) {

@@ -62,18 +62,21 @@ int BndImportFilter::ReadRows(orvo::TrLatticeScan& scan, orvo::CProgress& progre
     if (!geometry) {
         ThrowError(kSource, __LINE__, orvo::ErrReadFailed, file.GetFileName(), "Premature end of file.");
     }
-    const std::unique_ptr<unsigned char[]> run(
-        new (std::nothrow) unsigned char[static_cast<std::size_t>(geometry->runBytes)]);
-    if (!run) {
-        ThrowError(kSource, __LINE__, "Not enough memory to read %s: one row needs %lld bytes.", file.GetFileName(),
-                   static_cast<long long>(geometry->runBytes));
-    }
     const auto cell = static_cast<std::size_t>(sampleSize);
     // BIP runs hold whole rows in the lattice's own order; BIL and BSQ runs hold one band.
     const std::size_t stride = layoutCode == BndLayout::BIP ? cell : cell * static_cast<std::size_t>(header.nbands);
     const auto samples = static_cast<std::size_t>(geometry->runSamples);
-    // Whole-byte samples whose cells are adjacent are read straight into the row.
+    // Whole-byte samples whose cells are adjacent are read straight into the
+    // row; the others go through one run of file bytes.
     const bool inPlace = header.nbits >= 8 && stride == cell;
+    std::unique_ptr<unsigned char[]> run;
+    if (!inPlace) {
+        run.reset(new (std::nothrow) unsigned char[static_cast<std::size_t>(geometry->runBytes)]);
+        if (!run) {
+            ThrowError(kSource, __LINE__, "Not enough memory to read %s: one row needs %lld bytes.", file.GetFileName(),
+                       static_cast<long long>(geometry->runBytes));
+        }
+    }
 
     for (std::int32_t row = 0; row < header.nrows; ++row) {
         if (row % 10 == 0 && !progress.Proportion(static_cast<double>(row) / header.nrows)) {
