@@ -126,7 +126,7 @@ Exit Run(int argc, char** argv)
     if (args.empty()) {
         return Usage("no command given");
     }
-    const std::string command = args[0];
+    const std::string& command = args[0];
     const std::size_t operands = args.size() - 1;
     const auto needs = [&](std::size_t low, std::size_t high) { return operands >= low && operands <= high; };
     if (command == "info" && !needs(1, 1)) {

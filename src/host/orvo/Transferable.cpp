@@ -6,9 +6,9 @@ namespace orvo {
 
 namespace {
 
-const tamsel::CTypeInfo crsType("TrCRS");
-const tamsel::CTypeInfo uniformLatticeType("TrUniformLattice");
-const tamsel::CTypeInfo latticeScanType("TrLatticeScan");
+constexpr tamsel::CTypeInfo crsType("TrCRS");
+constexpr tamsel::CTypeInfo uniformLatticeType("TrUniformLattice");
+constexpr tamsel::CTypeInfo latticeScanType("TrLatticeScan");
 
 // a * b, or throws std::length_error when a negative factor or the product does not fit.
 std::size_t CheckedProduct(std::size_t a, long long b)

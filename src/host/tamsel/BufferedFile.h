@@ -31,8 +31,8 @@ public:
     enum Sharing : int { ShareNone = 0, ShareRead = 1, ShareWrite = 2, ShareReadWrite = 3 };
     enum Origin : int { Begin = 0, Current = 1, End = 2 };
 
-    static constexpr std::size_t BufferSize = 64 * 1024;
-    static constexpr std::size_t MinRefill = 4 * 1024;
+    static constexpr std::size_t BufferSize = std::size_t{64} * 1024;
+    static constexpr std::size_t MinRefill = std::size_t{4} * 1024;
 
     CBufferedFile();
     CBufferedFile(const char* path, const char* mode, Sharing sharing, bool flag);
