@@ -74,7 +74,7 @@ void HostManager::ProgressStop()
 
 void HostManager::Draw(double fraction)
 {
-    const int percent = static_cast<int>(fraction * 100.0);
+    const int percent = fraction <= 0.0 ? 0 : fraction >= 1.0 ? 100 : static_cast<int>(fraction * 100.0);
     if (percent == lastPercent_) {
         return;
     }
