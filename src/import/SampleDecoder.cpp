@@ -46,23 +46,47 @@ void CopySamples(const unsigned char* source, std::size_t count, bool swapBytes,
     }
 }
 
+// Cells for every value of a packed byte, first sample first: 8 cells of 0 or
+// 1 for 1-bit samples, 2 cells of 0 to 15 for 4-bit samples.
+template <int Bits>
+struct UnpackTable {
+    static constexpr int PerByte = 8 / Bits;
+    unsigned char cells[256][PerByte] = {};
+
+    constexpr UnpackTable()
+    {
+        for (int byte = 0; byte < 256; ++byte) {
+            for (int k = 0; k < PerByte; ++k) {
+                cells[byte][k] = static_cast<unsigned char>((byte >> (8 - Bits * (k + 1))) & ((1 << Bits) - 1));
+            }
+        }
+    }
+};
+
+// 1- and 4-bit samples. Adjacent cells (always so for 1 bit, which has one
+// band) take whole bytes from the table; the last byte may be partly used.
+template <int Bits>
+void UnpackSamples(const unsigned char* source, std::size_t count, unsigned char* target, std::size_t stride)
+{
+    static constexpr UnpackTable<Bits> table;
+    constexpr std::size_t perByte = UnpackTable<Bits>::PerByte;
+    const std::size_t wholeBytes = stride == 1 ? count / perByte : 0;
+    for (std::size_t j = 0; j < wholeBytes; ++j) {
+        std::memcpy(target + j * perByte, table.cells[source[j]], perByte);
+    }
+    for (std::size_t i = wholeBytes * perByte; i < count; ++i) {
+        target[i * stride] = table.cells[source[i / perByte]][i % perByte];
+    }
+}
+
 } // namespace
 
 void DecodeSamples(const unsigned char* source, std::size_t count, int nbits, bool swapBytes, unsigned char* target,
                    std::size_t stride)
 {
     switch (nbits) {
-    case 1:
-        for (std::size_t i = 0; i < count; ++i) {
-            target[i * stride] = static_cast<unsigned char>((source[i / 8] >> (7 - i % 8)) & 1U);
-        }
-        break;
-    case 4:
-        for (std::size_t i = 0; i < count; ++i) {
-            const unsigned char byte = source[i / 2];
-            target[i * stride] = static_cast<unsigned char>(i % 2 == 0 ? byte >> 4 : byte & 0x0FU);
-        }
-        break;
+    case 1: UnpackSamples<1>(source, count, target, stride); break;
+    case 4: UnpackSamples<4>(source, count, target, stride); break;
     case 16: CopySamples<std::uint16_t>(source, count, swapBytes, target, stride); break;
     case 32: CopySamples<std::uint32_t>(source, count, swapBytes, target, stride); break;
     default: CopySamples<std::uint8_t>(source, count, false, target, stride); break;
