@@ -30,6 +30,15 @@ const std::string& Folder()
         std::filesystem::create_directories(path);
         return path.string();
     }();
+    // Declared after `folder`, so destroyed before it: the folder goes when the process ends.
+    static const struct Cleanup {
+        std::string path;
+        ~Cleanup()
+        {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    } cleanup{folder};
     return folder;
 }
 
