@@ -30,11 +30,11 @@ protected:
         return outcome;
     }
 
-    // Writes name.<ext> and name.hdr for `spec`; returns the data file's name.
-    std::string Raster(const std::string& name, const RasterSpec& spec, const Samples& samples)
+    // Writes name.<ext> and name.hdr for `shape`; returns the data file's name.
+    std::string Raster(const std::string& name, const RasterShape& shape, const Samples& samples)
     {
-        dir.Write(name.substr(0, name.rfind('.')) + ".hdr", HeaderText(spec));
-        dir.Write(name, DataBytes(spec, samples));
+        dir.Write(name.substr(0, name.rfind('.')) + ".hdr", HeaderText(shape));
+        dir.Write(name, DataBytes(shape, samples));
         return name;
     }
 
@@ -48,17 +48,17 @@ bool Contains(const std::string& text, const std::string& part)
 
 TEST_F(Bndhost, InfoPrintsProbeSummaryAndBandStatistics)
 {
-    RasterSpec spec;
-    spec.nbits = 16;
-    spec.nbands = 2;
-    spec.ncols = 3;
-    spec.nrows = 2;
-    Samples samples = MakeSamples(spec);
+    RasterShape shape;
+    shape.nbits = 16;
+    shape.nbands = 2;
+    shape.ncols = 3;
+    shape.nrows = 2;
+    Samples samples = MakeSamples(shape);
     samples[0][0] = {10, 20, 30};
     samples[1][0] = {40, 50, 60};
     samples[0][1] = {65535, 1, 2}; // -1 as a signed 16-bit sample
     samples[1][1] = {3, 4, 5};
-    Raster("scene.bil", spec, samples);
+    Raster("scene.bil", shape, samples);
     const Outcome outcome = Run("info scene.bil");
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_TRUE(Contains(outcome.out, "probe: 1 (")) << outcome.out;
@@ -70,28 +70,28 @@ TEST_F(Bndhost, InfoPrintsProbeSummaryAndBandStatistics)
 
 TEST_F(Bndhost, ConvertKeepsEveryValueThroughEveryLayout)
 {
-    RasterSpec spec;
-    spec.nbits = 32;
-    spec.nbands = 3;
-    spec.ncols = 7;
-    spec.nrows = 5;
-    const Samples samples = MakeSamples(spec, 7);
-    Raster("source.bil", spec, samples);
+    RasterShape shape;
+    shape.nbits = 32;
+    shape.nbands = 3;
+    shape.ncols = 7;
+    shape.nrows = 5;
+    const Samples samples = MakeSamples(shape, 7);
+    Raster("source.bil", shape, samples);
     for (const char* step : {"convert source.bil a.bip", "convert a.bip b.bsq", "convert b.bsq c.bil"}) {
         const Outcome outcome = Run(std::string("--quiet ") + step);
         ASSERT_EQ(outcome.status, 0) << step << ": " << outcome.err;
     }
     EXPECT_EQ(ReadAll(dir.File("c.bil")), ReadAll(dir.File("source.bil")));
-    spec.layout = "BIP";
-    EXPECT_EQ(ReadAll(dir.File("a.bip")), DataBytes(spec, samples));
-    spec.layout = "BSQ";
-    EXPECT_EQ(ReadAll(dir.File("b.bsq")), DataBytes(spec, samples));
+    shape.layout = "BIP";
+    EXPECT_EQ(ReadAll(dir.File("a.bip")), DataBytes(shape, samples));
+    shape.layout = "BSQ";
+    EXPECT_EQ(ReadAll(dir.File("b.bsq")), DataBytes(shape, samples));
 }
 
 TEST_F(Bndhost, TheQuestionIsAnsweredByYesNoOrNo)
 {
-    RasterSpec spec;
-    Raster("long.bil", spec, MakeSamples(spec));
+    RasterShape shape;
+    Raster("long.bil", shape, MakeSamples(shape));
     dir.Write("long.bil", std::string(21, 'x'));
     const struct {
         const char* option;
@@ -141,11 +141,11 @@ TEST_F(Bndhost, ErrorsAndUsageMistakesHaveTheirExitStatus)
 
 TEST_F(Bndhost, AConversionThatCannotWriteLeavesNoPairBehind)
 {
-    RasterSpec spec;
-    spec.nbits = 32;
-    spec.ncols = 300;
-    spec.nrows = 300;
-    Raster("big.bil", spec, MakeSamples(spec));
+    RasterShape shape;
+    shape.nbits = 32;
+    shape.ncols = 300;
+    shape.nrows = 300;
+    Raster("big.bil", shape, MakeSamples(shape));
     for (const char* output : {"out.bil", "out.bsq"}) {
         const Outcome outcome = Run(std::string("--quiet convert big.bil ") + output, "ulimit -f 100 &&");
         EXPECT_EQ(outcome.status, 1) << output;
@@ -157,11 +157,11 @@ TEST_F(Bndhost, AConversionThatCannotWriteLeavesNoPairBehind)
 
 TEST_F(Bndhost, PreviewWritesAPngOfTheRastersSize)
 {
-    RasterSpec spec;
-    spec.ncols = 37;
-    spec.nrows = 11;
-    spec.nbands = 3;
-    Raster("image.bil", spec, MakeSamples(spec));
+    RasterShape shape;
+    shape.ncols = 37;
+    shape.nrows = 11;
+    shape.nbands = 3;
+    Raster("image.bil", shape, MakeSamples(shape));
     const Outcome outcome = Run("preview image.bil out.png --band 2");
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     const std::vector<unsigned char> png = ReadAll(dir.File("out.png"));

@@ -14,7 +14,7 @@ namespace {
 
 using orvo::ImportStatus;
 
-std::string Describe(const RasterSpec& s)
+std::string Describe(const RasterShape& s)
 {
     return s.layout + " nbits=" + std::to_string(s.nbits) + " order=" + s.byteorder +
            " bands=" + std::to_string(s.nbands) + " cols=" + std::to_string(s.ncols) +
@@ -24,11 +24,11 @@ std::string Describe(const RasterSpec& s)
 
 class Import : public ::testing::Test {
 protected:
-    // Writes scene.<ext> and its header for `spec`; returns the data path.
-    std::string Write(const RasterSpec& spec, const Samples& samples, const std::string& name = "scene.dat")
+    // Writes scene.<ext> and its header for `shape`; returns the data path.
+    std::string Write(const RasterShape& shape, const Samples& samples, const std::string& name = "scene.dat")
     {
-        const std::string data = dir.Write(name, DataBytes(spec, samples));
-        dir.Write(name.substr(0, name.rfind('.')) + ".hdr", HeaderText(spec));
+        const std::string data = dir.Write(name, DataBytes(shape, samples));
+        dir.Write(name.substr(0, name.rfind('.')) + ".hdr", HeaderText(shape));
         return data;
     }
 
@@ -40,7 +40,7 @@ protected:
 // the test packed, and a correct file must probe 1 and import without a question.
 TEST_F(Import, DecodesEveryLayoutWidthOrderAndArrangement)
 {
-    std::vector<RasterSpec> specs;
+    std::vector<RasterShape> shapes;
     for (const char* layout : {"BIL", "BIP", "BSQ"}) {
         for (const int nbits : {1, 4, 8, 16, 32}) {
             for (const char order : {'I', 'M'}) {
@@ -48,42 +48,42 @@ TEST_F(Import, DecodesEveryLayoutWidthOrderAndArrangement)
                     if (nbits == 1 && nbands != 1) {
                         continue;
                     }
-                    RasterSpec spec;
-                    spec.layout = layout;
-                    spec.nbits = nbits;
-                    spec.byteorder = order;
-                    spec.nbands = nbands;
-                    spec.ncols = 13;
-                    spec.nrows = 12;
-                    specs.push_back(spec);
-                    spec.ncols = 3;
-                    spec.skipbytes = 7;
-                    spec.bandgapbytes = spec.layout == std::string("BSQ") ? 5 : 0;
-                    spec.bandRowPadding = spec.layout == std::string("BIP") ? 0 : 3;
-                    spec.totalRowPadding = spec.layout == std::string("BSQ") ? 0 : 2;
-                    specs.push_back(spec);
+                    RasterShape shape;
+                    shape.layout = layout;
+                    shape.nbits = nbits;
+                    shape.byteorder = order;
+                    shape.nbands = nbands;
+                    shape.ncols = 13;
+                    shape.nrows = 12;
+                    shapes.push_back(shape);
+                    shape.ncols = 3;
+                    shape.skipbytes = 7;
+                    shape.bandgapbytes = shape.layout == std::string("BSQ") ? 5 : 0;
+                    shape.bandRowPadding = shape.layout == std::string("BIP") ? 0 : 3;
+                    shape.totalRowPadding = shape.layout == std::string("BSQ") ? 0 : 2;
+                    shapes.push_back(shape);
                 }
             }
         }
     }
-    for (const RasterSpec& spec : specs) {
-        SCOPED_TRACE(Describe(spec));
-        const Samples samples = MakeSamples(spec, static_cast<std::uint32_t>(spec.nbits + spec.ncols));
-        const std::string data = Write(spec, samples);
+    for (const RasterShape& shape : shapes) {
+        SCOPED_TRACE(Describe(shape));
+        const Samples samples = MakeSamples(shape, static_cast<std::uint32_t>(shape.nbits + shape.ncols));
+        const std::string data = Write(shape, samples);
         TestHost host;
         BndImportFilter filter(host);
         EXPECT_EQ(filter.ProbeFile(data.c_str()), 1);
         ASSERT_EQ(filter.ImportFromFile(data.c_str(), false), ImportStatus::Done);
         EXPECT_TRUE(host.warnings.empty());
         ASSERT_TRUE(host.lattice);
-        EXPECT_EQ(host.lattice->type, spec.nbits == 16 ? 2 : spec.nbits == 32 ? 4 : 0);
-        EXPECT_EQ(host.lattice->columns, spec.ncols);
-        EXPECT_EQ(host.lattice->rows, spec.nrows);
+        EXPECT_EQ(host.lattice->type, shape.nbits == 16 ? 2 : shape.nbits == 32 ? 4 : 0);
+        EXPECT_EQ(host.lattice->columns, shape.ncols);
+        EXPECT_EQ(host.lattice->rows, shape.nrows);
         EXPECT_EQ(host.lattice->planes, 1);
-        EXPECT_EQ(host.lattice->components, spec.nbands);
-        ASSERT_EQ(host.rows.size(), static_cast<std::size_t>(spec.nrows));
-        for (int row = 0; row < spec.nrows; ++row) {
-            ASSERT_EQ(host.rows[row], LatticeRow(spec, samples, row)) << "row " << row;
+        EXPECT_EQ(host.lattice->components, shape.nbands);
+        ASSERT_EQ(host.rows.size(), static_cast<std::size_t>(shape.nrows));
+        for (int row = 0; row < shape.nrows; ++row) {
+            ASSERT_EQ(host.rows[row], LatticeRow(shape, samples, row)) << "row " << row;
         }
     }
 }
@@ -116,9 +116,9 @@ TEST_F(Import, SamplesAreSignedCellsInLittleEndianOrder)
 
 TEST_F(Import, ProbeTellsSizeMatchesAndMismatches)
 {
-    RasterSpec spec;
-    const Samples samples = MakeSamples(spec);
-    const std::string data = Write(spec, samples);
+    RasterShape shape;
+    const Samples samples = MakeSamples(shape);
+    const std::string data = Write(shape, samples);
     TestHost host;
     BndImportFilter filter(host);
     EXPECT_EQ(filter.ProbeFile(data.c_str()), 1);
@@ -140,9 +140,9 @@ TEST_F(Import, ProbeTellsSizeMatchesAndMismatches)
 
 TEST_F(Import, ALongerFileAsksAndAShorterOneIsRefusedBeforeTheHostSeesAnything)
 {
-    RasterSpec spec;
-    const Samples samples = MakeSamples(spec);
-    const std::string data = Write(spec, samples);
+    RasterShape shape;
+    const Samples samples = MakeSamples(shape);
+    const std::string data = Write(shape, samples);
     std::filesystem::resize_file(data, 21);
     for (const int answer : {0, 1}) {
         TestHost host;
@@ -174,10 +174,10 @@ TEST_F(Import, ALongerFileAsksAndAShorterOneIsRefusedBeforeTheHostSeesAnything)
 
 TEST_F(Import, RefusalsCancelAndProgressEndTheImportCleanly)
 {
-    RasterSpec spec;
-    spec.nrows = 25;
-    const Samples samples = MakeSamples(spec);
-    const std::string data = Write(spec, samples);
+    RasterShape shape;
+    shape.nrows = 25;
+    const Samples samples = MakeSamples(shape);
+    const std::string data = Write(shape, samples);
     {
         TestHost host;
         BndImportFilter filter(host);
@@ -216,10 +216,10 @@ TEST_F(Import, RefusalsCancelAndProgressEndTheImportCleanly)
 
 TEST_F(Import, AFileThatShrinksDuringTheImportRaisesCode8AtTheRightRow)
 {
-    RasterSpec spec;
-    spec.ncols = 10;
-    spec.nrows = 10;
-    const std::string data = Write(spec, MakeSamples(spec));
+    RasterShape shape;
+    shape.ncols = 10;
+    shape.nrows = 10;
+    const std::string data = Write(shape, MakeSamples(shape));
     TestHost host;
     host.onLattice = [&] { std::filesystem::resize_file(data, 55); };
     BndImportFilter filter(host);

@@ -65,15 +65,15 @@ void PadTo(std::vector<unsigned char>& out, std::size_t start, int size)
 
 } // namespace
 
-Samples MakeSamples(const RasterSpec& spec, std::uint32_t seed)
+Samples MakeSamples(const RasterShape& shape, std::uint32_t seed)
 {
-    const std::uint64_t limit = std::uint64_t{1} << spec.nbits;
+    const std::uint64_t limit = std::uint64_t{1} << shape.nbits;
     std::uint64_t state = seed * 0x9E3779B97F4A7C15ULL + 1;
-    Samples samples(static_cast<std::size_t>(spec.nrows));
+    Samples samples(static_cast<std::size_t>(shape.nrows));
     for (auto& row : samples) {
-        row.resize(static_cast<std::size_t>(spec.nbands));
+        row.resize(static_cast<std::size_t>(shape.nbands));
         for (auto& band : row) {
-            band.resize(static_cast<std::size_t>(spec.ncols));
+            band.resize(static_cast<std::size_t>(shape.ncols));
             for (auto& value : band) {
                 state = state * 6364136223846793005ULL + 1442695040888963407ULL;
                 value = static_cast<std::uint32_t>((state >> 17) % limit);
@@ -83,29 +83,29 @@ Samples MakeSamples(const RasterSpec& spec, std::uint32_t seed)
     return samples;
 }
 
-std::string HeaderText(const RasterSpec& spec)
+std::string HeaderText(const RasterShape& shape)
 {
-    std::string text = "nrows " + std::to_string(spec.nrows) + "\nncols " + std::to_string(spec.ncols) + "\nnbands " +
-                       std::to_string(spec.nbands) + "\nnbits " + std::to_string(spec.nbits) + "\nbyteorder " +
-                       spec.byteorder + "\nlayout " + spec.layout + "\nskipbytes " + std::to_string(spec.skipbytes) +
-                       "\nbandgapbytes " + std::to_string(spec.bandgapbytes) + "\n";
-    const int bandRow = NaturalBytes(spec.ncols, spec.nbits) + spec.bandRowPadding;
-    if (spec.bandRowPadding != 0) {
+    std::string text = "nrows " + std::to_string(shape.nrows) + "\nncols " + std::to_string(shape.ncols) + "\nnbands " +
+                       std::to_string(shape.nbands) + "\nnbits " + std::to_string(shape.nbits) + "\nbyteorder " +
+                       shape.byteorder + "\nlayout " + shape.layout + "\nskipbytes " + std::to_string(shape.skipbytes) +
+                       "\nbandgapbytes " + std::to_string(shape.bandgapbytes) + "\n";
+    const int bandRow = NaturalBytes(shape.ncols, shape.nbits) + shape.bandRowPadding;
+    if (shape.bandRowPadding != 0) {
         text += "bandrowbytes " + std::to_string(bandRow) + "\n";
     }
-    if (spec.totalRowPadding != 0) {
-        const int row =
-            spec.layout == "BIP" ? NaturalBytes(1LL * spec.ncols * spec.nbands, spec.nbits) : bandRow * spec.nbands;
-        text += "totalrowbytes " + std::to_string(row + spec.totalRowPadding) + "\n";
+    if (shape.totalRowPadding != 0) {
+        const int row = shape.layout == "BIP" ? NaturalBytes(1LL * shape.ncols * shape.nbands, shape.nbits)
+                                              : bandRow * shape.nbands;
+        text += "totalrowbytes " + std::to_string(row + shape.totalRowPadding) + "\n";
     }
     return text;
 }
 
-std::vector<unsigned char> DataBytes(const RasterSpec& spec, const Samples& samples)
+std::vector<unsigned char> DataBytes(const RasterShape& shape, const Samples& samples)
 {
-    std::vector<unsigned char> out(static_cast<std::size_t>(spec.skipbytes), kFill);
-    SampleWriter writer(out, spec.nbits, spec.byteorder);
-    const int bandRow = NaturalBytes(spec.ncols, spec.nbits) + spec.bandRowPadding;
+    std::vector<unsigned char> out(static_cast<std::size_t>(shape.skipbytes), kFill);
+    SampleWriter writer(out, shape.nbits, shape.byteorder);
+    const int bandRow = NaturalBytes(shape.ncols, shape.nbits) + shape.bandRowPadding;
     const auto writeBandRow = [&](int row, int band) {
         const std::size_t start = out.size();
         for (const std::uint32_t value : samples[row][band]) {
@@ -114,45 +114,45 @@ std::vector<unsigned char> DataBytes(const RasterSpec& spec, const Samples& samp
         writer.EndRun();
         PadTo(out, start, bandRow);
     };
-    if (spec.layout == "BSQ") {
-        for (int band = 0; band < spec.nbands; ++band) {
+    if (shape.layout == "BSQ") {
+        for (int band = 0; band < shape.nbands; ++band) {
             if (band > 0) {
-                out.resize(out.size() + static_cast<std::size_t>(spec.bandgapbytes), kFill);
+                out.resize(out.size() + static_cast<std::size_t>(shape.bandgapbytes), kFill);
             }
-            for (int row = 0; row < spec.nrows; ++row) {
+            for (int row = 0; row < shape.nrows; ++row) {
                 writeBandRow(row, band);
             }
         }
         return out;
     }
-    for (int row = 0; row < spec.nrows; ++row) {
+    for (int row = 0; row < shape.nrows; ++row) {
         const std::size_t start = out.size();
         int rowBytes = 0;
-        if (spec.layout == "BIP") {
-            for (int column = 0; column < spec.ncols; ++column) {
-                for (int band = 0; band < spec.nbands; ++band) {
+        if (shape.layout == "BIP") {
+            for (int column = 0; column < shape.ncols; ++column) {
+                for (int band = 0; band < shape.nbands; ++band) {
                     writer.Put(samples[row][band][column]);
                 }
             }
             writer.EndRun();
             rowBytes = static_cast<int>(out.size() - start);
         } else {
-            for (int band = 0; band < spec.nbands; ++band) {
+            for (int band = 0; band < shape.nbands; ++band) {
                 writeBandRow(row, band);
             }
-            rowBytes = bandRow * spec.nbands;
+            rowBytes = bandRow * shape.nbands;
         }
-        PadTo(out, start, rowBytes + spec.totalRowPadding);
+        PadTo(out, start, rowBytes + shape.totalRowPadding);
     }
     return out;
 }
 
-std::vector<unsigned char> LatticeRow(const RasterSpec& spec, const Samples& samples, int row)
+std::vector<unsigned char> LatticeRow(const RasterShape& shape, const Samples& samples, int row)
 {
-    const int cell = spec.nbits <= 8 ? 1 : spec.nbits / 8;
+    const int cell = shape.nbits <= 8 ? 1 : shape.nbits / 8;
     std::vector<unsigned char> out;
-    for (int column = 0; column < spec.ncols; ++column) {
-        for (int band = 0; band < spec.nbands; ++band) {
+    for (int column = 0; column < shape.ncols; ++column) {
+        for (int band = 0; band < shape.nbands; ++band) {
             const std::uint32_t value = samples[row][band][column];
             for (int i = 0; i < cell; ++i) {
                 out.push_back(static_cast<unsigned char>(value >> (8 * i)));

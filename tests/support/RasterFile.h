@@ -8,7 +8,7 @@
 
 namespace fennick::test {
 
-struct RasterSpec {
+struct RasterShape {
     std::string layout = "BIL";
     int nbits = 8;
     char byteorder = 'I';
@@ -25,17 +25,17 @@ struct RasterSpec {
 using Samples = std::vector<std::vector<std::vector<std::uint32_t>>>;
 
 // Deterministic values that use the full width of each sample.
-Samples MakeSamples(const RasterSpec& spec, std::uint32_t seed = 1);
+Samples MakeSamples(const RasterShape& shape, std::uint32_t seed = 1);
 
-// The header text for `spec` (with explicit row sizes where padding is asked for).
-std::string HeaderText(const RasterSpec& spec);
+// The header text for `shape` (with explicit row sizes where padding is asked for).
+std::string HeaderText(const RasterShape& shape);
 
 // The data file bytes; skipped, padding, gap and unused low bits are filled
 // with ones so that a reader that takes them produces wrong values.
-std::vector<unsigned char> DataBytes(const RasterSpec& spec, const Samples& samples);
+std::vector<unsigned char> DataBytes(const RasterShape& shape, const Samples& samples);
 
 // The lattice row the import should deliver for row `row`: cells of 1, 2 or 4
 // bytes (by nbits), little-endian, at (column * nbands + band) * cell.
-std::vector<unsigned char> LatticeRow(const RasterSpec& spec, const Samples& samples, int row);
+std::vector<unsigned char> LatticeRow(const RasterShape& shape, const Samples& samples, int row);
 
 } // namespace fennick::test
