@@ -48,11 +48,7 @@ bool Contains(const std::string& text, const std::string& part)
 
 TEST_F(Bndhost, InfoPrintsProbeSummaryAndBandStatistics)
 {
-    RasterShape shape;
-    shape.nbits = 16;
-    shape.nbands = 2;
-    shape.ncols = 3;
-    shape.nrows = 2;
+    RasterShape shape{.nbits = 16, .nrows = 2, .ncols = 3, .nbands = 2};
     Samples samples = MakeSamples(shape);
     samples[0][0] = {10, 20, 30};
     samples[1][0] = {40, 50, 60};
@@ -70,11 +66,7 @@ TEST_F(Bndhost, InfoPrintsProbeSummaryAndBandStatistics)
 
 TEST_F(Bndhost, ConvertKeepsEveryValueThroughEveryLayout)
 {
-    RasterShape shape;
-    shape.nbits = 32;
-    shape.nbands = 3;
-    shape.ncols = 7;
-    shape.nrows = 5;
+    RasterShape shape{.nbits = 32, .nrows = 5, .ncols = 7, .nbands = 3};
     const Samples samples = MakeSamples(shape, 7);
     Raster("source.bil", shape, samples);
     for (const char* step : {"convert source.bil a.bip", "convert a.bip b.bsq", "convert b.bsq c.bil"}) {
@@ -141,10 +133,7 @@ TEST_F(Bndhost, ErrorsAndUsageMistakesHaveTheirExitStatus)
 
 TEST_F(Bndhost, AConversionThatCannotWriteLeavesNoPairBehind)
 {
-    RasterShape shape;
-    shape.nbits = 32;
-    shape.ncols = 300;
-    shape.nrows = 300;
+    RasterShape shape{.nbits = 32, .nrows = 300, .ncols = 300};
     Raster("big.bil", shape, MakeSamples(shape));
     for (const char* output : {"out.bil", "out.bsq"}) {
         const Outcome outcome = Run(std::string("--quiet convert big.bil ") + output, "ulimit -f 100 &&");
@@ -157,10 +146,7 @@ TEST_F(Bndhost, AConversionThatCannotWriteLeavesNoPairBehind)
 
 TEST_F(Bndhost, PreviewWritesAPngOfTheRastersSize)
 {
-    RasterShape shape;
-    shape.ncols = 37;
-    shape.nrows = 11;
-    shape.nbands = 3;
+    RasterShape shape{.nrows = 11, .ncols = 37, .nbands = 3};
     Raster("image.bil", shape, MakeSamples(shape));
     const Outcome outcome = Run("preview image.bil out.png --band 2");
     ASSERT_EQ(outcome.status, 0) << outcome.err;

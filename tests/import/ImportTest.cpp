@@ -48,13 +48,12 @@ TEST_F(Import, DecodesEveryLayoutWidthOrderAndArrangement)
                     if (nbits == 1 && nbands != 1) {
                         continue;
                     }
-                    RasterShape shape;
-                    shape.layout = layout;
-                    shape.nbits = nbits;
-                    shape.byteorder = order;
-                    shape.nbands = nbands;
-                    shape.ncols = 13;
-                    shape.nrows = 12;
+                    RasterShape shape{.layout = layout,
+                                      .nbits = nbits,
+                                      .byteorder = order,
+                                      .nrows = 12,
+                                      .ncols = 13,
+                                      .nbands = nbands};
                     shapes.push_back(shape);
                     shape.ncols = 3;
                     shape.skipbytes = 7;
@@ -174,8 +173,7 @@ TEST_F(Import, ALongerFileAsksAndAShorterOneIsRefusedBeforeTheHostSeesAnything)
 
 TEST_F(Import, RefusalsCancelAndProgressEndTheImportCleanly)
 {
-    RasterShape shape;
-    shape.nrows = 25;
+    RasterShape shape{.nrows = 25};
     const Samples samples = MakeSamples(shape);
     const std::string data = Write(shape, samples);
     {
@@ -216,9 +214,7 @@ TEST_F(Import, RefusalsCancelAndProgressEndTheImportCleanly)
 
 TEST_F(Import, AFileThatShrinksDuringTheImportRaisesCode8AtTheRightRow)
 {
-    RasterShape shape;
-    shape.ncols = 10;
-    shape.nrows = 10;
+    RasterShape shape{.nrows = 10, .ncols = 10};
     const std::string data = Write(shape, MakeSamples(shape));
     TestHost host;
     host.onLattice = [&] { std::filesystem::resize_file(data, 55); };
