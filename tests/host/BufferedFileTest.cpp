@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -165,6 +166,39 @@ TEST(BufferedFile, OpeningFailuresNameThePathAndTheReason)
     EXPECT_FALSE(file.OpenNoThrow(missing.c_str(), "ab", Share, false)) << "unknown mode";
     EXPECT_FALSE(file.IsOpen());
     EXPECT_THROW(file.GetLength(), tamsel::CFileError);
+}
+
+// A FIFO (with or without a reader) or a device is refused at once, for
+// reading and for writing, with a message that says what the path is.
+TEST(BufferedFile, SpecialFilesAreRefusedWithoutBlockingOrTruncating)
+{
+    TempDir dir;
+    const std::string fifo = dir.File("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const struct {
+        const char* path;
+        const char* mode;
+        const char* kind;
+    } cases[] = {
+        {fifo.c_str(), "wb", "a FIFO"},
+        {fifo.c_str(), "rb", "a FIFO"},
+        {"/dev/null", "wb", "a character device"},
+        {"/dev/zero", "rt", "a character device"},
+    };
+    for (const auto& c : cases) {
+        try {
+            CBufferedFile file(c.path, c.mode, Share, false);
+            ADD_FAILURE() << c.path << " " << c.mode << " must be refused";
+        } catch (const tamsel::CFileError& error) {
+            EXPECT_NE(std::string(error.what()).find(c.kind), std::string::npos) << error.what();
+        }
+    }
+    ::close(reader);
+    CBufferedFile file;
+    EXPECT_FALSE(file.OpenNoThrow(fifo.c_str(), "wb", Share, false)) << "a FIFO without a reader";
+    EXPECT_FALSE(file.IsOpen());
 }
 
 TEST(BufferedFile, OffsetsBeyondFourGigabytesOnASparseFile)

@@ -16,6 +16,24 @@ namespace {
 // Largest count handed to one read or write call (Linux transfers at most this).
 constexpr std::size_t kMaxTransfer = 0x7ffff000;
 
+// What a path that is not a regular file is, for the refusal's message.
+const char* KindOf(mode_t mode)
+{
+    if (S_ISFIFO(mode)) {
+        return "a FIFO";
+    }
+    if (S_ISCHR(mode)) {
+        return "a character device";
+    }
+    if (S_ISBLK(mode)) {
+        return "a block device";
+    }
+    if (S_ISSOCK(mode)) {
+        return "a socket";
+    }
+    return "not a regular file";
+}
+
 } // namespace
 
 CBufferedFile::CBufferedFile() : buffer_(new unsigned char[BufferSize]) {}
@@ -27,7 +45,7 @@ CBufferedFile::CBufferedFile(const char* path, const char* mode, Sharing sharing
 
 CBufferedFile::~CBufferedFile()
 {
-    if (!IsOpen()) {
+    if (fd_ < 0) {
         return;
     }
     if (writing_) {
@@ -42,9 +60,16 @@ CBufferedFile::~CBufferedFile()
 
 void CBufferedFile::Open(const char* path, const char* mode, Sharing sharing, bool flag)
 {
-    if (!OpenNoThrow(path, mode, sharing, flag)) {
-        Fail(errno);
+    if (OpenNoThrow(path, mode, sharing, flag)) {
+        return;
     }
+    const int error = errno;
+    struct stat info {};
+    if ((error == EINVAL || error == ENXIO) && ::stat(path, &info) == 0 && !S_ISREG(info.st_mode) &&
+        !S_ISDIR(info.st_mode)) {
+        throw CFileError(path_, error, std::string("not a regular file (it is ") + KindOf(info.st_mode) + ")");
+    }
+    Fail(error);
 }
 
 bool CBufferedFile::OpenNoThrow(const char* path, const char* mode, Sharing /*sharing*/, bool /*flag*/)
@@ -65,7 +90,9 @@ bool CBufferedFile::OpenNoThrow(const char* path, const char* mode, Sharing /*sh
         // Non-blocking, so that opening a FIFO cannot wait for a writer; it is refused below.
         flags = O_RDONLY | O_NONBLOCK;
     } else if (mode[0] == 'w') {
-        flags = O_WRONLY | O_CREAT | O_TRUNC;
+        // Non-blocking and not truncating until the file is known to be a
+        // regular one: a FIFO or device must neither block nor be written.
+        flags = O_WRONLY | O_CREAT | O_NONBLOCK;
         writing = true;
     } else {
         errno = EINVAL;
@@ -83,8 +110,11 @@ bool CBufferedFile::OpenNoThrow(const char* path, const char* mode, Sharing /*sh
     int error = ::fstat(fd, &info) != 0 ? errno : 0;
     if (error == 0 && S_ISDIR(info.st_mode)) {
         error = EISDIR;
-    } else if (error == 0 && !writing && !S_ISREG(info.st_mode)) {
-        error = EINVAL; // only regular files are read: devices and FIFOs have no length
+    } else if (error == 0 && !S_ISREG(info.st_mode)) {
+        error = EINVAL; // only regular files: devices and FIFOs have no length
+    } else if (error == 0 && writing &&
+               (::ftruncate(fd, 0) != 0 || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)) {
+        error = errno;
     }
     if (error != 0) {
         ::close(fd);
@@ -103,16 +133,22 @@ void CBufferedFile::Close()
     if (!IsOpen()) {
         return;
     }
+    if (closeFailed_) {
+        Fail(EBADF);
+    }
     if (writing_) {
         Flush();
     }
     const int result = ::close(fd_);
     const int error = errno;
-    const bool writing = writing_;
-    ResetState();
-    if (result != 0 && writing) {
+    if (result != 0 && writing_) {
+        // The descriptor is gone but the file may be incomplete: it stays
+        // open to IsOpen, so that Abort can still remove it.
+        fd_ = -1;
+        closeFailed_ = true;
         Fail(error);
     }
+    ResetState();
 }
 
 void CBufferedFile::Abort(bool removeFile) noexcept
@@ -120,7 +156,9 @@ void CBufferedFile::Abort(bool removeFile) noexcept
     if (!IsOpen()) {
         return;
     }
-    ::close(fd_);
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
     if (removeFile && writing_) {
         ::unlink(path_.c_str());
     }
@@ -130,6 +168,7 @@ void CBufferedFile::Abort(bool removeFile) noexcept
 void CBufferedFile::ResetState()
 {
     fd_ = -1;
+    closeFailed_ = false;
     writing_ = false;
     windowStart_ = 0;
     readPos_ = readEnd_ = 0;

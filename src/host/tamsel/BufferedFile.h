@@ -14,7 +14,9 @@ namespace tamsel {
 //
 // - Modes: "rb" and "rt" read, "wb" creates or truncates and writes. "t" changes
 //   nothing but documents that the file is read with ReadString. Only regular
-//   files are read (EINVAL otherwise, EISDIR for folders); folders are never written.
+//   files are opened (EINVAL otherwise, EISDIR for folders): a FIFO or device is
+//   refused without blocking, and an existing one is never truncated. The
+//   throwing Open says what such a path is.
 // - Small Read and Write calls are served inline from the buffer; requests at
 //   least as large as the buffer go straight between the descriptor and the
 //   caller's memory.
@@ -44,9 +46,10 @@ public:
     void Open(const char* path, const char* mode, Sharing sharing, bool flag);
     // As Open, but returns false (errno set) instead of throwing.
     bool OpenNoThrow(const char* path, const char* mode, Sharing sharing, bool flag);
-    [[nodiscard]] bool IsOpen() const { return fd_ >= 0; }
+    [[nodiscard]] bool IsOpen() const { return fd_ >= 0 || closeFailed_; }
     // Writes what is buffered and closes. Throws CFileError when that fails; the
-    // file then stays open so that Abort can give it up.
+    // file then stays open (even when the descriptor itself could not be
+    // closed) so that Abort can give it up.
     void Close();
     // Closes without writing what is buffered and without raising; with
     // `removeFile`, a file opened for writing is deleted.
@@ -98,6 +101,7 @@ private:
     [[noreturn]] void Fail(int errorCode) const;
 
     int fd_ = -1;
+    bool closeFailed_ = false; // close() failed: no descriptor, but Abort may remove the file
     bool writing_ = false;
     std::string path_;
     std::unique_ptr<unsigned char[]> buffer_;

@@ -9,6 +9,11 @@ CFileError::CFileError(const std::string& path, int errorCode)
 {
 }
 
+CFileError::CFileError(const std::string& path, int errorCode, const std::string& reason)
+    : std::runtime_error(path + ": " + reason), path_(path), errorCode_(errorCode)
+{
+}
+
 CFileError::~CFileError() = default;
 
 } // namespace tamsel

@@ -8,10 +8,12 @@
 
 namespace tamsel {
 
-// what() is "<path>: <system error text>"; the code is the errno value.
+// what() is "<path>: <reason>", the reason being the system error text unless
+// one is given; the code is the errno value.
 class HOST_API CFileError : public std::runtime_error {
 public:
     CFileError(const std::string& path, int errorCode);
+    CFileError(const std::string& path, int errorCode, const std::string& reason);
     ~CFileError() override;
 
     [[nodiscard]] const std::string& GetPath() const { return path_; }
