@@ -52,7 +52,10 @@ BndExportFilter::~BndExportFilter()
 
 orvo::ExportStatus BndExportFilter::BeginExport(const char* path, bool /*flag*/)
 {
-    if (!tamsel::CPath::HasExtension(path)) {
+    // Without an extension there is no layout; with ".hdr" the header would
+    // overwrite the data file itself.
+    if (!tamsel::CPath::HasExtension(path) ||
+        platform::EqualsIgnoreCase(tamsel::CPath::GetExtensionPtr(path), ".hdr")) {
         return orvo::ExportStatus::Stopped;
     }
     // An export that never ended is given up as the destructor would.

@@ -5,6 +5,7 @@
 
 #include "format/DataGeometry.h"
 #include "format/FieldScan.h"
+#include "format/TextLines.h"
 #include "import/BndImportFilter.h"
 #include "pelmo/Pelmo.h"
 #include "plugin/Platform.h"
@@ -94,8 +95,15 @@ int BndImportFilter::ReadHeader(const char* dataPath, bool quiet)
     {
         tamsel::CBufferedFile file;
         if (!file.OpenNoThrow(headerPath.c_str(), "rt", kShare, false)) {
+            const std::string reason = platform::UnreadableReason(headerPath.c_str(), errno);
             if (quiet) {
                 return 1;
+            }
+            if (!reason.empty()) {
+                ThrowError(kSource, __LINE__,
+                           "The header file %s cannot be read (%s).\r\nThis file is required and must be a text "
+                           "file in the same folder as %s.",
+                           headerPath.c_str(), reason.c_str(), dataPath);
             }
             ThrowError(
                 kSource, __LINE__,
@@ -123,9 +131,10 @@ int BndImportFilter::ReadHeader(const char* dataPath, bool quiet)
 
 int BndImportFilter::ParseHeaderLines(tamsel::CBufferedFile& file, const std::string& headerPath, bool quiet)
 {
+    TextLines lines(file);
     std::string line;
     int lineNumber = 0;
-    while (file.ReadString(line)) {
+    while (lines.Next(line)) {
         ++lineNumber;
         const char* text = line.c_str();
         char word[20];
@@ -140,7 +149,7 @@ int BndImportFilter::ParseHeaderLines(tamsel::CBufferedFile& file, const std::st
             return RecordError(kSource, __LINE__, headerPath.c_str(), quiet, lineNumber);
         }
     }
-    return 0;
+    return lines.Error() != 0 ? TextReadFailed(headerPath.c_str(), lines.Error(), quiet) : 0;
 }
 
 // Completes the absent values, refuses values the import cannot use, and

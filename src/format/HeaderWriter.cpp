@@ -1,4 +1,7 @@
 // Writing the header file of an export.
+#include <charconv>
+#include <iterator>
+
 #include "export/BndExportFilter.h"
 #include "tamsel/Format.h"
 #include "tamsel/Path.h"
@@ -20,6 +23,18 @@ private:
     tamsel::CBufferedFile& file_;
 };
 
+// "<keyword> <value>" with 15 decimals, always with a decimal point whatever
+// the process's locale, so that every reader reads the value back.
+void AppendFixed(std::string& text, const char* keyword, double value)
+{
+    char digits[400]; // the longest double in fixed notation with 15 decimals fits
+    const auto result = std::to_chars(std::begin(digits), std::end(digits), value, std::chars_format::fixed, 15);
+    text += keyword;
+    text += ' ';
+    text.append(digits, result.ptr);
+    text += "\r\n";
+}
+
 } // namespace
 
 // Ten lines of the classic template, then a "layout" line so that multi-band
@@ -33,11 +48,15 @@ void BndExportFilter::WriteHeader()
     }
     const AbandonOnUnwind guard(file);
     std::string text;
-    tamsel::FormatString(text,
-                         "# %s header file\r\nbyteorder I\r\nnbits %d\r\nnbands %d\r\nncols %d\r\nnrows %d\r\n"
-                         "xdim %.15f\r\nydim %.15f\r\nulxmap %.15f\r\nulymap %.15f\r\nlayout %s\r\n",
-                         header.layout, header.nbits, header.nbands, header.ncols, header.nrows, header.xdim,
-                         header.ydim, header.ulxmap, header.ulymap, header.layout);
+    tamsel::FormatString(text, "# %s header file\r\nbyteorder I\r\nnbits %d\r\nnbands %d\r\nncols %d\r\nnrows %d\r\n",
+                         header.layout, header.nbits, header.nbands, header.ncols, header.nrows);
+    AppendFixed(text, "xdim", header.xdim);
+    AppendFixed(text, "ydim", header.ydim);
+    AppendFixed(text, "ulxmap", header.ulxmap);
+    AppendFixed(text, "ulymap", header.ulymap);
+    text += "layout ";
+    text += header.layout;
+    text += "\r\n";
     file.Write(text.data(), static_cast<unsigned int>(text.size()));
     file.Close();
 }

@@ -2,6 +2,8 @@
 #include <array>
 
 #include "format/FieldScan.h"
+#include "format/TextLines.h"
+#include "plugin/Platform.h"
 #include "import/BndImportFilter.h"
 #include "tamsel/Format.h"
 #include "tamsel/Path.h"
@@ -13,6 +15,26 @@ namespace {
 constexpr const char* kSource = "BndImportFilter";
 constexpr auto kShare = tamsel::CBufferedFile::ShareReadWrite;
 
+// Opens an optional side file. False when there is none; a path that exists
+// but cannot be read is an error (1 when quiet), as its values would be lost.
+bool OpenSideFile(tamsel::CBufferedFile& file, const std::string& path, const char* what, bool quiet, int& result)
+{
+    result = 0;
+    if (file.OpenNoThrow(path.c_str(), "rt", kShare, false)) {
+        return true;
+    }
+    const std::string reason = platform::UnreadableReason(path.c_str(), errno);
+    if (reason.empty()) {
+        return false;
+    }
+    if (quiet) {
+        result = 1;
+        return false;
+    }
+    orvo::IoFilter::ThrowError(kSource, __LINE__, "The %s file %s cannot be read (%s).", what, path.c_str(),
+                               reason.c_str());
+}
+
 } // namespace
 
 // Six lines by position: x step, two rotation terms (skipped: the raster is
@@ -21,14 +43,18 @@ int BndImportFilter::ReadWorldFile(const char* dataPath, bool quiet)
 {
     const std::string path = tamsel::CPath::ChangeExtension(dataPath, ".blw");
     tamsel::CBufferedFile file;
-    if (!file.OpenNoThrow(path.c_str(), "rt", kShare, false)) {
-        return 0;
+    if (int result = 0; !OpenSideFile(file, path, "world", quiet, result)) {
+        return result;
     }
     const std::array<double*, 6> targets = {&header.xdim, nullptr,        nullptr,
                                             &header.ydim, &header.ulxmap, &header.ulymap};
+    TextLines lines(file);
     std::string line;
     for (int lineNumber = 1; lineNumber <= 6; ++lineNumber) {
-        file.ReadString(line); // a missing line reads as empty and fails below
+        lines.Next(line); // a missing line reads as empty and fails below
+        if (lines.Error() != 0) {
+            return TextReadFailed(path.c_str(), lines.Error(), quiet);
+        }
         double* target = targets[static_cast<std::size_t>(lineNumber - 1)];
         const char* text = line.c_str();
         if (target != nullptr && !ScanDouble(text, *target)) {
@@ -44,13 +70,14 @@ int BndImportFilter::ReadStatisticsFile(const char* dataPath, bool quiet)
 {
     const std::string path = tamsel::CPath::ChangeExtension(dataPath, ".stx");
     tamsel::CBufferedFile file;
-    if (!file.OpenNoThrow(path.c_str(), "rt", kShare, false)) {
-        return 0;
+    if (int result = 0; !OpenSideFile(file, path, "statistics", quiet, result)) {
+        return result;
     }
+    TextLines lines(file);
     std::string line;
     int lineNumber = 0;
     bool first = true;
-    while (file.ReadString(line)) {
+    while (lines.Next(line)) {
         ++lineNumber;
         tamsel::TrimLeft(line);
         if (line.empty() || line[0] < '0' || line[0] > '9') {
@@ -71,7 +98,7 @@ int BndImportFilter::ReadStatisticsFile(const char* dataPath, bool quiet)
         }
         first = false;
     }
-    return 0;
+    return lines.Error() != 0 ? TextReadFailed(path.c_str(), lines.Error(), quiet) : 0;
 }
 
 } // namespace fennick

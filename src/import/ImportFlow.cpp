@@ -3,6 +3,7 @@
 
 #include "format/DataGeometry.h"
 #include "import/BndImportFilter.h"
+#include "plugin/Platform.h"
 #include "tamsel/Path.h"
 
 namespace fennick {
@@ -35,7 +36,14 @@ orvo::ImportStatus BndImportFilter::ImportFromFile(const char* path, bool /*flag
     if (ReadHeader(path, false) != 0) {
         return orvo::ImportStatus::Stopped;
     }
-    tamsel::CBufferedFile file(path, "rb", kShare, false);
+    tamsel::CBufferedFile file;
+    if (!file.OpenNoThrow(path, "rb", kShare, false)) {
+        const std::string reason = platform::UnreadableReason(path, errno);
+        if (!reason.empty()) {
+            ThrowError(kSource, __LINE__, "The data file %s cannot be read (%s).", path, reason.c_str());
+        }
+        file.Open(path, "rb", kShare, false); // raises the host's error for a missing file
+    }
 
     // The size check counts exactly what the readers will read, so a file it
     // accepts is never read past its end; it runs before anything is allocated.

@@ -45,6 +45,18 @@ const std::vector<GoodHeader>& GoodHeaders()
              EXPECT_STREQ(f.header.layout, "bsq");
              EXPECT_EQ(f.header.totalrowbytes, -1);
          }},
+        {"CarriageReturnsAloneEndLines", "nrows 3\rncols 4\rnbands 2\r",
+         [](const BndImportFilter& f) {
+             EXPECT_EQ(f.header.nrows, 3);
+             EXPECT_EQ(f.header.ncols, 4);
+             EXPECT_EQ(f.header.nbands, 2);
+         }},
+        {"ByteOrderMarkIsSkippedAndLineEndsMix", "\xEF\xBB\xBFnrows 3\r\nncols 4\n\rnbits 16",
+         [](const BndImportFilter& f) {
+             EXPECT_EQ(f.header.nrows, 3);
+             EXPECT_EQ(f.header.ncols, 4);
+             EXPECT_EQ(f.header.nbits, 16);
+         }},
         {"UnknownLayoutIsBil", "nrows 3\nncols 4\nlayout XYZ\n",
          [](const BndImportFilter& f) { EXPECT_EQ(f.layoutCode, BndLayout::BIL); }},
         {"ByteOrderMSwaps", "nrows 3\nncols 4\nbyteorder MSBFIRST\n",
@@ -164,6 +176,7 @@ TEST_F(HeaderReader, RefusesEveryBadHeaderQuietlyOrWithItsMessage)
     const std::vector<BadHeader> cases = {
         {"MalformedDouble", "nrows 3\nncols 4\n\nxdim abc\n", "", 4},
         {"KeywordWithoutValue", "nrows 3\nncols 4\nydim\n", "", 3},
+        {"LinesCountedAcrossCarriageReturns", "nrows 3\rncols 4\r\rxdim abc\r", "", 4},
         {"ProjectionWithoutValue", "# c\nProjection   \nnrows 3\nncols 4\n", "", 2},
         {"OneRow", "nrows 1\nncols 4\n", ""},
         {"NoRows", "ncols 4\n", ""},
@@ -220,6 +233,10 @@ TEST_F(HeaderReader, WorldFileReplacesTheGeometry)
     Scene("nrows 3\nncols 4\n", "30.0 metres\n0\n0\n-2\n1\n2\n");
     ASSERT_EQ(filter.ReadHeader(data.c_str(), false), 0);
     EXPECT_EQ(filter.header.xdim, 30.0);
+
+    Scene("nrows 3\nncols 4\n", "\xEF\xBB\xBF" "30\r0\r0\r-30\r615\r825\r");
+    ASSERT_EQ(filter.ReadHeader(data.c_str(), false), 0);
+    EXPECT_EQ(filter.header.ulymap, 825.0);
 }
 
 TEST_F(HeaderReader, BadWorldFileNamesItsLineAndStopsBeforeTheStatistics)
@@ -248,6 +265,7 @@ TEST_F(HeaderReader, StatisticsGiveTheWidestRange)
         {"   2 1 7\n-1 -100 100\n# comment\n.5 -9 9\n", 1, 7},
         {"1 9 2\n", 9, 2},
         {"heading only\n", 0, 1},
+        {"1 0 10\r2 -5 3\r", -5, 10},
     };
     for (const auto& c : cases) {
         const std::string data = Scene("nrows 3\nncols 4\n", {}, c.stats);

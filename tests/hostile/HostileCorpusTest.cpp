@@ -62,7 +62,7 @@ std::vector<Hostile> Corpus()
          "Unknown record format at line 1"},
         {"BinaryHeader", std::string("nrows 3\0ncols 4\n", 16), std::string(12, 'x'), 0, Ends::HostError,
          "must be in ASCII form"},
-        {"HeaderIsAFolder", "<folder>", std::string(12, 'x'), 0, Ends::HostError, "Unable to find the header file"},
+        {"HeaderIsAFolder", "<folder>", std::string(12, 'x'), 0, Ends::HostError, "scene.hdr cannot be read (it is a folder)"},
         {"MissingHeader", "<missing>", std::string(12, 'x'), 0, Ends::HostError, "Unable to find the header file"},
         {"EmptyDataFile", kRows, "", 0, Ends::HostError, "does not appear to be complete"},
         {"DataShortByOneByte", kRows, std::string(11, 'x'), 2, Ends::HostError, "does not appear to be complete"},
@@ -74,10 +74,18 @@ std::vector<Hostile> Corpus()
          "Unknown record format at line 2", "", "band min max\n1 5\n"},
         {"OneBitWithThreeBands", kRows + "nbits 1\nnbands 3\n", std::string(3, 'x'), 0, Ends::HostError,
          "When nbits is 1, nbands must also be 1."},
-        {"DataFileIsAFolder", kRows, "<folder>", 0, Ends::FileError, "Is a directory"},
+        {"DataFileIsAFolder", kRows, "<folder>", 0, Ends::HostError, "scene.bil cannot be read (it is a folder)"},
         {"HeaderIsAFifoWithoutWriter", "<fifo>", std::string(12, 'x'), 0, Ends::HostError,
-         "Unable to find the header file"},
-        {"DataFileIsAFifoWithoutWriter", kRows, "<fifo>", 0, Ends::FileError, "Invalid argument"},
+         "scene.hdr cannot be read (it is a FIFO)"},
+        {"HeaderIsASymbolicLinkLoop", "<loop>", std::string(12, 'x'), 0, Ends::HostError,
+         "scene.hdr cannot be read (it is a symbolic link loop)"},
+        {"DataFileIsAFifoWithoutWriter", kRows, "<fifo>", 0, Ends::HostError, "scene.bil cannot be read (it is a FIFO)"},
+        {"DataFileIsADevice", kRows, "<device>", 0, Ends::HostError,
+         "scene.bil cannot be read (it is a character device)"},
+        {"WorldFileIsAFifo", kRows, std::string(12, 'x'), 0, Ends::HostError,
+         "scene.blw cannot be read (it is a FIFO)", "<fifo>"},
+        {"StatisticsFileIsAFolder", kRows, std::string(12, 'x'), 0, Ends::HostError,
+         "scene.stx cannot be read (it is a folder)", "", "<folder>"},
         {"OneRowOnly", "nrows 1\nncols 4\n", std::string(4, 'x'), 0, Ends::Silently, ""},
         {"HeaderOfOneMegabyteLine", std::string(1 << 20, 'n'), std::string(12, 'x'), 0, Ends::Silently, ""},
     };
@@ -89,6 +97,10 @@ void Lay(const TempDir& dir, const std::string& name, const std::string& content
         std::filesystem::create_directory(dir.File(name));
     } else if (content == "<fifo>") {
         ASSERT_EQ(::mkfifo(dir.File(name).c_str(), 0600), 0);
+    } else if (content == "<loop>") {
+        std::filesystem::create_symlink(name, dir.File(name));
+    } else if (content == "<device>") {
+        std::filesystem::create_symlink("/dev/null", dir.File(name));
     } else if (content != "<missing>") {
         dir.Write(name, content);
     }
@@ -103,10 +115,10 @@ TEST(HostileCorpus, EveryCaseEndsCleanlyWithoutOversizedAllocations)
         Lay(dir, "scene.hdr", c.header);
         Lay(dir, "scene.bil", c.data);
         if (!c.world.empty()) {
-            dir.Write("scene.blw", c.world);
+            Lay(dir, "scene.blw", c.world);
         }
         if (!c.stats.empty()) {
-            dir.Write("scene.stx", c.stats);
+            Lay(dir, "scene.stx", c.stats);
         }
         const std::string path = dir.File("scene.bil");
         TestHost host;
