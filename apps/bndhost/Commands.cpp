@@ -51,6 +51,11 @@ Exit RunInfo(Session& session, const std::string& path, std::ostream& out)
     if (result != ExitDone) {
         return result;
     }
+    if (probe == 0) {
+        // The probe never raises: it fails quietly when it cannot read.
+        Complain("the probe of " + path + " could not read it, but the import could: its storage may be failing");
+        return ExitError;
+    }
     out << PlainText(info);
     std::string line;
     out << "band  minimum          maximum          mean\n";
@@ -76,9 +81,9 @@ Exit RunPreview(Session& session, const std::string& path, const std::string& pn
         return result;
     }
     if (band < 0 || static_cast<std::size_t>(band) >= stats.Bands().size()) {
-        std::cerr << "bndhost: " << path << " has no band " << band << " (it has " << stats.Bands().size()
-                  << ", counted from 0)\n";
-        return ExitUsage;
+        Complain(path + " has no band " + std::to_string(band) + " (it has " + std::to_string(stats.Bands().size()) +
+                 ", counted from 0)");
+        return ExitError;
     }
     const double low = stats.Bands()[static_cast<std::size_t>(band)].minimum;
     const double high = stats.Bands()[static_cast<std::size_t>(band)].maximum;

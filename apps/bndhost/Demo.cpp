@@ -1,5 +1,6 @@
 // The built-in example: a sample raster of bndhost's own making, converted to
 // every layout, imported back and checked value by value.
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -39,18 +40,28 @@ std::int16_t DemoValue(int band, int row, int column)
     }
 }
 
+// Closes a file the demo wrote; throws when any of its writes failed.
+void Finish(std::ofstream& stream, const fs::path& path)
+{
+    stream.close();
+    if (!stream) {
+        throw std::runtime_error("cannot write " + path.string() + ": " + std::strerror(errno));
+    }
+}
+
 // Writes demo.bil (16-bit, most significant byte first, BIL) with its header,
 // world file and statistics file; returns the data path.
 std::string WriteSample(const fs::path& folder)
 {
     const fs::path data = folder / "demo.bil";
-    std::ofstream(folder / "demo.hdr") << "# sample raster written by bndhost demo\n"
-                                       << "nrows " << kRows << "\nncols " << kColumns << "\nnbands " << kBands
-                                       << "\nnbits 16\nbyteorder M\nlayout BIL\n";
-    std::ofstream(folder / "demo.blw") << kCell << "\n0\n0\n"
-                                       << -kCell << '\n'
-                                       << std::fixed << kWest << '\n'
-                                       << kNorth << '\n';
+    std::ofstream header(folder / "demo.hdr");
+    header << "# sample raster written by bndhost demo\n"
+           << "nrows " << kRows << "\nncols " << kColumns << "\nnbands " << kBands
+           << "\nnbits 16\nbyteorder M\nlayout BIL\n";
+    Finish(header, folder / "demo.hdr");
+    std::ofstream world(folder / "demo.blw");
+    world << kCell << "\n0\n0\n" << -kCell << '\n' << std::fixed << kWest << '\n' << kNorth << '\n';
+    Finish(world, folder / "demo.blw");
     std::vector<BandStatistics::Band> bands(kBands);
     std::ofstream out(data, std::ios::binary);
     std::vector<char> row(static_cast<std::size_t>(kColumns) * kBands * 2);
@@ -70,12 +81,14 @@ std::string WriteSample(const fs::path& folder)
         }
         out.write(row.data(), static_cast<std::streamsize>(row.size()));
     }
+    Finish(out, data);
     std::ofstream stats(folder / "demo.stx");
     stats << "band minimum maximum mean\n";
     for (int b = 0; b < kBands; ++b) {
         const BandStatistics::Band& s = bands[static_cast<std::size_t>(b)];
         stats << b + 1 << ' ' << s.minimum << ' ' << s.maximum << ' ' << s.Mean() << '\n';
     }
+    Finish(stats, folder / "demo.stx");
     return data.string();
 }
 
@@ -127,8 +140,8 @@ Exit RunDemo(Session& session, const std::string& folderArgument, std::ostream& 
             throw std::runtime_error("cannot create a folder under " + fs::temp_directory_path().string());
         }
         folder = pattern;
-    } else {
-        fs::create_directories(folder);
+    } else if (std::error_code error; !fs::create_directories(folder, error) && error) {
+        throw std::runtime_error("cannot create the folder " + folder.string() + ": " + error.message());
     }
     out << "fennick demo in " << folder.string() << "\n\n";
     const std::string sample = WriteSample(folder);

@@ -10,6 +10,15 @@ namespace bndhost {
 namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
+bool progressDrawn = false; // a progress line is on stderr
+
+void ClearProgressLine()
+{
+    if (progressDrawn) {
+        std::fputs("\r\033[K", stderr);
+        progressDrawn = false;
+    }
+}
 
 bool IsTerminal(int fd)
 {
@@ -30,6 +39,29 @@ std::string PlainText(const std::string& text)
     return plain;
 }
 
+std::string OneLine(const std::string& text)
+{
+    std::string line;
+    line.reserve(text.size());
+    for (const char c : text) {
+        if (c != '\r' && c != '\n') {
+            line += c;
+        } else if (!line.empty() && line.back() != ' ') {
+            line += ' ';
+        }
+    }
+    while (!line.empty() && line.back() == ' ') {
+        line.pop_back();
+    }
+    return line;
+}
+
+void Complain(const std::string& message)
+{
+    ClearProgressLine();
+    std::cerr << "bndhost: " << OneLine(message) << std::endl;
+}
+
 HostManager::HostManager(Answer answer, bool quiet)
     : answer_(answer), showProgress_(!quiet && IsTerminal(STDERR_FILENO))
 {
@@ -40,6 +72,11 @@ void HostManager::RequestStop()
     stopRequested = 1;
 }
 
+bool HostManager::StopRequested()
+{
+    return stopRequested != 0;
+}
+
 std::string HostManager::GetFormatName() const
 {
     return "Banded raster (BIL/BIP/BSQ)";
@@ -47,12 +84,24 @@ std::string HostManager::GetFormatName() const
 
 void HostManager::ProgressStart()
 {
-    ++depth_;
+    messages_.emplace_back();
+}
+
+void HostManager::ShowNameAs(std::string shown, std::string real)
+{
+    shownName_ = std::move(shown);
+    realName_ = std::move(real);
 }
 
 void HostManager::ProgressMessage(const std::string& text)
 {
-    message_ = text;
+    if (messages_.empty()) {
+        messages_.emplace_back();
+    }
+    messages_.back() = text;
+    if (const auto at = shownName_.empty() ? std::string::npos : text.find(shownName_); at != std::string::npos) {
+        messages_.back().replace(at, shownName_.size(), realName_);
+    }
     lastPercent_ = -1;
 }
 
@@ -66,9 +115,17 @@ bool HostManager::ProgressProportion(double fraction)
 
 void HostManager::ProgressStop()
 {
-    if (depth_ > 0 && --depth_ == 0 && drawn_) {
-        std::fputs("\r\033[K", stderr);
-        drawn_ = false;
+    if (messages_.empty()) {
+        return;
+    }
+    messages_.pop_back();
+    if (messages_.empty()) {
+        ClearProgressLine();
+    } else if (progressDrawn) {
+        const int percent = lastPercent_;
+        lastPercent_ = -1;
+        ClearProgressLine();
+        Draw(percent / 100.0); // the outer operation goes on, e.g. the export's writing
     }
 }
 
@@ -81,18 +138,16 @@ void HostManager::Draw(double fraction)
     lastPercent_ = percent;
     constexpr int width = 30;
     const int filled = percent * width / 100;
-    std::fprintf(stderr, "\r%s [%.*s%*s] %3d%%", message_.c_str(), filled, "##############################",
+    const std::string& message = messages_.empty() ? std::string() : messages_.back();
+    std::fprintf(stderr, "\r\033[K%s [%.*s%*s] %3d%%", message.c_str(), filled, "##############################",
                  width - filled, "", percent);
     std::fflush(stderr);
-    drawn_ = true;
+    progressDrawn = true;
 }
 
 int HostManager::Warning(tamsel::IError::WarnStyle style, const std::string& text)
 {
-    if (drawn_) {
-        std::fputs("\r\033[K", stderr);
-        drawn_ = false;
-    }
+    ClearProgressLine();
     std::cerr << PlainText(text) << '\n';
     if (style != tamsel::IError::YesNo) {
         return 0;

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "orvo/IoManager.h"
 
@@ -11,6 +12,13 @@ namespace bndhost {
 
 // Turns the module's "\r\n" line ends into plain "\n" for the terminal.
 std::string PlainText(const std::string& text);
+
+// The text on one line: each run of line ends becomes one space.
+std::string OneLine(const std::string& text);
+
+// Clears the progress line if one is drawn, then prints "bndhost: " and the
+// message on one line to stderr.
+void Complain(const std::string& message);
 
 class HostManager final : public orvo::IoManager {
 public:
@@ -23,6 +31,11 @@ public:
 
     // Set (by the SIGINT handler) to ask every running operation to stop.
     static void RequestStop();
+    [[nodiscard]] static bool StopRequested();
+
+    // Progress messages show `real` where the module names `shown` (a
+    // convert's temporary file by the output's name).
+    void ShowNameAs(std::string shown, std::string real);
 
     [[nodiscard]] std::string GetFormatName() const override;
     void ProgressStart() override;
@@ -37,10 +50,12 @@ private:
 
     Answer answer_;
     bool showProgress_;
-    int depth_ = 0;
-    bool drawn_ = false;
+    // The message of each open progress, innermost last: when an inner one
+    // (the import inside a convert) stops, the outer one shows again.
+    std::vector<std::string> messages_;
     int lastPercent_ = -1;
-    std::string message_;
+    std::string shownName_;
+    std::string realName_;
 };
 
 } // namespace bndhost

@@ -1,16 +1,91 @@
 #include "Session.h"
 
-#include <iostream>
+#include <cerrno>
+#include <filesystem>
+#include <stdexcept>
+#include <strings.h>
+#include <sys/stat.h>
+
+#include "StagedOutput.h"
+#include "orvo/IoError.h"
 
 namespace bndhost {
 
 namespace {
 
-// Says on stderr why an import ended without all its rows.
+namespace fs = std::filesystem;
+
+// Says on stderr why an operation ended without doing all of it.
 Exit NotDone(const std::string& why)
 {
-    std::cerr << "bndhost: " << why << '\n';
+    Complain(why);
     return ExitNotDone;
+}
+
+// Hands every object to `receiver` while it lives; none afterwards, however
+// the operation ends.
+class Receiving {
+public:
+    Receiving(HostManager& manager, std::function<bool(orvo::TrBase&)> receiver) : manager_(manager)
+    {
+        manager_.receiver = std::move(receiver);
+    }
+    ~Receiving() { manager_.receiver = nullptr; }
+    Receiving(const Receiving&) = delete;
+    Receiving& operator=(const Receiving&) = delete;
+
+private:
+    HostManager& manager_;
+};
+
+// True when the two paths name one file: the same inode when both exist,
+// else the same path once made absolute and resolved.
+bool SameFile(const fs::path& a, const fs::path& b)
+{
+    struct stat first {};
+    struct stat second {};
+    if (::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0) {
+        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    }
+    std::error_code error;
+    const fs::path left = fs::weakly_canonical(a, error);
+    const fs::path right = fs::weakly_canonical(b, error);
+    return !error && left == right;
+}
+
+fs::path WithExtension(const std::string& path, const char* extension)
+{
+    return fs::path(path).replace_extension(extension);
+}
+
+// The refusal when writing `out` (and its header) would overwrite `in` or one
+// of the files read with it; empty when it would not.
+std::string Overlap(const std::string& in, const std::string& out)
+{
+    const struct {
+        fs::path path;
+        const char* role;
+    } inputs[] = {
+        {in, "the input"},
+        {WithExtension(in, ".hdr"), "the input's header"},
+        {WithExtension(in, ".blw"), "the input's world file"},
+        {WithExtension(in, ".stx"), "the input's statistics file"},
+    };
+    for (const fs::path& written : {fs::path(out), WithExtension(out, ".hdr")}) {
+        for (const auto& input : inputs) {
+            if (SameFile(written, input.path)) {
+                return "refused: writing " + written.string() + " would overwrite " + input.path.string() + ", " +
+                       input.role + " " + in;
+            }
+        }
+    }
+    return {};
+}
+
+bool IsDataFileMissing(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) != 0 && errno == ENOENT;
 }
 
 } // namespace
@@ -20,17 +95,29 @@ Session::Session(const std::string& modulePath, HostManager::Answer answer, bool
 {
 }
 
+std::unique_ptr<orvo::IoImportFilter> Session::NewImporter()
+{
+    std::unique_ptr<orvo::IoImportFilter> filter(module_.Importer()(manager_));
+    if (!filter) {
+        throw ModuleError(module_.Path() + " gave no import filter");
+    }
+    return filter;
+}
+
 int Session::Probe(const std::string& path)
 {
-    const std::unique_ptr<orvo::IoImportFilter> filter(module_.Importer()(manager_));
-    return filter->ProbeFile(path.c_str());
+    return NewImporter()->ProbeFile(path.c_str());
 }
 
 Exit Session::Import(const std::string& path, const LatticeSink& onLattice, const RowSink& onRow)
 {
+    if (IsDataFileMissing(path)) {
+        Complain(path + ": no such file");
+        return ExitError;
+    }
     bool gotLattice = false;
     std::string refusal;
-    manager_.receiver = [&](orvo::TrBase& object) {
+    const Receiving receiving(manager_, [&](orvo::TrBase& object) {
         if (object.GetTypeId() == orvo::TrUniformLattice::GetClassTypeId()) {
             gotLattice = true;
             if (!onLattice(static_cast<orvo::TrUniformLattice&>(object))) {
@@ -45,14 +132,28 @@ Exit Session::Import(const std::string& path, const LatticeSink& onLattice, cons
         }
         refusal = "a row was refused";
         return false;
-    };
-    const std::unique_ptr<orvo::IoImportFilter> filter(module_.Importer()(manager_));
-    const orvo::ImportStatus status = filter->ImportFromFile(path.c_str(), false);
-    manager_.receiver = nullptr;
+    });
+    const std::unique_ptr<orvo::IoImportFilter> filter = NewImporter();
+    orvo::ImportStatus status = orvo::ImportStatus::Stopped;
+    try {
+        status = filter->ImportFromFile(path.c_str(), false);
+    } catch (const orvo::IoError& error) {
+        const std::string text = error.what();
+        std::error_code sizeError;
+        const auto size = fs::file_size(path, sizeError);
+        if (text.find("does not appear to be complete") == std::string::npos || sizeError) {
+            throw;
+        }
+        throw std::runtime_error(OneLine(text) + " (the data file has " + std::to_string(size) + " bytes)");
+    }
     switch (status) {
     case orvo::ImportStatus::Done: return ExitDone;
     case orvo::ImportStatus::Declined: return NotDone("declined: " + path + " was not imported");
     default: break;
+    }
+    if (HostManager::StopRequested()) {
+        Complain("interrupted");
+        return ExitInterrupted;
     }
     if (!gotLattice) {
         return NotDone("not importable: " + path +
@@ -65,18 +166,46 @@ Exit Session::Import(const std::string& path, const LatticeSink& onLattice, cons
 
 Exit Session::Convert(const std::string& in, const std::string& out)
 {
-    std::unique_ptr<orvo::IoExportFilter> exporter(module_.Exporter()(manager_));
-    if (exporter->BeginExport(out.c_str(), false) != orvo::ExportStatus::Done) {
+    if (const std::string overlap = Overlap(in, out); !overlap.empty()) {
+        Complain(overlap);
+        return ExitError;
+    }
+    const std::string extension = fs::path(out).extension().string();
+    if (extension.empty() || extension == ".") {
         return NotDone("refused: " + out + " has no extension (.bil, .bip or .bsq chooses the layout)");
+    }
+    if (strcasecmp(extension.c_str(), ".hdr") == 0) {
+        return NotDone("refused: " + out + " ends in .hdr, so its header would overwrite it");
+    }
+    if (IsDataFileMissing(in)) {
+        Complain(in + ": no such file");
+        return ExitError;
+    }
+
+    StagedOutput staged(out);
+    manager_.ShowNameAs(fs::path(staged.DataPath()).filename().string(), fs::path(out).filename().string());
+    std::unique_ptr<orvo::IoExportFilter> exporter(module_.Exporter()(manager_));
+    if (!exporter) {
+        throw ModuleError(module_.Path() + " gave no export filter");
+    }
+    if (exporter->BeginExport(staged.DataPath().c_str(), false) != orvo::ExportStatus::Done) {
+        return NotDone("refused: the module would not export to " + out);
     }
     const auto forward = [&](orvo::TrBase& object) {
         return exporter->ExportObject(object) == orvo::ExportStatus::Done;
     };
-    const Exit imported = Import(in, forward, forward);
-    if (imported != ExitDone) {
-        return imported; // destroying the export filter gives up the partial output
+    if (const Exit imported = Import(in, forward, forward); imported != ExitDone) {
+        return imported; // the staged files are removed; a previous output stays as it was
     }
-    exporter->EndExport();
+    if (exporter->EndExport() != orvo::ExportStatus::Done) {
+        return NotDone("refused: nothing was exported to " + out);
+    }
+    exporter.reset();
+    if (HostManager::StopRequested()) {
+        Complain("interrupted");
+        return ExitInterrupted;
+    }
+    staged.Commit();
     return ExitDone;
 }
 

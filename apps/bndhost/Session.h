@@ -18,6 +18,8 @@ enum Exit : int {
     ExitError = 1,   // an error; its message is on stderr
     ExitNotDone = 2, // stopped, declined, refused or not importable; a line says which
     ExitUsage = 64,
+    ExitInterrupted = 130, // Ctrl-C
+
 };
 
 class Session {
@@ -31,16 +33,20 @@ public:
     int Probe(const std::string& path);
 
     // Imports `path`, handing the lattice and then each row to the sinks (false
-    // refuses). Returns ExitDone, or ExitNotDone after printing why.
+    // refuses). Returns ExitDone, or another status after printing why.
     Exit Import(const std::string& path, const LatticeSink& onLattice, const RowSink& onRow);
 
     // Imports `in` and exports it to `out` row by row, holding one row at a time
-    // (BSQ output keeps the rows in the export filter until the end).
+    // (BSQ output keeps the rows in the export filter until the end). An
+    // output that is the input or one of its files is refused; the new pair
+    // replaces an existing one only when it is complete.
     Exit Convert(const std::string& in, const std::string& out);
 
     [[nodiscard]] HostManager& Manager() { return manager_; }
 
 private:
+    std::unique_ptr<orvo::IoImportFilter> NewImporter();
+
     ModuleLoader module_;
     HostManager manager_;
 };

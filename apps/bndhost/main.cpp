@@ -6,11 +6,13 @@
 #include <getopt.h>
 #include <iostream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "Commands.h"
 #include "HostManager.h"
 #include "ModuleLoader.h"
+#include "StagedOutput.h"
 #include "orvo/IoError.h"
 
 namespace {
@@ -41,16 +43,23 @@ Options:
   --yes, --no     the answer to the module's questions when there is no
                   terminal to ask (without either, the answer is no)
   --quiet         no progress display
-  --help          this text
+  -h, --help      this text
   --version       bndhost's version
 
-Exit status: 0 done, 1 error, 2 stopped, declined, refused or not importable,
-64 usage error.
+convert writes the new pair under temporary names beside OUT and moves them
+into place only when complete, so an existing OUT stays as it was on any error
+or interruption; it refuses an OUT whose data file or header is IN or one of
+IN's files.
+
+Exit status: 0 done; 1 error (its message is one line on stderr, including a
+data file shorter than its header says); 2 stopped, declined, refused or not
+importable; 64 usage error; 130 interrupted (Ctrl-C).
 )";
 
 Exit Usage(const std::string& message)
 {
-    std::cerr << "bndhost: " << message << "\nTry 'bndhost --help'.\n";
+    bndhost::Complain(message);
+    std::cerr << "Try 'bndhost --help'.\n";
     return bndhost::ExitUsage;
 }
 
@@ -77,10 +86,31 @@ std::string FindModule(const std::string& option)
                                installed.lexically_normal().string() + "); name one with --plugin or FENNICK_PLUGIN");
 }
 
-void OnInterrupt(int /*signal*/)
+// The first Ctrl-C asks the running operation to stop, which ends it with
+// "interrupted"; a second one, or SIGTERM or SIGHUP, ends bndhost at once,
+// removing a convert's unfinished files first.
+void OnSignal(int signal)
 {
-    bndhost::HostManager::RequestStop();
-    std::signal(SIGINT, SIG_DFL); // a second Ctrl-C ends bndhost at once
+    static volatile std::sig_atomic_t interrupts = 0;
+    if (signal == SIGINT && interrupts == 0) {
+        interrupts = 1;
+        bndhost::HostManager::RequestStop();
+        return;
+    }
+    bndhost::StagedOutput::RemoveInSignalHandler();
+    ::_exit(signal == SIGINT ? bndhost::ExitInterrupted : 128 + signal);
+}
+
+void HandleSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        sigaction(signal, &action, nullptr);
+    }
+    // A file-size limit then fails the write with an error instead of killing bndhost.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 Exit Run(int argc, char** argv)
@@ -100,7 +130,7 @@ Exit Run(int argc, char** argv)
     // GNU getopt_long moves options found after the command (preview FILE
     // OUT.png --band N) in front of the operands.
     int c = 0;
-    while ((c = getopt_long(argc, argv, ":", options, nullptr)) != -1) {
+    while ((c = getopt_long(argc, argv, ":h", options, nullptr)) != -1) {
         switch (c) {
         case 'p': plugin = optarg; break;
         case 'y': answer = bndhost::HostManager::Answer::Yes; break;
@@ -148,9 +178,7 @@ Exit Run(int argc, char** argv)
         return Usage("--band belongs to preview");
     }
 
-    std::signal(SIGINT, OnInterrupt);
-    // A file-size limit then fails the write with an error instead of killing bndhost.
-    std::signal(SIGXFSZ, SIG_IGN);
+    HandleSignals();
     bndhost::Session session(FindModule(plugin), answer, quiet);
     if (command == "info") {
         return bndhost::RunInfo(session, args[1], std::cout);
@@ -171,9 +199,9 @@ int main(int argc, char** argv)
     try {
         return Run(argc, argv);
     } catch (const std::bad_alloc&) {
-        std::cerr << "bndhost: not enough memory\n";
+        bndhost::Complain("not enough memory");
     } catch (const std::exception& error) {
-        std::cerr << "bndhost: " << bndhost::PlainText(error.what()) << '\n';
+        bndhost::Complain(error.what());
     }
     return bndhost::ExitError;
 }

@@ -1,33 +1,23 @@
 // bndhost as a person runs it: the real program on files the tests make.
-#include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
+#include <sys/stat.h>
 
 #include "support/RasterFile.h"
+#include "support/RunProgram.h"
 #include "support/TempDir.h"
 
 namespace fennick::test {
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+namespace fs = std::filesystem;
 
 class Bndhost : public ::testing::Test {
 protected:
     // Runs bndhost with `arguments` (shell words), no terminal, in `dir`.
-    Outcome Run(const std::string& arguments, const std::string& environment = "")
+    ProgramRun Run(const std::string& arguments, const std::string& environment = "")
     {
-        const std::string command = "cd '" + dir.Path().string() + "' && " + environment + " '" BNDHOST_PATH "' " +
-                                    arguments + " < /dev/null > stdout.txt 2> stderr.txt";
-        const int raw = std::system(command.c_str());
-        Outcome outcome;
-        outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        outcome.out = ReadText(dir.File("stdout.txt"));
-        outcome.err = ReadText(dir.File("stderr.txt"));
-        return outcome;
+        return RunIn(dir, environment + " '" BNDHOST_PATH "' " + arguments);
     }
 
     // Writes name.<ext> and name.hdr for `shape`; returns the data file's name.
@@ -55,7 +45,7 @@ TEST_F(Bndhost, InfoPrintsProbeSummaryAndBandStatistics)
     samples[0][1] = {65535, 1, 2}; // -1 as a signed 16-bit sample
     samples[1][1] = {3, 4, 5};
     Raster("scene.bil", shape, samples);
-    const Outcome outcome = Run("info scene.bil");
+    const ProgramRun outcome = Run("info scene.bil");
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_TRUE(Contains(outcome.out, "probe: 1 (")) << outcome.out;
     EXPECT_TRUE(Contains(outcome.out, "Size:\t2 rows x 3 columns x 1 planes\n")) << outcome.out;
@@ -70,7 +60,7 @@ TEST_F(Bndhost, ConvertKeepsEveryValueThroughEveryLayout)
     const Samples samples = MakeSamples(shape, 7);
     Raster("source.bil", shape, samples);
     for (const char* step : {"convert source.bil a.bip", "convert a.bip b.bsq", "convert b.bsq c.bil"}) {
-        const Outcome outcome = Run(std::string("--quiet ") + step);
+        const ProgramRun outcome = Run(std::string("--quiet ") + step);
         ASSERT_EQ(outcome.status, 0) << step << ": " << outcome.err;
     }
     EXPECT_EQ(ReadAll(dir.File("c.bil")), ReadAll(dir.File("source.bil")));
@@ -91,7 +81,7 @@ TEST_F(Bndhost, TheQuestionIsAnsweredByYesNoOrNo)
         const char* said;
     } cases[] = {{"--yes", 0, "answering yes"}, {"--no", 2, "declined"}, {"", 2, "--yes continues"}};
     for (const auto& c : cases) {
-        const Outcome outcome = Run(std::string(c.option) + " info long.bil");
+        const ProgramRun outcome = Run(std::string(c.option) + " info long.bil");
         EXPECT_EQ(outcome.status, c.status) << c.option;
         EXPECT_TRUE(Contains(outcome.err, "is larger than it should be.\n\nThis can happen")) << outcome.err;
         EXPECT_TRUE(Contains(outcome.err, c.said)) << outcome.err;
@@ -102,17 +92,27 @@ TEST_F(Bndhost, ErrorsAndUsageMistakesHaveTheirExitStatus)
 {
     dir.Write("one.hdr", "nrows 1\nncols 4\n");
     dir.Write("one.bil", "1234");
+    dir.Write("headerless.bil", "1234");
+    dir.Write("short.hdr", "nrows 2\nncols 4\n");
+    dir.Write("short.bil", "12345");
+    RasterShape shape;
+    Raster("image.bil", shape, MakeSamples(shape));
     const struct {
         std::string arguments;
         std::string environment;
         int status;
         std::string said;
     } cases[] = {
-        {"info missing.bil", "", 1, "Unable to find the header file"},
+        {"info missing.bil", "", 1, "missing.bil: no such file"},
+        {"info headerless.bil", "", 1, "Unable to find the header file"},
+        {"info short.bil", "", 1, "does not appear to be complete"},
+        {"info short.bil", "", 1, "(the data file has 5 bytes)"},
+        {"preview image.bil out.png --band 1", "", 1, "band 1"},
         {"--plugin /nonexistent/fennick.so info one.bil", "", 1, "/nonexistent/fennick.so"},
         {"info one.bil", "FENNICK_PLUGIN=/elsewhere/fennick.so", 1, "/elsewhere/fennick.so"},
         {"info one.bil", "", 2, "not importable"},
         {"convert one.bil noextension", "", 2, "has no extension"},
+        {"convert one.bil out.HDR", "", 2, "its header would overwrite it"},
         {"", "", 64, "no command"},
         {"frobnicate", "", 64, "unknown command"},
         {"convert one.bil", "", 64, "convert takes"},
@@ -120,35 +120,98 @@ TEST_F(Bndhost, ErrorsAndUsageMistakesHaveTheirExitStatus)
         {"--colour info one.bil", "", 64, "unknown option"},
     };
     for (const auto& c : cases) {
-        const Outcome outcome = Run(c.arguments, c.environment);
+        const ProgramRun outcome = Run(c.arguments, c.environment);
         EXPECT_EQ(outcome.status, c.status) << c.arguments;
         EXPECT_TRUE(Contains(outcome.err, c.said)) << c.arguments << ": " << outcome.err;
         if (c.status == 1) {
-            EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), Contains(c.said, "header") ? 2 : 1)
-                << "only the message: " << outcome.err;
+            EXPECT_TRUE(IsOneBndhostLine(outcome.err)) << c.arguments << ": " << outcome.err;
         }
     }
-    EXPECT_TRUE(Contains(Run("--help").out, "Usage: bndhost"));
+    for (const char* help : {"--help", "-h"}) {
+        const ProgramRun outcome = Run(help);
+        EXPECT_EQ(outcome.status, 0) << help;
+        EXPECT_TRUE(Contains(outcome.out, "Usage: bndhost")) << help;
+    }
 }
 
-TEST_F(Bndhost, AConversionThatCannotWriteLeavesNoPairBehind)
+// A convert must never write over what it reads: the input, its header, its
+// world or statistics file, under any name that leads to them.
+TEST_F(Bndhost, AConvertOntoItsOwnInputIsRefused)
+{
+    RasterShape shape{.nrows = 3, .ncols = 4};
+    Raster("in.bil", shape, MakeSamples(shape));
+    dir.Write("in.blw", "1\n0\n0\n-1\n0\n0\n");
+    dir.Write("in.stx", "1 0 255\n");
+    fs::create_symlink("in.bil", dir.File("link.bil"));
+    fs::create_symlink("in.hdr", dir.File("other.hdr"));
+    const auto before = FilesIn(dir);
+    const struct {
+        const char* output;
+        const char* overwritten;
+    } cases[] = {
+        {"in.bil", "in.bil"},   {"in.hdr", "in.hdr"},    {"in.blw", "in.blw"},     {"in.stx", "in.stx"},
+        {"in.bip", "in.hdr"},   {"link.bil", "in.bil"},  {"./in.bil", "in.bil"},   {"other.bsq", "in.hdr"},
+        {"in.BIL", "in.hdr"},
+    };
+    for (const auto& c : cases) {
+        const ProgramRun outcome = Run(std::string("--quiet convert in.bil ") + c.output);
+        EXPECT_EQ(outcome.status, 1) << c.output;
+        EXPECT_TRUE(IsOneBndhostLine(outcome.err)) << outcome.err;
+        EXPECT_TRUE(Contains(outcome.err, "would overwrite") && Contains(outcome.err, c.overwritten))
+            << c.output << ": " << outcome.err;
+        EXPECT_TRUE(FilesIn(dir) == before) << c.output << ": a file changed or was left";
+    }
+}
+
+// An existing output is replaced only by a complete one; whatever stops the
+// convert, the old pair stays and no temporary file is left.
+TEST_F(Bndhost, AnExistingOutputIsReplacedOnlyWhenTheNewOneIsComplete)
 {
     RasterShape shape{.nbits = 32, .nrows = 300, .ncols = 300};
-    Raster("big.bil", shape, MakeSamples(shape));
-    for (const char* output : {"out.bil", "out.bsq"}) {
-        const Outcome outcome = Run(std::string("--quiet convert big.bil ") + output, "ulimit -f 100 &&");
-        EXPECT_EQ(outcome.status, 1) << output;
-        EXPECT_TRUE(Contains(outcome.err, "File too large")) << outcome.err;
-        EXPECT_FALSE(std::filesystem::exists(dir.File(output)));
-        EXPECT_FALSE(std::filesystem::exists(dir.File("out.hdr")));
+    const Samples samples = MakeSamples(shape);
+    Raster("big.bil", shape, samples);
+    dir.Write("short.hdr", HeaderText(shape));
+    dir.Write("short.bil", "12345");
+    dir.Write("old.bsq", "old data");
+    dir.Write("old.hdr", "old header");
+    const auto before = FilesIn(dir);
+    const struct {
+        const char* arguments;
+        const char* environment;
+        const char* said;
+    } failures[] = {
+        {"convert big.bil old.bsq", "ulimit -f 100 &&", "File too large"},
+        {"convert short.bil old.bsq", "", "does not appear to be complete"},
+        {"convert big.bil new.bil", "ulimit -f 100 &&", "File too large"},
+    };
+    for (const auto& c : failures) {
+        const ProgramRun outcome = Run(std::string("--quiet ") + c.arguments, c.environment);
+        EXPECT_EQ(outcome.status, 1) << c.arguments;
+        EXPECT_TRUE(Contains(outcome.err, c.said)) << outcome.err;
+        EXPECT_TRUE(FilesIn(dir) == before) << c.arguments << ": the old pair changed or a file was left";
     }
+
+    ASSERT_EQ(::mkfifo(dir.File("pipe.bil").c_str(), 0600), 0);
+    const ProgramRun toPipe = Run("--quiet convert big.bil pipe.bil", "timeout 20");
+    EXPECT_EQ(toPipe.status, 1) << toPipe.err;
+    EXPECT_TRUE(Contains(toPipe.err, "is not a regular file")) << toPipe.err;
+    EXPECT_TRUE(fs::is_fifo(dir.File("pipe.bil")));
+    EXPECT_FALSE(fs::exists(dir.File("pipe.hdr")));
+
+    fs::create_symlink("old.bsq", dir.File("link.bsq"));
+    const ProgramRun throughLink = Run("--quiet convert big.bil link.bsq");
+    ASSERT_EQ(throughLink.status, 0) << throughLink.err;
+    EXPECT_TRUE(fs::is_symlink(dir.File("link.bsq"))) << "the link is kept, its target replaced";
+    shape.layout = "BSQ";
+    EXPECT_EQ(ReadAll(dir.File("old.bsq")), DataBytes(shape, samples));
+    EXPECT_TRUE(Contains(ReadText(dir.File("old.hdr")), "layout BSQ"));
 }
 
 TEST_F(Bndhost, PreviewWritesAPngOfTheRastersSize)
 {
     RasterShape shape{.nrows = 11, .ncols = 37, .nbands = 3};
     Raster("image.bil", shape, MakeSamples(shape));
-    const Outcome outcome = Run("preview image.bil out.png --band 2");
+    const ProgramRun outcome = Run("preview image.bil out.png --band 2");
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     const std::vector<unsigned char> png = ReadAll(dir.File("out.png"));
     ASSERT_GT(png.size(), 24U);
@@ -161,16 +224,21 @@ TEST_F(Bndhost, PreviewWritesAPngOfTheRastersSize)
     EXPECT_EQ(be32(20), 11);
     EXPECT_EQ(png[24], 8) << "8-bit samples";
     EXPECT_EQ(png[25], 0) << "grayscale";
-    EXPECT_EQ(Run("preview image.bil out.png --band 3").status, 64);
+    EXPECT_EQ(Run("preview image.bil out.png --band 3").status, 1);
 }
 
 TEST_F(Bndhost, DemoChecksEverythingAndSucceeds)
 {
-    const Outcome outcome = Run("--quiet demo demo-folder");
+    const ProgramRun outcome = Run("--quiet demo demo-folder");
     ASSERT_EQ(outcome.status, 0) << outcome.out << outcome.err;
     EXPECT_TRUE(Contains(outcome.out, "demo: every check held")) << outcome.out;
-    EXPECT_TRUE(std::filesystem::exists(dir.File("demo-folder/converted-bsq.hdr")));
-    EXPECT_TRUE(std::filesystem::exists(dir.File("demo-folder/demo.png")));
+    EXPECT_TRUE(fs::exists(dir.File("demo-folder/converted-bsq.hdr")));
+    EXPECT_TRUE(fs::exists(dir.File("demo-folder/demo.png")));
+
+    dir.Write("a-file", "");
+    const ProgramRun blocked = Run("--quiet demo a-file/demo");
+    EXPECT_EQ(blocked.status, 1);
+    EXPECT_TRUE(IsOneBndhostLine(blocked.err) && Contains(blocked.err, "cannot create the folder")) << blocked.err;
 }
 
 } // namespace
