@@ -1,0 +1,145 @@
+// A preloaded library that makes one file operation of a program fail, to see
+// what the program does when the system gives it an error.
+//
+// It counts the read, pread, write, pwrite and close calls on descriptors
+// above 2 (the standard streams pass untouched) and, at the call numbered
+// $FENNICK_FAULT_CALL (from 1), does what $FENNICK_FAULT_KIND says:
+//   eio, enospc  the call fails with that error (close still closes);
+//   short        a read or write transfers about half of what was asked;
+//   interrupt    the program gets SIGINT, and the call goes on;
+//   interrupt2   the program gets SIGINT twice.
+// At exit the number of counted calls is written to $FENNICK_FAULT_REPORT.
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
+#include <unistd.h>
+
+namespace {
+
+std::atomic<long> calls{0};
+
+long Target()
+{
+    static const long target = [] {
+        const char* text = std::getenv("FENNICK_FAULT_CALL");
+        return text != nullptr ? std::atol(text) : 0L;
+    }();
+    return target;
+}
+
+const char* Kind()
+{
+    static const char* kind = [] {
+        const char* text = std::getenv("FENNICK_FAULT_KIND");
+        return text != nullptr ? text : "";
+    }();
+    return kind;
+}
+
+enum class Act { Pass, Fail, Shorten };
+
+// Counts a call on `fd` and says what to do with it; sets errno for Fail.
+Act Decide(int fd, bool transfers)
+{
+    if (fd <= 2 || ++calls != Target()) {
+        return Act::Pass;
+    }
+    const char* kind = Kind();
+    if (std::strcmp(kind, "eio") == 0 || std::strcmp(kind, "enospc") == 0) {
+        errno = kind[1] == 'i' ? EIO : ENOSPC;
+        return Act::Fail;
+    }
+    if (std::strcmp(kind, "short") == 0) {
+        return transfers ? Act::Shorten : Act::Pass;
+    }
+    if (std::strncmp(kind, "interrupt", 9) == 0) {
+        std::raise(SIGINT);
+        if (kind[9] == '2') {
+            std::raise(SIGINT);
+        }
+    }
+    return Act::Pass;
+}
+
+template <typename F>
+F Next(const char* name)
+{
+    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
+std::size_t Half(std::size_t count)
+{
+    return count > 1 ? count / 2 : count;
+}
+
+__attribute__((destructor)) void Report()
+{
+    if (const char* path = std::getenv("FENNICK_FAULT_REPORT"); path != nullptr) {
+        if (FILE* file = std::fopen(path, "w"); file != nullptr) {
+            std::fprintf(file, "%ld\n", calls.load());
+            std::fclose(file);
+        }
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+ssize_t read(int fd, void* buffer, std::size_t count)
+{
+    static auto next = Next<ssize_t (*)(int, void*, std::size_t)>("read");
+    switch (Decide(fd, true)) {
+    case Act::Fail: return -1;
+    case Act::Shorten: return next(fd, buffer, Half(count));
+    case Act::Pass: break;
+    }
+    return next(fd, buffer, count);
+}
+
+ssize_t write(int fd, const void* buffer, std::size_t count)
+{
+    static auto next = Next<ssize_t (*)(int, const void*, std::size_t)>("write");
+    switch (Decide(fd, true)) {
+    case Act::Fail: return -1;
+    case Act::Shorten: return next(fd, buffer, Half(count));
+    case Act::Pass: break;
+    }
+    return next(fd, buffer, count);
+}
+
+#define FENNICK_POSITIONED(name, pointer)                                                                          \
+    ssize_t name(int fd, pointer buffer, std::size_t count, off_t offset)                                          \
+    {                                                                                                              \
+        static auto next = Next<ssize_t (*)(int, pointer, std::size_t, off_t)>(#name);                             \
+        switch (Decide(fd, true)) {                                                                                \
+        case Act::Fail: return -1;                                                                                 \
+        case Act::Shorten: return next(fd, buffer, Half(count), offset);                                           \
+        case Act::Pass: break;                                                                                     \
+        }                                                                                                          \
+        return next(fd, buffer, count, offset);                                                                    \
+    }
+
+FENNICK_POSITIONED(pread, void*)
+FENNICK_POSITIONED(pread64, void*)
+FENNICK_POSITIONED(pwrite, const void*)
+FENNICK_POSITIONED(pwrite64, const void*)
+
+int close(int fd)
+{
+    static auto next = Next<int (*)(int)>("close");
+    const Act act = Decide(fd, false);
+    const int error = errno;
+    const int result = next(fd);
+    if (act == Act::Fail) {
+        errno = error;
+        return -1; // the descriptor is closed all the same, as Linux does
+    }
+    return result;
+}
+
+} // extern "C"

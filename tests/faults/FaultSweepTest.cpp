@@ -1,0 +1,134 @@
+// bndhost under a failing system: each file operation in turn fails (or
+// transfers only part of what was asked), and every run must either give
+// exactly the fault-free result or end with status 1 and one clear line,
+// leaving no output, no temporary file and the input as it was.
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+
+#include "support/RasterFile.h"
+#include "support/RunProgram.h"
+#include "support/TempDir.h"
+
+namespace fennick::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome : ProgramRun {
+    long calls = 0;
+};
+
+using Snapshot = std::map<std::string, std::vector<unsigned char>>;
+
+Snapshot Files(const TempDir& dir)
+{
+    return FilesIn(dir, "calls.txt");
+}
+
+Outcome Bndhost(const TempDir& dir, const std::string& arguments, const std::string& kind, long call)
+{
+    Outcome run;
+    static_cast<ProgramRun&>(run) =
+        RunIn(dir, "LD_PRELOAD='" FAULT_SHIM_PATH "' FENNICK_FAULT_REPORT=calls.txt FENNICK_FAULT_KIND=" + kind +
+                       " FENNICK_FAULT_CALL=" + std::to_string(call) + " '" BNDHOST_PATH "' --quiet " + arguments);
+    if (fs::exists(dir.File("calls.txt"))) {
+        run.calls = std::atol(ReadText(dir.File("calls.txt")).c_str());
+    }
+    return run;
+}
+
+class FaultSweep : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // 16-bit, three bands, with world and statistics files: several
+        // buffer refills on both sides of a convert.
+        RasterShape shape{.nbits = 16, .nrows = 120, .ncols = 150, .nbands = 3};
+        dir.Write("in.hdr", HeaderText(shape));
+        dir.Write("in.bil", DataBytes(shape, MakeSamples(shape)));
+        dir.Write("in.blw", "2\n0\n0\n-2\n100\n500\n");
+        dir.Write("in.stx", "1 0 65535\n2 0 65535\n3 0 65535\n");
+        inputs = Files(dir);
+    }
+
+    TempDir dir;
+    Snapshot inputs;
+};
+
+TEST_F(FaultSweep, EveryFailedOperationEndsCleanlyOrChangesNothing)
+{
+    const char* commands[] = {"info in.bil", "convert in.bil out.bil", "convert in.bil out.bip",
+                              "convert in.bil out.bsq"};
+    int succeeded = 0;
+    int failed = 0;
+    for (const char* command : commands) {
+        const Outcome clean = Bndhost(dir, command, "none", 0);
+        ASSERT_EQ(clean.status, 0) << command << ": " << clean.err;
+        ASSERT_GT(clean.calls, 10) << "the shim sees the file operations";
+        const auto produced = Files(dir);
+        for (const auto& [name, bytes] : produced) {
+            if (inputs.count(name) == 0) {
+                fs::remove(dir.File(name));
+            }
+        }
+        for (const char* kind : {"eio", "enospc", "short"}) {
+            for (long call = 1; call <= clean.calls; ++call) {
+                SCOPED_TRACE(std::string(command) + ", " + kind + " at call " + std::to_string(call));
+                const Outcome run = Bndhost(dir, command, kind, call);
+                const auto files = Files(dir);
+                if (run.status == 0) {
+                    ++succeeded;
+                    EXPECT_EQ(run.out, clean.out);
+                    EXPECT_TRUE(files == produced) << "the result differs from the fault-free one";
+                    EXPECT_EQ(run.err, "");
+                } else {
+                    ++failed;
+                    EXPECT_EQ(run.status, 1) << run.err;
+                    EXPECT_TRUE(IsOneBndhostLine(run.err)) << run.err;
+                    EXPECT_TRUE(files == inputs) << "an output or temporary file is left, or the input changed";
+                }
+                if (files != inputs) {
+                    for (const auto& [name, bytes] : files) {
+                        if (inputs.count(name) == 0) {
+                            fs::remove(dir.File(name));
+                        }
+                    }
+                }
+                if (HasFailure()) {
+                    return;
+                }
+            }
+        }
+    }
+    std::cout << "fault sweep: " << succeeded << " runs gave the fault-free result, " << failed
+              << " ended with a clear error\n";
+}
+
+// Ctrl-C during a convert keeps the previous output; a second one ends
+// bndhost at once, and removes the unfinished files all the same.
+TEST_F(FaultSweep, InterruptsKeepThePreviousOutput)
+{
+    dir.Write("out.bsq", "old data");
+    dir.Write("out.hdr", "old header");
+    const auto before = Files(dir);
+    const long calls = Bndhost(dir, "convert in.bil elsewhere.bsq", "none", 0).calls;
+    ASSERT_GT(calls, 10);
+    fs::remove(dir.File("elsewhere.bsq"));
+    fs::remove(dir.File("elsewhere.hdr"));
+    for (const char* kind : {"interrupt", "interrupt2"}) {
+        for (const long call : {1L, 3L, calls / 2, calls}) {
+            SCOPED_TRACE(std::string(kind) + " at call " + std::to_string(call));
+            const Outcome run = Bndhost(dir, "convert in.bil out.bsq", kind, call);
+            EXPECT_EQ(run.status, 130) << run.err;
+            if (std::string(kind) == "interrupt") {
+                EXPECT_EQ(run.err, "bndhost: interrupted\n");
+            }
+            EXPECT_TRUE(Files(dir) == before) << "the previous output changed or a temporary file is left";
+        }
+    }
+}
+
+} // namespace
+} // namespace fennick::test
