@@ -158,7 +158,8 @@ orvo::ExportStatus BndExportFilter::TakeRow(const orvo::TrLatticeScan& scan)
     if (!progress->Proportion(done)) {
         return orvo::ExportStatus::Stopped;
     }
-    if (rowIndex < rowCount) {
+    // A lattice without columns or bands has empty rows: nothing to keep or write.
+    if (rowIndex < rowCount && rowBytes > 0) {
         if (layoutCode == BndLayout::BSQ) {
             std::memcpy(bsqBuffer.get() + static_cast<std::size_t>(rowIndex) * static_cast<std::size_t>(rowBytes),
                         scan.rowBuffer, static_cast<std::size_t>(rowBytes));
