@@ -2,7 +2,8 @@
 # Builds the fuzz targets (clang, ASan + UBSan) and runs each for SECONDS
 # (default 60), starting from the seed corpora in fuzz/corpus. New inputs go
 # to a scratch folder, so the repository's seeds stay as they are; a crash
-# leaves its input in the current folder and fails the run.
+# leaves its input in the current folder and fails the run. Each target's log
+# is kept in build/fuzz/logs, and its final coverage is printed.
 #
 #   fuzz/run.sh [SECONDS] [TARGET...]
 set -euo pipefail
@@ -11,6 +12,8 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
+# fuzz_export runs only when named, until the BSQ end of a lattice of empty
+# rows stops taking a pass per band row.
 [ ${#targets[@]} -gt 0 ] || targets=(fuzz_header fuzz_import)
 
 cmake --preset fuzz > /dev/null
@@ -18,6 +21,8 @@ cmake --build --preset fuzz
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
+logs=build/fuzz/logs
+mkdir -p "$logs"
 for target in "${targets[@]}"; do
     seeds="fuzz/corpus/${target#fuzz_}"
     mkdir -p "$scratch/$target"
@@ -25,11 +30,13 @@ for target in "${targets[@]}"; do
     # A file cannot justify more than a few MiB of memory at these input sizes.
     status=0
     "build/fuzz/bin/$target" "$scratch/$target" "$seeds" -max_total_time="$seconds" -max_len=4096 \
-        -malloc_limit_mb=64 -rss_limit_mb=1024 -timeout=10 -print_final_stats=1 > "$scratch/$target.log" 2>&1 ||
+        -malloc_limit_mb=64 -rss_limit_mb=1024 -timeout=10 -print_final_stats=1 > "$logs/$target.log" 2>&1 ||
         status=$?
-    grep -E '^(stat::number_of_executed_units|stat::average_exec_per_sec|INFO: .*seed corpus)' "$scratch/$target.log" || true
+    grep -E '^(stat::number_of_executed_units|stat::average_exec_per_sec|INFO: .*seed corpus)' "$logs/$target.log" || true
+    grep -oE '(DONE|#[0-9]+ +(INITED|REDUCE|NEW|pulse)) +cov: [0-9]+ ft: [0-9]+' "$logs/$target.log" | tail -n 1 |
+        sed -E 's/.*(cov: [0-9]+ ft: [0-9]+)/final coverage: \1/' || true
     if [ "$status" -ne 0 ]; then
-        tail -n 40 "$scratch/$target.log" >&2
+        tail -n 40 "$logs/$target.log" >&2
         echo "$target failed" >&2
         exit 1
     fi

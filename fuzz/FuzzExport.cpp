@@ -1,0 +1,181 @@
+// Fuzzes the whole export: the input is a script. Its first byte picks the
+// output's extension; each following op byte, with the bytes after it, begins
+// a lattice of fuzzed type, shape and geometry, sends a row (of the current
+// lattice, or of another shape), makes the host stop, begins the export again
+// or ends it.
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <sys/stat.h>
+
+#include "FuzzFiles.h"
+#include "export/BndExportFilter.h"
+#include "orvo/IoError.h"
+#include "tamsel/FileError.h"
+
+namespace {
+
+// Reads the script; past its end every value is zero.
+class Script {
+public:
+    Script(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+
+    [[nodiscard]] bool Done() const { return at_ >= size_; }
+    std::uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
+
+    // A lattice size: mostly small, sometimes one that no row can hold.
+    int Size()
+    {
+        static constexpr int kLarge[] = {-1, -7, std::numeric_limits<int>::max(), std::numeric_limits<int>::min(),
+                                         1 << 16, 1 << 30};
+        const std::uint8_t b = Byte();
+        return b < 240 ? b % 40 : kLarge[b % std::size(kLarge)];
+    }
+
+    double Number()
+    {
+        static constexpr double kSpecial[] = {0.0, -0.0, 1e308, -1e308, 5e-324, std::numeric_limits<double>::infinity(),
+                                              std::numeric_limits<double>::quiet_NaN()};
+        const std::uint8_t b = Byte();
+        return b < 200 ? (b - 100) * 0.25 : kSpecial[b % std::size(kSpecial)];
+    }
+
+private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t at_ = 0;
+};
+
+// Answers progress as the script says: false once `stopAfter` reports have come.
+class ScriptHost final : public orvo::IoManager {
+public:
+    bool ProgressProportion(double /*fraction*/) override { return stopAfter < 0 || reports++ < stopAfter; }
+
+    int stopAfter = -1;
+    int reports = 0;
+};
+
+// Bytes of one row of `lattice` when a scan of it is cheap to build.
+std::optional<std::size_t> SmallRowBytes(const orvo::TrLattice& lattice)
+{
+    try {
+        const std::size_t bytes = lattice.RowBytes();
+        return bytes <= (1U << 20) ? std::optional(bytes) : std::nullopt;
+    } catch (const std::length_error&) {
+        return std::nullopt;
+    }
+}
+
+// True when the module would allocate more for `lattice` than a fast fuzz run
+// affords (a real host would have that memory; the refusal paths are reached
+// by the larger sizes that overflow).
+bool TooLargeToAllocate(const orvo::TrLattice& lattice, bool bsq)
+{
+    if (!lattice.elementType.IsValid() || lattice.columns < 0 || lattice.components < 0 || lattice.rows < 0) {
+        return false;
+    }
+    const double nodes = static_cast<double>(lattice.columns) * lattice.components;
+    const double rowBytes = nodes * std::max(4, tamsel::CPrimType::TypeSize[lattice.elementType]);
+    const double kept = bsq ? rowBytes * lattice.rows : rowBytes;
+    constexpr double kLimit = 1 << 20;
+    // A BSQ file is written band row by band row at the end, even when rows are empty.
+    const bool manyBsqRows = bsq && static_cast<double>(lattice.rows) * lattice.components > (1 << 16);
+    return (manyBsqRows || rowBytes > kLimit || kept > kLimit) && rowBytes <= std::numeric_limits<std::int32_t>::max();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    using namespace fennick;
+    static constexpr const char* kNames[] = {"out.bil", "out.bip", "out.bsq", "out.BSQ", "out.xyz", "out.hdr", "out"};
+    Script script(data, size);
+    for (const char* name : kNames) {
+        fuzz::Place(name, "", false); // each run starts with none of the outputs
+    }
+    const std::string path = fuzz::Folder() + "/" + kNames[script.Byte() % std::size(kNames)];
+    const bool bsq = path.ends_with(".bsq") || path.ends_with(".BSQ");
+
+    ScriptHost host;
+    std::unique_ptr<orvo::TrUniformLattice> current;
+    int latticesTaken = 0;
+    int rowsTaken = 0;
+    try {
+        BndExportFilter filter(host);
+        if (filter.BeginExport(path.c_str(), false) != orvo::ExportStatus::Done) {
+            struct stat info {};
+            if (::stat(path.c_str(), &info) == 0) {
+                std::abort(); // a refused export creates nothing
+            }
+            return 0;
+        }
+        while (!script.Done()) {
+            switch (script.Byte() % 6) {
+            case 0: { // a lattice
+                auto lattice = std::make_unique<orvo::TrUniformLattice>(
+                    tamsel::CPrimType(script.Byte() % 11 - 1), script.Size(),
+                    script.Size(), script.Size(), script.Size());
+                lattice->xMin = script.Number();
+                lattice->yMin = script.Number();
+                lattice->dx = script.Number();
+                lattice->dy = script.Number();
+                if (TooLargeToAllocate(*lattice, bsq)) {
+                    break;
+                }
+                if (filter.ExportObject(*lattice) == orvo::ExportStatus::Done) {
+                    ++latticesTaken;
+                    rowsTaken = 0;
+                    current = std::move(lattice);
+                }
+                break;
+            }
+            case 1:   // a row of the current lattice, filled from the script
+            case 2: { // or of a lattice one column wider
+                if (!current) {
+                    break;
+                }
+                const int wider = current->columns == std::numeric_limits<int>::max() ? 0 : current->columns + 1;
+                orvo::TrUniformLattice other(current->elementType, wider, current->rows,
+                                             current->planes, current->components);
+                const orvo::TrLattice& shape = script.Byte() % 2 == 0 ? static_cast<orvo::TrLattice&>(*current) : other;
+                if (!SmallRowBytes(shape)) {
+                    break;
+                }
+                orvo::TrLatticeScan scan(shape);
+                for (std::size_t i = 0; i < scan.GetRowBytes(); ++i) {
+                    scan.rowBuffer[i] = script.Byte();
+                }
+                if (filter.ExportObject(scan) == orvo::ExportStatus::Done && &shape == current.get()) {
+                    ++rowsTaken;
+                }
+                break;
+            }
+            case 3: host.stopAfter = host.reports + script.Byte() % 4; break;
+            case 4: filter.ExportObject(*std::make_unique<orvo::TrCRS>("")); break;
+            case 5: {
+                const orvo::ExportStatus ended = filter.EndExport();
+                struct stat info {};
+                const bool exists = ::stat(path.c_str(), &info) == 0;
+                // One lattice whose rows all came: a file of exactly its 32-bit samples.
+                if (ended == orvo::ExportStatus::Done && latticesTaken == 1 && current &&
+                    rowsTaken >= current->rows &&
+                    (!exists || info.st_size != static_cast<off_t>(current->rows) * current->columns *
+                                                    current->components * 4)) {
+                    std::abort();
+                }
+                if (ended != orvo::ExportStatus::Done && exists) {
+                    std::abort(); // an export that ends with nothing leaves nothing
+                }
+                return 0;
+            }
+            }
+        }
+    } catch (const orvo::IoError&) {
+    } catch (const tamsel::CFileError&) {
+    }
+    return 0;
+}
