@@ -82,9 +82,7 @@ bool TooLargeToAllocate(const orvo::TrLattice& lattice, bool bsq)
     const double rowBytes = nodes * std::max(4, tamsel::CPrimType::TypeSize[lattice.elementType]);
     const double kept = bsq ? rowBytes * lattice.rows : rowBytes;
     constexpr double kLimit = 1 << 20;
-    // A BSQ file is written band row by band row at the end, even when rows are empty.
-    const bool manyBsqRows = bsq && static_cast<double>(lattice.rows) * lattice.components > (1 << 16);
-    return (manyBsqRows || rowBytes > kLimit || kept > kLimit) && rowBytes <= std::numeric_limits<std::int32_t>::max();
+    return (rowBytes > kLimit || kept > kLimit) && rowBytes <= std::numeric_limits<std::int32_t>::max();
 }
 
 } // namespace

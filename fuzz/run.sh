@@ -12,9 +12,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-# fuzz_export runs only when named, until the BSQ end of a lattice of empty
-# rows stops taking a pass per band row.
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_header fuzz_import)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_header fuzz_import fuzz_export)
 
 cmake --preset fuzz > /dev/null
 cmake --build --preset fuzz

@@ -39,6 +39,9 @@ void BndExportFilter::WriteBSQ(const unsigned char* buffer, int valueSize)
     const auto bands = static_cast<std::size_t>(header.nbands);
     const auto size = static_cast<std::size_t>(valueSize);
     const auto stride = static_cast<std::size_t>(rowBytes);
+    if (columns == 0) {
+        return; // empty band rows: nothing to write, however many there are
+    }
     for (std::size_t band = 0; band < bands; ++band) {
         for (std::size_t row = 0; row < static_cast<std::size_t>(header.nrows); ++row) {
             EncodeSamples(sourceType, buffer + row * stride + band * size, bands * size, columns, encoded_.get());
