@@ -177,11 +177,6 @@ Exit Session::Convert(const std::string& in, const std::string& out)
     if (strcasecmp(extension.c_str(), ".hdr") == 0) {
         return NotDone("refused: " + out + " ends in .hdr, so its header would overwrite it");
     }
-    if (IsDataFileMissing(in)) {
-        Complain(in + ": no such file");
-        return ExitError;
-    }
-
     StagedOutput staged(out);
     manager_.ShowNameAs(fs::path(staged.DataPath()).filename().string(), fs::path(out).filename().string());
     std::unique_ptr<orvo::IoExportFilter> exporter(module_.Exporter()(manager_));

@@ -104,6 +104,7 @@ TEST_F(Bndhost, ErrorsAndUsageMistakesHaveTheirExitStatus)
         std::string said;
     } cases[] = {
         {"info missing.bil", "", 1, "missing.bil: no such file"},
+        {"convert missing.bil out.bil", "", 1, "missing.bil: no such file"},
         {"info headerless.bil", "", 1, "Unable to find the header file"},
         {"info short.bil", "", 1, "does not appear to be complete"},
         {"info short.bil", "", 1, "(the data file has 5 bytes)"},

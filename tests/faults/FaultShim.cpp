@@ -71,9 +71,16 @@ F Next(const char* name)
     return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
 }
 
-std::size_t Half(std::size_t count)
+// A read or write through `next`, failed or shortened when its turn comes.
+template <typename Call, typename Buffer, typename... Offset>
+ssize_t Transfer(Call next, int fd, Buffer buffer, std::size_t count, Offset... offset)
 {
-    return count > 1 ? count / 2 : count;
+    switch (Decide(fd, true)) {
+    case Act::Fail: return -1;
+    case Act::Shorten: return next(fd, buffer, count > 1 ? count / 2 : count, offset...);
+    case Act::Pass: break;
+    }
+    return next(fd, buffer, count, offset...);
 }
 
 __attribute__((destructor)) void Report()
@@ -93,41 +100,38 @@ extern "C" {
 ssize_t read(int fd, void* buffer, std::size_t count)
 {
     static auto next = Next<ssize_t (*)(int, void*, std::size_t)>("read");
-    switch (Decide(fd, true)) {
-    case Act::Fail: return -1;
-    case Act::Shorten: return next(fd, buffer, Half(count));
-    case Act::Pass: break;
-    }
-    return next(fd, buffer, count);
+    return Transfer(next, fd, buffer, count);
 }
 
 ssize_t write(int fd, const void* buffer, std::size_t count)
 {
     static auto next = Next<ssize_t (*)(int, const void*, std::size_t)>("write");
-    switch (Decide(fd, true)) {
-    case Act::Fail: return -1;
-    case Act::Shorten: return next(fd, buffer, Half(count));
-    case Act::Pass: break;
-    }
-    return next(fd, buffer, count);
+    return Transfer(next, fd, buffer, count);
 }
 
-#define FENNICK_POSITIONED(name, pointer)                                                                          \
-    ssize_t name(int fd, pointer buffer, std::size_t count, off_t offset)                                          \
-    {                                                                                                              \
-        static auto next = Next<ssize_t (*)(int, pointer, std::size_t, off_t)>(#name);                             \
-        switch (Decide(fd, true)) {                                                                                \
-        case Act::Fail: return -1;                                                                                 \
-        case Act::Shorten: return next(fd, buffer, Half(count), offset);                                           \
-        case Act::Pass: break;                                                                                     \
-        }                                                                                                          \
-        return next(fd, buffer, count, offset);                                                                    \
-    }
+ssize_t pread(int fd, void* buffer, std::size_t count, off_t offset)
+{
+    static auto next = Next<ssize_t (*)(int, void*, std::size_t, off_t)>("pread");
+    return Transfer(next, fd, buffer, count, offset);
+}
 
-FENNICK_POSITIONED(pread, void*)
-FENNICK_POSITIONED(pread64, void*)
-FENNICK_POSITIONED(pwrite, const void*)
-FENNICK_POSITIONED(pwrite64, const void*)
+ssize_t pread64(int fd, void* buffer, std::size_t count, off_t offset)
+{
+    static auto next = Next<ssize_t (*)(int, void*, std::size_t, off_t)>("pread64");
+    return Transfer(next, fd, buffer, count, offset);
+}
+
+ssize_t pwrite(int fd, const void* buffer, std::size_t count, off_t offset)
+{
+    static auto next = Next<ssize_t (*)(int, const void*, std::size_t, off_t)>("pwrite");
+    return Transfer(next, fd, buffer, count, offset);
+}
+
+ssize_t pwrite64(int fd, const void* buffer, std::size_t count, off_t offset)
+{
+    static auto next = Next<ssize_t (*)(int, const void*, std::size_t, off_t)>("pwrite64");
+    return Transfer(next, fd, buffer, count, offset);
+}
 
 int close(int fd)
 {

@@ -53,6 +53,16 @@ protected:
         inputs = Files(dir);
     }
 
+    // Removes every file of `files` that is not an input.
+    void RemoveOutputs(const Snapshot& files) const
+    {
+        for (const auto& [name, bytes] : files) {
+            if (inputs.count(name) == 0) {
+                fs::remove(dir.File(name));
+            }
+        }
+    }
+
     TempDir dir;
     Snapshot inputs;
 };
@@ -68,11 +78,7 @@ TEST_F(FaultSweep, EveryFailedOperationEndsCleanlyOrChangesNothing)
         ASSERT_EQ(clean.status, 0) << command << ": " << clean.err;
         ASSERT_GT(clean.calls, 10) << "the shim sees the file operations";
         const auto produced = Files(dir);
-        for (const auto& [name, bytes] : produced) {
-            if (inputs.count(name) == 0) {
-                fs::remove(dir.File(name));
-            }
-        }
+        RemoveOutputs(produced);
         for (const char* kind : {"eio", "enospc", "short"}) {
             for (long call = 1; call <= clean.calls; ++call) {
                 SCOPED_TRACE(std::string(command) + ", " + kind + " at call " + std::to_string(call));
@@ -89,13 +95,7 @@ TEST_F(FaultSweep, EveryFailedOperationEndsCleanlyOrChangesNothing)
                     EXPECT_TRUE(IsOneBndhostLine(run.err)) << run.err;
                     EXPECT_TRUE(files == inputs) << "an output or temporary file is left, or the input changed";
                 }
-                if (files != inputs) {
-                    for (const auto& [name, bytes] : files) {
-                        if (inputs.count(name) == 0) {
-                            fs::remove(dir.File(name));
-                        }
-                    }
-                }
+                RemoveOutputs(files);
                 if (HasFailure()) {
                     return;
                 }
