@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "export/BndExportFilter.h"
+#include "hostside/Lattices.h"
 #include "import/BndImportFilter.h"
 
 namespace {
@@ -140,7 +141,7 @@ void Export(benchmark::State& state, const char* extension, tamsel::CPrimType ty
 {
     orvo::TrUniformLattice lattice(type, ncols, nrows, 1, nbands);
     orvo::TrLatticeScan scan(lattice);
-    for (std::size_t i = 0; i < scan.GetRowBytes(); ++i) {
+    for (std::size_t i = 0; i < orvo::LatticeRows::RowBytes(scan); ++i) {
         scan.rowBuffer[i] = static_cast<unsigned char>(i * 13);
     }
     const std::string path = (Folder() / (std::string("export") + extension)).string();

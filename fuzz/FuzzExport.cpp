@@ -14,8 +14,10 @@
 
 #include "FuzzFiles.h"
 #include "export/BndExportFilter.h"
-#include "orvo/IoError.h"
-#include "tamsel/FileError.h"
+#include "hostside/FileError.h"
+#include "hostside/IoError.h"
+#include "hostside/Lattices.h"
+#include "hostside/PrimValues.h"
 
 namespace {
 
@@ -30,15 +32,20 @@ public:
     // A lattice size: mostly small, sometimes one that no row can hold.
     int Size()
     {
-        static constexpr int kLarge[] = {-1, -7, std::numeric_limits<int>::max(), std::numeric_limits<int>::min(),
-                                         1 << 16, 1 << 30};
+        static constexpr int kLarge[] = {
+            -1, -7, std::numeric_limits<int>::max(), std::numeric_limits<int>::min(), 1 << 16, 1 << 30};
         const std::uint8_t b = Byte();
         return b < 240 ? b % 40 : kLarge[b % std::size(kLarge)];
     }
 
     double Number()
     {
-        static constexpr double kSpecial[] = {0.0, -0.0, 1e308, -1e308, 5e-324, std::numeric_limits<double>::infinity(),
+        static constexpr double kSpecial[] = {0.0,
+                                              -0.0,
+                                              1e308,
+                                              -1e308,
+                                              5e-324,
+                                              std::numeric_limits<double>::infinity(),
                                               std::numeric_limits<double>::quiet_NaN()};
         const std::uint8_t b = Byte();
         return b < 200 ? (b - 100) * 0.25 : kSpecial[b % std::size(kSpecial)];
@@ -63,7 +70,7 @@ public:
 std::optional<std::size_t> SmallRowBytes(const orvo::TrLattice& lattice)
 {
     try {
-        const std::size_t bytes = lattice.RowBytes();
+        const std::size_t bytes = orvo::LatticeRows::RowBytes(lattice);
         return bytes <= (1U << 20) ? std::optional(bytes) : std::nullopt;
     } catch (const std::length_error&) {
         return std::nullopt;
@@ -75,7 +82,8 @@ std::optional<std::size_t> SmallRowBytes(const orvo::TrLattice& lattice)
 // by the larger sizes that overflow).
 bool TooLargeToAllocate(const orvo::TrLattice& lattice, bool bsq)
 {
-    if (!lattice.elementType.IsValid() || lattice.columns < 0 || lattice.components < 0 || lattice.rows < 0) {
+    if (!tamsel::IsKnownType(lattice.elementType) || lattice.columns < 0 || lattice.components < 0 ||
+        lattice.rows < 0) {
         return false;
     }
     const double nodes = static_cast<double>(lattice.columns) * lattice.components;
@@ -114,9 +122,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         while (!script.Done()) {
             switch (script.Byte() % 6) {
             case 0: { // a lattice
-                auto lattice = std::make_unique<orvo::TrUniformLattice>(
-                    tamsel::CPrimType(script.Byte() % 11 - 1), script.Size(),
-                    script.Size(), script.Size(), script.Size());
+                auto lattice =
+                    std::make_unique<orvo::TrUniformLattice>(tamsel::CPrimType(script.Byte() % 11 - 1), script.Size(),
+                                                             script.Size(), script.Size(), script.Size());
                 lattice->xMin = script.Number();
                 lattice->yMin = script.Number();
                 lattice->dx = script.Number();
@@ -137,14 +145,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     break;
                 }
                 const int wider = current->columns == std::numeric_limits<int>::max() ? 0 : current->columns + 1;
-                orvo::TrUniformLattice other(current->elementType, wider, current->rows,
-                                             current->planes, current->components);
+                orvo::TrUniformLattice other(current->elementType, wider, current->rows, current->planes,
+                                             current->components);
                 const orvo::TrLattice& shape = script.Byte() % 2 == 0 ? static_cast<orvo::TrLattice&>(*current) : other;
                 if (!SmallRowBytes(shape)) {
                     break;
                 }
                 orvo::TrLatticeScan scan(shape);
-                for (std::size_t i = 0; i < scan.GetRowBytes(); ++i) {
+                for (std::size_t i = 0; i < orvo::LatticeRows::RowBytes(scan); ++i) {
                     scan.rowBuffer[i] = script.Byte();
                 }
                 if (filter.ExportObject(scan) == orvo::ExportStatus::Done && &shape == current.get()) {
@@ -159,10 +167,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 struct stat info {};
                 const bool exists = ::stat(path.c_str(), &info) == 0;
                 // One lattice whose rows all came: a file of exactly its 32-bit samples.
-                if (ended == orvo::ExportStatus::Done && latticesTaken == 1 && current &&
-                    rowsTaken >= current->rows &&
-                    (!exists || info.st_size != static_cast<off_t>(current->rows) * current->columns *
-                                                    current->components * 4)) {
+                if (ended == orvo::ExportStatus::Done && latticesTaken == 1 && current && rowsTaken >= current->rows &&
+                    (!exists ||
+                     info.st_size != static_cast<off_t>(current->rows) * current->columns * current->components * 4)) {
                     std::abort();
                 }
                 if (ended != orvo::ExportStatus::Done && exists) {

@@ -4,8 +4,8 @@
 
 #include "FuzzFiles.h"
 #include "format/DataGeometry.h"
+#include "hostside/IoError.h"
 #include "import/BndImportFilter.h"
-#include "orvo/IoError.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

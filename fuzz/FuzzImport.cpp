@@ -1,9 +1,9 @@
 // Fuzzes the whole import: the input is "header\n===\ndata bytes". The host
 // accepts every row and answers yes, so every accepted file is read to its end.
 #include "FuzzFiles.h"
+#include "hostside/FileError.h"
+#include "hostside/IoError.h"
 #include "import/BndImportFilter.h"
-#include "orvo/IoError.h"
-#include "tamsel/FileError.h"
 
 namespace {
 

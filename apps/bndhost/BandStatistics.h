@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "hostside/Lattices.h"
+#include "hostside/PrimValues.h"
 #include "orvo/Transferable.h"
 
 namespace bndhost {
@@ -34,7 +36,7 @@ private:
 template <class Visit>
 void ForEachValue(const orvo::TrLatticeScan& scan, Visit&& visit)
 {
-    const orvo::TrLattice& lattice = scan.GetLattice();
+    const orvo::TrLattice& lattice = orvo::LatticeRows::LatticeOf(scan);
     const auto columns = static_cast<std::size_t>(lattice.columns);
     const auto bands = static_cast<std::size_t>(lattice.components);
     tamsel::VisitPrimType(lattice.elementType, [&](auto zero) {

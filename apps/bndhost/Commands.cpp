@@ -6,6 +6,7 @@
 
 #include "BandStatistics.h"
 #include "PngWriter.h"
+#include "hostside/ParamReader.h"
 #include "tamsel/Format.h"
 
 namespace bndhost {
@@ -28,7 +29,8 @@ Exit Gather(Session& session, const std::string& path, BandStatistics& stats, st
         path,
         [&](orvo::TrUniformLattice& lattice) {
             stats.Begin(lattice);
-            if (const std::string* text = lattice.GetParams().Find("LatticeInfo"); text != nullptr && info != nullptr) {
+            if (const std::string* text = tamsel::CParamReader::Find(lattice.GetParams(), "LatticeInfo");
+                text != nullptr && info != nullptr) {
                 *info = *text;
             }
             return true;

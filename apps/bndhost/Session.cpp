@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 
 #include "StagedOutput.h"
-#include "orvo/IoError.h"
+#include "hostside/IoError.h"
 
 namespace bndhost {
 

@@ -13,7 +13,7 @@
 #include "HostManager.h"
 #include "ModuleLoader.h"
 #include "StagedOutput.h"
-#include "orvo/IoError.h"
+#include "hostside/IoError.h"
 
 namespace {
 

@@ -91,7 +91,7 @@ orvo::ExportStatus BndExportFilter::ExportObject(orvo::TrBase& object)
 // export as it was.
 orvo::ExportStatus BndExportFilter::TakeLattice(orvo::TrUniformLattice& source)
 {
-    if (!dataFile.IsOpen() || !source.elementType.IsValid()) {
+    if (!dataFile.IsOpen() || !IsEncodable(source.elementType)) {
         return orvo::ExportStatus::NotHandled;
     }
     const std::int32_t size = tamsel::CPrimType::TypeSize[source.elementType];
@@ -150,8 +150,9 @@ orvo::ExportStatus BndExportFilter::TakeLattice(orvo::TrUniformLattice& source)
 
 orvo::ExportStatus BndExportFilter::TakeRow(const orvo::TrLatticeScan& scan)
 {
-    // A row needs a lattice to describe it, and must be a whole row of it.
-    if (!dataFile.IsOpen() || rowIndex < 0 || scan.GetRowBytes() != static_cast<std::size_t>(rowBytes)) {
+    // A row needs a lattice to describe it; the host delivers whole rows of
+    // that lattice, rowBytes long.
+    if (!dataFile.IsOpen() || rowIndex < 0) {
         return orvo::ExportStatus::NotHandled;
     }
     const double done = progressTotal > 0 ? static_cast<double>(rowIndex) / progressTotal : 0.0;

@@ -10,10 +10,13 @@ namespace fennick {
 // Bytes of one written sample: a 32-bit whole number, least significant byte first.
 inline constexpr std::size_t kWrittenSampleSize = 4;
 
+// True for the element types EncodeSamples knows (ids 0 to 8).
+bool IsEncodable(tamsel::CPrimType type);
+
 // Encodes `count` values of `type`, `stride` bytes apart from `source`, as
-// written samples one after another at `target`: each value is widened as
-// tamsel::CPrimData::GetWideInt does and its low 32 bits are kept. Values need
-// not be aligned. `type` must be a valid type id.
+// written samples one after another at `target`: each value is widened to 64
+// bits as the host's tamsel::CPrimData::GetWideInt does and its low 32 bits
+// are kept. Values need not be aligned. `type` must be encodable.
 void EncodeSamples(tamsel::CPrimType type, const unsigned char* source, std::size_t stride, std::size_t count,
                    unsigned char* target);
 

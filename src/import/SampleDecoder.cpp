@@ -3,8 +3,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "pelmo/Pelmo.h"
-
 namespace fennick {
 
 namespace {
@@ -24,6 +22,22 @@ void Scatter(const unsigned char* source, std::size_t count, unsigned char* targ
     }
 }
 
+// Reverses the bytes of each of `count` adjacent values, in one pass over the row.
+template <class T>
+void SwapInPlace(unsigned char* values, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        T value;
+        std::memcpy(&value, values + i * sizeof(T), sizeof(T));
+        if constexpr (sizeof(T) == 2) {
+            value = __builtin_bswap16(value);
+        } else if constexpr (sizeof(T) == 4) {
+            value = __builtin_bswap32(value);
+        }
+        std::memcpy(values + i * sizeof(T), &value, sizeof(T));
+    }
+}
+
 // Whole-byte samples: one copy when the cells are adjacent (none when the run
 // was read in place), else a strided scatter.
 template <class T>
@@ -35,7 +49,7 @@ void CopySamples(const unsigned char* source, std::size_t count, bool swapBytes,
             std::memcpy(target, source, count * sizeof(T));
         }
         if (swapBytes) {
-            pelmo::ByteSwapArray(target, sizeof(T), count);
+            SwapInPlace<T>(target, count);
         }
         return;
     }

@@ -4,6 +4,8 @@
 #include <limits>
 
 #include "export/BndExportFilter.h"
+#include "hostside/FileError.h"
+#include "hostside/Lattices.h"
 #include "import/BndImportFilter.h"
 #include "support/Expect.h"
 #include "support/TempDir.h"
@@ -16,29 +18,41 @@ using orvo::ExportStatus;
 using tamsel::CPrimType;
 using Bytes = std::vector<unsigned char>;
 
-// A lattice that owns its values, filled from `values` in row-major node order.
-template <class T>
-orvo::TrUniformLattice MakeLattice(CPrimType type, int columns, int rows, int bands, const std::vector<T>& values,
-                                   int planes = 1)
-{
-    orvo::TrUniformLattice lattice(type, columns, rows, planes, bands);
-    lattice.AllocateValues();
-    if (!values.empty()) {
-        std::memcpy(lattice.RowData(0, 0), values.data(), values.size() * sizeof(T));
+// A lattice and its values, filled from `values` in row-major node order.
+struct Owned {
+    orvo::TrUniformLattice lattice;
+    orvo::LatticeValues values;
+
+    template <class T>
+    Owned(CPrimType type, int columns, int rows, int bands, const std::vector<T>& from, int planes = 1)
+        : lattice(type, columns, rows, planes, bands), values(lattice)
+    {
+        if (!from.empty()) {
+            std::memcpy(values.Row(0, 0), from.data(), from.size() * sizeof(T));
+        }
     }
-    return lattice;
+};
+
+template <class T>
+std::vector<T> Count(std::size_t n, T first = 1)
+{
+    std::vector<T> out(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        out[i] = static_cast<T>(first + static_cast<T>(i));
+    }
+    return out;
 }
 
 // Hands the lattice and then every row of every plane to the filter, as a host
 // does: it stops delivering when a row is refused. Returns each row's status.
-std::vector<ExportStatus> Feed(BndExportFilter& filter, orvo::TrUniformLattice& lattice)
+std::vector<ExportStatus> Feed(BndExportFilter& filter, Owned& owned)
 {
-    EXPECT_EQ(filter.ExportObject(lattice), ExportStatus::Done);
+    EXPECT_EQ(filter.ExportObject(owned.lattice), ExportStatus::Done);
     std::vector<ExportStatus> statuses;
-    orvo::TrLatticeScan scan(lattice);
-    for (int plane = 0; plane < lattice.planes; ++plane) {
-        for (int row = 0; row < lattice.rows; ++row) {
-            std::memcpy(scan.rowBuffer, lattice.RowData(plane, row), scan.GetRowBytes());
+    orvo::TrLatticeScan scan(owned.lattice);
+    for (int plane = 0; plane < owned.lattice.planes; ++plane) {
+        for (int row = 0; row < owned.lattice.rows; ++row) {
+            std::memcpy(scan.rowBuffer, owned.values.Row(plane, row), owned.values.RowBytes());
             statuses.push_back(filter.ExportObject(scan));
             if (statuses.back() != ExportStatus::Done) {
                 return statuses;
@@ -48,12 +62,12 @@ std::vector<ExportStatus> Feed(BndExportFilter& filter, orvo::TrUniformLattice& 
     return statuses;
 }
 
-Bytes Export(const std::string& path, orvo::TrUniformLattice& lattice)
+Bytes Export(const std::string& path, Owned& owned)
 {
     TestHost host;
     BndExportFilter filter(host);
     EXPECT_EQ(filter.BeginExport(path.c_str(), false), ExportStatus::Done);
-    Feed(filter, lattice);
+    Feed(filter, owned);
     EXPECT_EQ(filter.EndExport(), ExportStatus::Done);
     return ReadAll(path);
 }
@@ -69,28 +83,37 @@ Bytes Le32(std::initializer_list<std::uint32_t> values)
     return out;
 }
 
+std::string FirstLine(const std::string& text)
+{
+    return text.substr(0, text.find("\r\n"));
+}
+
 TEST(Export, WritesEachLayoutsOrderByteForByte)
 {
-    TempDir dir;
-    const std::vector<std::int16_t> oneRow = {1, 2, 3, -1}; // column 0: (1, 2), column 1: (3, -1)
-    auto single = MakeLattice(CPrimType::Int16, 2, 1, 2, oneRow);
-    EXPECT_EQ(Export(dir.File("a.bil"), single), Le32({1, 3, 2, 0xFFFFFFFF}));
-    EXPECT_EQ(Export(dir.File("a.bip"), single), Le32({1, 2, 3, 0xFFFFFFFF}));
-    EXPECT_EQ(Export(dir.File("a.bsq"), single), Le32({1, 3, 2, 0xFFFFFFFF}));
-
-    const std::vector<std::int16_t> twoRows = {1, 2, 3, 4, 5, 6, 7, 8};
-    auto lattice = MakeLattice(CPrimType::Int16, 2, 2, 2, twoRows);
-    EXPECT_EQ(Export(dir.File("b.bsq"), lattice), Le32({1, 3, 5, 7, 2, 4, 6, 8}));
-    EXPECT_EQ(Export(dir.File("b.bil"), lattice), Le32({1, 3, 2, 4, 5, 7, 6, 8}));
-    EXPECT_EQ(Export(dir.File("b.bip"), lattice), Le32({1, 2, 3, 4, 5, 6, 7, 8}));
+    const struct {
+        const char* name;
+        Bytes single; // 2 columns x 1 row x 2 bands: (1, 2), (3, -1)
+        Bytes twoRows;
+    } cases[] = {
+        {"a.bil", Le32({1, 3, 2, 0xFFFFFFFF}), Le32({1, 3, 2, 4, 5, 7, 6, 8})},
+        {"a.bip", Le32({1, 2, 3, 0xFFFFFFFF}), Le32({1, 2, 3, 4, 5, 6, 7, 8})},
+        {"a.bsq", Le32({1, 3, 2, 0xFFFFFFFF}), Le32({1, 3, 5, 7, 2, 4, 6, 8})},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        Owned single(CPrimType::Int16, 2, 1, 2, std::vector<std::int16_t>{1, 2, 3, -1});
+        EXPECT_EQ(Export(dir.File(c.name), single), c.single) << c.name;
+        Owned twoRows(CPrimType::Int16, 2, 2, 2, Count<std::int16_t>(8));
+        EXPECT_EQ(Export(dir.File(c.name), twoRows), c.twoRows) << c.name;
+    }
 }
 
 template <class T>
 Bytes EncodeOne(CPrimType type, T value)
 {
     TempDir dir;
-    auto lattice = MakeLattice(type, 1, 1, 1, std::vector<T>{value});
-    return Export(dir.File("one.bil"), lattice);
+    Owned owned(type, 1, 1, 1, std::vector<T>{value});
+    return Export(dir.File("one.bil"), owned);
 }
 
 TEST(Export, EveryElementTypeKeepsTheLow32BitsOfItsWholeNumber)
@@ -113,42 +136,37 @@ TEST(Export, EveryElementTypeKeepsTheLow32BitsOfItsWholeNumber)
     EXPECT_EQ(EncodeOne<double>(CPrimType::Float64, -1e30), Le32({0}));
 }
 
-TEST(Export, HeaderAndSizeFollowTheLattice)
+TEST(Export, TheHeaderDescribesTheLatticeAndTheExtensionChoosesTheLayout)
 {
     TempDir dir;
-    auto doubles = MakeLattice(CPrimType::Float64, 4, 3, 1, std::vector<double>(12, 1.5));
-    doubles.xMin = 10;
-    doubles.yMin = 20;
-    doubles.dx = 0.5;
-    doubles.dy = 2;
+    Owned doubles(CPrimType::Float64, 4, 3, 1, std::vector<double>(12, 1.5));
+    doubles.lattice.xMin = 10;
+    doubles.lattice.yMin = 20;
+    doubles.lattice.dx = 0.5;
+    doubles.lattice.dy = 2;
     EXPECT_EQ(Export(dir.File("grid.bil"), doubles).size(), 48U);
     EXPECT_EQ(ReadText(dir.File("grid.hdr")),
               "# BIL header file\r\nbyteorder I\r\nnbits 32\r\nnbands 1\r\nncols 4\r\nnrows 3\r\n"
               "xdim 0.500000000000000\r\nydim 2.000000000000000\r\nulxmap 10.000000000000000\r\n"
               "ulymap 24.000000000000000\r\nlayout BIL\r\n");
 
-    auto bytes = MakeLattice(CPrimType::UInt8, 100, 50, 3, std::vector<std::uint8_t>(15000, 7));
-    EXPECT_EQ(Export(dir.File("bytes.dat"), bytes).size(), 60000U) << "every sample takes 4 bytes";
-}
-
-TEST(Export, TheExtensionChoosesTheLayout)
-{
-    TempDir dir;
     const struct {
         const char* name;
         const char* layout;
     } cases[] = {{"scene.bip", "BIP"}, {"scene.BIP", "BIP"}, {"scene.Bip", "BIP"}, {"scene.bsq", "BSQ"},
                  {"scene.bil", "BIL"}, {"scene.dat", "BIL"}, {"scene.img", "BIL"}};
     for (const auto& c : cases) {
-        auto lattice = MakeLattice(CPrimType::Int32, 2, 2, 3, std::vector<std::int32_t>(12, 1));
-        Export(dir.File(c.name), lattice);
+        Owned owned(CPrimType::Int32, 2, 2, 3, std::vector<std::int32_t>(12, 1));
+        EXPECT_EQ(Export(dir.File(c.name), owned).size(), 48U) << c.name;
         const std::string header = ReadText(dir.File("scene.hdr"));
-        EXPECT_EQ(header.substr(0, header.find("\r\n")), std::string("# ") + c.layout + " header file") << c.name;
+        EXPECT_EQ(FirstLine(header), std::string("# ") + c.layout + " header file") << c.name;
         EXPECT_NE(header.find(std::string("layout ") + c.layout + "\r\n"), std::string::npos) << c.name;
     }
     TestHost host;
     BndExportFilter filter(host);
-    EXPECT_EQ(filter.BeginExport(dir.File("noextension").c_str(), false), ExportStatus::Stopped);
+    for (const char* refused : {"noextension", "scene.hdr", "scene.HDR"}) {
+        EXPECT_EQ(filter.BeginExport(dir.File(refused).c_str(), false), ExportStatus::Stopped) << refused;
+    }
     EXPECT_FALSE(std::filesystem::exists(dir.File("noextension")));
     EXPECT_EQ(host.progressStarts, 0);
 }
@@ -165,8 +183,8 @@ TEST(Export, WithoutALatticeTheDataFileIsDeletedAndEndingTwiceIsAnError)
     EXPECT_EQ(host.messages, std::vector<std::string>{"Exporting to Banded format file empty.bil"});
     orvo::TrCRS crs("EPSG:4326");
     EXPECT_EQ(filter.ExportObject(crs), ExportStatus::NotHandled);
-    auto lattice = MakeLattice(CPrimType::Int32, 2, 2, 1, std::vector<std::int32_t>(4, 1));
-    orvo::TrLatticeScan scan(lattice);
+    Owned owned(CPrimType::Int32, 2, 2, 1, std::vector<std::int32_t>(4, 1));
+    orvo::TrLatticeScan scan(owned.lattice);
     EXPECT_EQ(filter.ExportObject(scan), ExportStatus::NotHandled) << "a row before any lattice";
     EXPECT_EQ(filter.EndExport(), ExportStatus::NothingExported);
     EXPECT_FALSE(std::filesystem::exists(path));
@@ -184,26 +202,17 @@ TEST(Export, AStopKeepsTheRowsReceivedAndBsqFillsTheRestWithZeros)
         TestHost host;
         host.cancelAtProportionCall = 3;
         BndExportFilter filter(host);
-        std::vector<std::int32_t> values(20);
-        for (int i = 0; i < 20; ++i) {
-            values[static_cast<std::size_t>(i)] = i + 1;
-        }
-        auto lattice = MakeLattice(CPrimType::Int32, 2, 10, 1, values);
+        Owned owned(CPrimType::Int32, 2, 10, 1, Count<std::int32_t>(20));
         ASSERT_EQ(filter.BeginExport(dir.File(name).c_str(), false), ExportStatus::Done);
-        const auto statuses = Feed(filter, lattice);
+        const auto statuses = Feed(filter, owned);
         EXPECT_EQ(statuses[3], ExportStatus::Stopped) << "the fourth row is refused";
         EXPECT_EQ(filter.EndExport(), ExportStatus::Done);
-        const Bytes data = ReadAll(dir.File(name));
-        const std::string header = ReadText(dir.File("stop.hdr"));
-        EXPECT_NE(header.find("nrows 10\r\n"), std::string::npos);
-        const Bytes received = Le32({1, 2, 3, 4, 5, 6});
-        if (std::string(name) == "stop.bil") {
-            EXPECT_EQ(data, received) << "three rows";
-        } else {
-            Bytes expected = received;
-            expected.resize(10U * 8U, 0);
-            EXPECT_EQ(data, expected) << "rows that never came are zeros";
+        EXPECT_NE(ReadText(dir.File("stop.hdr")).find("nrows 10\r\n"), std::string::npos);
+        Bytes expected = Le32({1, 2, 3, 4, 5, 6}); // three rows
+        if (std::string(name) == "stop.bsq") {
+            expected.resize(10U * 8U, 0); // rows that never came are zeros
         }
+        EXPECT_EQ(ReadAll(dir.File(name)), expected) << name;
     }
 }
 
@@ -212,13 +221,9 @@ TEST(Export, OnlyTheFirstPlaneReachesTheFileAndProgressCountsEveryRow)
     TempDir dir;
     TestHost host;
     BndExportFilter filter(host);
-    std::vector<std::int16_t> values(2 * 5 * 2);
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        values[i] = static_cast<std::int16_t>(i);
-    }
-    auto lattice = MakeLattice(CPrimType::Int16, 2, 5, 1, values, 2);
+    Owned owned(CPrimType::Int16, 2, 5, 1, Count<std::int16_t>(20, 0), 2);
     ASSERT_EQ(filter.BeginExport(dir.File("planes.bip").c_str(), false), ExportStatus::Done);
-    Feed(filter, lattice);
+    Feed(filter, owned);
     ASSERT_EQ(filter.EndExport(), ExportStatus::Done);
     EXPECT_EQ(ReadAll(dir.File("planes.bip")), Le32({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
     ASSERT_EQ(host.proportions.size(), 10U);
@@ -226,12 +231,76 @@ TEST(Export, OnlyTheFirstPlaneReachesTheFileAndProgressCountsEveryRow)
     EXPECT_EQ(host.proportions.back(), 0.9);
 }
 
-TEST(Export, ZeroRowsGiveAnEmptyFileAndAHeader)
+// A host that hands over a longer row than the lattice's (the scan of a wider
+// lattice): each layout takes exactly the lattice's row from its start.
+TEST(Export, ARowLongerThanTheLatticesTakesOnlyTheLatticesRow)
 {
-    TempDir dir;
-    auto lattice = MakeLattice(CPrimType::Int32, 3, 0, 1, std::vector<std::int32_t>{});
-    EXPECT_TRUE(Export(dir.File("none.bsq"), lattice).empty());
-    EXPECT_NE(ReadText(dir.File("none.hdr")).find("nrows 0\r\n"), std::string::npos);
+    const struct {
+        const char* name;
+        Bytes expected; // 2 columns x 2 rows x 2 bands from rows of 3 columns
+    } cases[] = {
+        {"wide.bil", Le32({1, 3, 2, 4, 11, 13, 12, 14})},
+        {"wide.bip", Le32({1, 2, 3, 4, 11, 12, 13, 14})},
+        {"wide.bsq", Le32({1, 3, 11, 13, 2, 4, 12, 14})},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        TestHost host;
+        BndExportFilter filter(host);
+        orvo::TrUniformLattice lattice(CPrimType::Int32, 2, 2, 1, 2);
+        orvo::TrUniformLattice wider(CPrimType::Int32, 3, 2, 1, 2);
+        ASSERT_EQ(filter.BeginExport(dir.File(c.name).c_str(), false), ExportStatus::Done);
+        ASSERT_EQ(filter.ExportObject(lattice), ExportStatus::Done);
+        orvo::TrLatticeScan scan(wider);
+        for (const std::int32_t first : {1, 11}) {
+            const auto row = Count<std::int32_t>(6, first);
+            std::memcpy(scan.rowBuffer, row.data(), row.size() * sizeof(std::int32_t));
+            ASSERT_EQ(filter.ExportObject(scan), ExportStatus::Done);
+        }
+        ASSERT_EQ(filter.EndExport(), ExportStatus::Done);
+        EXPECT_EQ(ReadAll(dir.File(c.name)), c.expected) << c.name;
+    }
+}
+
+// A second lattice takes the place of the first: BIL and BIP rows already
+// written stay ahead of its rows; the BSQ buffer and the header are its alone.
+TEST(Export, ASecondLatticeReplacesTheFirst)
+{
+    const struct {
+        const char* name;
+        Bytes expected;
+    } cases[] = {
+        {"two.bil", Le32({1, 2, 3, 4, 7, 8, 9})},
+        {"two.bip", Le32({1, 2, 3, 4, 7, 8, 9})},
+        {"two.bsq", Le32({7, 8, 9})},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        TestHost host;
+        BndExportFilter filter(host);
+        Owned first(CPrimType::Int32, 2, 2, 1, Count<std::int32_t>(4));
+        Owned second(CPrimType::Int16, 3, 1, 1, Count<std::int16_t>(3, 7));
+        ASSERT_EQ(filter.BeginExport(dir.File(c.name).c_str(), false), ExportStatus::Done);
+        Feed(filter, first);
+        Feed(filter, second);
+        ASSERT_EQ(filter.EndExport(), ExportStatus::Done);
+        EXPECT_EQ(ReadAll(dir.File(c.name)), c.expected) << c.name;
+        const std::string header = ReadText(dir.File("two.hdr"));
+        EXPECT_NE(header.find("ncols 3\r\nnrows 1\r\n"), std::string::npos) << header;
+    }
+}
+
+TEST(Export, ZeroRowsOrColumnsGiveAnEmptyFileAndAHeader)
+{
+    for (const char* name : {"none.bil", "none.bip", "none.bsq"}) {
+        TempDir dir;
+        Owned noRows(CPrimType::Int32, 3, 0, 1, std::vector<std::int32_t>{});
+        EXPECT_TRUE(Export(dir.File(name), noRows).empty()) << name;
+        EXPECT_NE(ReadText(dir.File("none.hdr")).find("nrows 0\r\n"), std::string::npos);
+        Owned noColumns(CPrimType::Int32, 0, 4, 2, std::vector<std::int32_t>{});
+        EXPECT_TRUE(Export(dir.File(name), noColumns).empty()) << name;
+        EXPECT_NE(ReadText(dir.File("none.hdr")).find("ncols 0\r\nnrows 4\r\n"), std::string::npos);
+    }
 }
 
 TEST(Export, AnAbandonedExportLeavesNoFileBehind)
@@ -243,18 +312,45 @@ TEST(Export, AnAbandonedExportLeavesNoFileBehind)
     {
         BndExportFilter filter(host);
         ASSERT_EQ(filter.BeginExport(first.c_str(), false), ExportStatus::Done);
-        auto lattice = MakeLattice(CPrimType::Int32, 2, 3, 1, std::vector<std::int32_t>(6, 5));
-        Feed(filter, lattice);
+        Owned owned(CPrimType::Int32, 2, 3, 1, std::vector<std::int32_t>(6, 5));
+        Feed(filter, owned);
         ASSERT_EQ(filter.BeginExport(second.c_str(), false), ExportStatus::Done);
         EXPECT_FALSE(std::filesystem::exists(first)) << "a second BeginExport gives up the first file";
         EXPECT_EQ(host.progressStarts, 2);
         EXPECT_EQ(host.progressStops, 1);
-        EXPECT_EQ(filter.ExportObject(*std::make_unique<orvo::TrLatticeScan>(lattice)), ExportStatus::NotHandled)
-            << "the new export has no lattice yet";
+        orvo::TrLatticeScan scan(owned.lattice);
+        EXPECT_EQ(filter.ExportObject(scan), ExportStatus::NotHandled) << "the new export has no lattice yet";
     }
     EXPECT_FALSE(std::filesystem::exists(second)) << "destruction mid-export abandons the file";
     EXPECT_FALSE(std::filesystem::exists(dir.File("second.hdr")));
     EXPECT_FALSE(host.ProgressOpen());
+}
+
+TEST(Export, ADataFileThatCannotBeCreatedRaisesFromBeginExportAndShowsNoProgress)
+{
+    TempDir dir;
+    TestHost host;
+    BndExportFilter filter(host);
+    EXPECT_THROW(filter.BeginExport(dir.File("no/such/folder/out.bil").c_str(), false), tamsel::CFileError);
+    EXPECT_EQ(host.progressStarts, 0);
+    EXPECT_EQ(CatchIoError([&] { filter.EndExport(); }).GetCode(), 15) << "no export is open";
+    Owned owned(CPrimType::Int32, 1, 1, 1, std::vector<std::int32_t>{9});
+    EXPECT_EQ(Export(dir.File("out.bil"), owned), Le32({9})) << "the filter is still usable";
+}
+
+TEST(Export, AHeaderThatCannotBeCreatedRaisesFromEndExportAndKeepsTheData)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir.File("taken.hdr"));
+    TestHost host;
+    BndExportFilter filter(host);
+    Owned owned(CPrimType::Int32, 2, 1, 1, std::vector<std::int32_t>{4, 5});
+    ASSERT_EQ(filter.BeginExport(dir.File("taken.bil").c_str(), false), ExportStatus::Done);
+    Feed(filter, owned);
+    const orvo::IoError error = CatchIoError([&] { filter.EndExport(); });
+    EXPECT_EQ(std::string(error.what()), "Unable to create the header file " + dir.File("taken.hdr") + ".");
+    EXPECT_EQ(ReadAll(dir.File("taken.bil")), Le32({4, 5})) << "the data file is complete and stays";
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("taken.hdr")));
 }
 
 TEST(Export, ALatticeTooLargeToDescribeIsNotHandled)
@@ -272,6 +368,7 @@ TEST(Export, ALatticeTooLargeToDescribeIsNotHandled)
                  {CPrimType::Int32, -1, 10, 1, 1},
                  {CPrimType::Int32, 10, -1, 1, 1},
                  {CPrimType(99), 10, 10, 1, 1},
+                 {CPrimType(-1), 10, 10, 1, 1},
                  {CPrimType::Float64, 1000000, 2000000000, 1, 100}};
     for (const auto& c : cases) {
         orvo::TrUniformLattice lattice(c.type, c.columns, c.rows, c.planes, c.components);
@@ -296,31 +393,38 @@ TEST(Export, RoundTripsThroughTheImport)
             for (std::size_t i = 0; i < values.size(); ++i) {
                 values[i] = static_cast<std::int32_t>(i * 2654435761U);
             }
-            auto lattice = MakeLattice(CPrimType::Int32, columns, rows, bands, values);
-            lattice.xMin = 615;
-            lattice.yMin = -40;
-            lattice.dx = 30;
-            lattice.dy = 2.5;
+            Owned owned(CPrimType::Int32, columns, rows, bands, values);
+            owned.lattice.xMin = 615;
+            owned.lattice.yMin = -40;
+            owned.lattice.dx = 30;
+            owned.lattice.dy = 2.5;
             const std::string path = dir.File(std::string("trip") + extension);
-            Export(path, lattice);
+            Export(path, owned);
 
             TestHost host;
             BndImportFilter importer(host);
             EXPECT_EQ(importer.ProbeFile(path.c_str()), 1);
             ASSERT_EQ(importer.ImportFromFile(path.c_str(), false), orvo::ImportStatus::Done);
             ASSERT_TRUE(host.lattice);
-            EXPECT_EQ(host.lattice->type, CPrimType::Int32);
-            EXPECT_EQ(host.lattice->columns, columns);
-            EXPECT_EQ(host.lattice->rows, rows);
-            EXPECT_EQ(host.lattice->components, bands);
-            EXPECT_DOUBLE_EQ(host.lattice->xMin, 615);
-            EXPECT_DOUBLE_EQ(host.lattice->yMin, -40);
-            EXPECT_DOUBLE_EQ(host.lattice->dx, 30);
-            EXPECT_DOUBLE_EQ(host.lattice->dy, 2.5);
+            const TestHost::Lattice expected{.type = CPrimType::Int32,
+                                             .columns = columns,
+                                             .rows = rows,
+                                             .planes = 1,
+                                             .components = bands,
+                                             .storageOrder = 2,
+                                             .storageFlags = 0,
+                                             .xMin = 615,
+                                             .yMin = -40,
+                                             .zMin = 0,
+                                             .dx = 30,
+                                             .dy = 2.5,
+                                             .dz = 1,
+                                             .info = host.lattice->info};
+            EXPECT_EQ(*host.lattice, expected);
             ASSERT_EQ(host.rows.size(), static_cast<std::size_t>(rows));
             for (int row = 0; row < rows; ++row) {
-                const unsigned char* expected = lattice.RowData(0, row);
-                EXPECT_EQ(host.rows[row], Bytes(expected, expected + lattice.RowBytes())) << "row " << row;
+                const unsigned char* want = owned.values.Row(0, row);
+                EXPECT_EQ(host.rows[row], Bytes(want, want + owned.values.RowBytes())) << "row " << row;
             }
         }
     }

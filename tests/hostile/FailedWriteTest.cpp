@@ -9,9 +9,9 @@
 #include <unistd.h>
 
 #include "export/BndExportFilter.h"
+#include "hostside/FileError.h"
 #include "support/TempDir.h"
 #include "support/TestHost.h"
-#include "tamsel/FileError.h"
 #include "tamsel/Path.h"
 
 namespace fennick::test {

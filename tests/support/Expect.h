@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "orvo/IoError.h"
+#include "hostside/IoError.h"
 
 namespace fennick::test {
 

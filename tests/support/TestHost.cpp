@@ -1,4 +1,6 @@
 #include "support/TestHost.h"
+#include "hostside/Lattices.h"
+#include "hostside/ParamReader.h"
 
 namespace fennick::test {
 
@@ -33,7 +35,7 @@ bool TestHost::ReceiveObject(orvo::TrBase& object)
         seen.dx = source.dx;
         seen.dy = source.dy;
         seen.dz = source.dz;
-        if (const std::string* info = source.GetParams().Find("LatticeInfo")) {
+        if (const std::string* info = tamsel::CParamReader::Find(source.GetParams(), "LatticeInfo")) {
             seen.info = *info;
         }
         lattice = seen;
@@ -47,7 +49,7 @@ bool TestHost::ReceiveObject(orvo::TrBase& object)
         if (refuseRow && static_cast<int>(rows.size()) == *refuseRow) {
             return false;
         }
-        rows.emplace_back(scan.rowBuffer, scan.rowBuffer + scan.GetRowBytes());
+        rows.emplace_back(scan.rowBuffer, scan.rowBuffer + orvo::LatticeRows::RowBytes(scan));
         return true;
     }
     return false;

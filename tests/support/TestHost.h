@@ -21,6 +21,7 @@ public:
         int storageOrder = -1, storageFlags = -1;
         double xMin = 0, yMin = 0, zMin = 0, dx = 0, dy = 0, dz = 0;
         std::string info; // the LatticeInfo parameter
+        bool operator==(const Lattice&) const = default;
     };
 
     // Answers and refusals.

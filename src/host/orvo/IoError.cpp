@@ -1,4 +1,4 @@
-#include "orvo/IoError.h"
+#include "hostside/IoError.h"
 
 namespace orvo {
 

@@ -1,7 +1,9 @@
 #include "orvo/IoFilter.h"
+#include "hostside/IoError.h"
 
 #include <cstdarg>
 
+#include "hostside/FormatV.h"
 #include "orvo/Transferable.h"
 #include "tamsel/Format.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "HostApi.h"
-#include "orvo/IoError.h"
+#include "orvo/ErrCode.h"
 #include "orvo/IoManager.h"
 #include "tamsel/TypeInfo.h"
 
@@ -46,7 +46,7 @@ public:
 
     [[nodiscard]] IoManager& GetIoManager() const { return manager_; }
 
-    // Raise IoError and never return. `file` and `line` name the raising source.
+    // Raise an error (hostside/IoError.h) and never return. `file` and `line` name the raising source.
     // Code form: the code's arguments follow (see ErrCode). Message form: printf-style.
     [[noreturn]] static void ThrowError(const char* file, int line, ErrCode code, ...);
     [[noreturn]] static void ThrowError(const char* file, int line, const char* format, ...)

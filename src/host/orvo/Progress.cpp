@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <string>
 
+#include "hostside/FormatV.h"
 #include "orvo/IoManager.h"
 #include "tamsel/Format.h"
 

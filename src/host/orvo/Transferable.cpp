@@ -2,6 +2,9 @@
 
 #include <stdexcept>
 
+#include "hostside/Lattices.h"
+#include "hostside/PrimValues.h"
+
 namespace orvo {
 
 namespace {
@@ -25,11 +28,6 @@ std::size_t CheckedProduct(std::size_t a, long long b)
 
 TrBase::~TrBase() = default;
 
-const char* TrBase::GetTypeName() const
-{
-    return GetTypeId()->GetName();
-}
-
 const tamsel::CTypeInfo* TrCRS::GetClassTypeId()
 {
     return &crsType;
@@ -50,32 +48,6 @@ TrLattice::TrLattice(tamsel::CPrimType type, int columnCount, int rowCount, int 
 {
 }
 
-std::size_t TrLattice::RowBytes() const
-{
-    if (!elementType.IsValid()) {
-        throw std::length_error("unknown lattice element type");
-    }
-    const auto size = static_cast<std::size_t>(tamsel::CPrimType::TypeSize[elementType]);
-    return CheckedProduct(CheckedProduct(size, columns), components);
-}
-
-void TrLattice::AllocateValues()
-{
-    values_.assign(CheckedProduct(CheckedProduct(RowBytes(), rows), planes), 0);
-}
-
-unsigned char* TrLattice::RowData(int plane, int row)
-{
-    return values_.data() +
-           (static_cast<std::size_t>(plane) * static_cast<std::size_t>(rows) + static_cast<std::size_t>(row)) *
-               RowBytes();
-}
-
-const unsigned char* TrLattice::RowData(int plane, int row) const
-{
-    return const_cast<TrLattice*>(this)->RowData(plane, row);
-}
-
 const tamsel::CTypeInfo* TrUniformLattice::GetClassTypeId()
 {
     return &uniformLatticeType;
@@ -92,14 +64,13 @@ TrBase* TrUniformLattice::Clone() const
 }
 
 TrLatticeScan::TrLatticeScan(const TrLattice& lattice)
-    : rowBuffer(nullptr), lattice_(&lattice), storage_(lattice.RowBytes())
+    : rowBuffer(nullptr), lattice_(&lattice), storage_(LatticeRows::RowBytes(lattice))
 {
     rowBuffer = storage_.data();
 }
 
 TrLatticeScan::TrLatticeScan(const TrLatticeScan& other)
-    : TrBase(other), rowBuffer(nullptr), plane(other.plane), row(other.row), lattice_(other.lattice_),
-      storage_(other.storage_)
+    : TrBase(other), rowBuffer(nullptr), lattice_(other.lattice_), storage_(other.storage_)
 {
     rowBuffer = storage_.data();
 }
@@ -117,6 +88,21 @@ const tamsel::CTypeInfo* TrLatticeScan::GetTypeId() const
 TrBase* TrLatticeScan::Clone() const
 {
     return new TrLatticeScan(*this);
+}
+
+std::size_t LatticeRows::RowBytes(const TrLattice& lattice)
+{
+    if (!tamsel::IsKnownType(lattice.elementType)) {
+        throw std::length_error("unknown lattice element type");
+    }
+    const auto size = static_cast<std::size_t>(tamsel::CPrimType::TypeSize[lattice.elementType]);
+    return CheckedProduct(CheckedProduct(size, lattice.columns), lattice.components);
+}
+
+LatticeValues::LatticeValues(const TrLattice& lattice)
+    : rows_(CheckedProduct(1, lattice.rows)), rowBytes_(LatticeRows::RowBytes(lattice)),
+      values_(CheckedProduct(CheckedProduct(rowBytes_, lattice.rows), lattice.planes), 0)
+{
 }
 
 } // namespace orvo

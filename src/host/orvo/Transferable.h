@@ -18,7 +18,6 @@ class HOST_API TrBase {
 public:
     virtual ~TrBase();
     [[nodiscard]] virtual const tamsel::CTypeInfo* GetTypeId() const = 0;
-    [[nodiscard]] virtual const char* GetTypeName() const;
     // A new copy, owned by the caller.
     [[nodiscard]] virtual TrBase* Clone() const = 0;
 
@@ -46,28 +45,14 @@ public:
 // edge (largest y) and the origin (xMin, yMin) is the node of the first column
 // in the southern row. Within a row, the value of column c, component b starts
 // at byte (c * components + b) * TypeSize[elementType].
-//
-// Host side, a lattice may own its node values (AllocateValues) so that hosts
-// and tests can build real lattices; a lattice that an import filter hands over
-// is only described, and its values arrive row by row in scans.
+// A lattice only describes the nodes; their values pass row by row in scans
+// (hosts that keep them use hostside/Lattices.h).
 class HOST_API TrLattice : public TrBase {
 public:
     TrLattice(tamsel::CPrimType type, int columnCount, int rowCount, int planeCount, int componentCount);
 
     tamsel::CParamList& GetParams() { return params_; }
     [[nodiscard]] const tamsel::CParamList& GetParams() const { return params_; }
-
-    // Bytes of one row of nodes; throws std::length_error when the sizes are
-    // negative, the type is unknown or the product does not fit in memory.
-    [[nodiscard]] std::size_t RowBytes() const;
-
-    // Allocates zeroed storage for every value of every plane (throws std::length_error
-    // or std::bad_alloc when it cannot).
-    void AllocateValues();
-    [[nodiscard]] bool HasValues() const { return !values_.empty(); }
-    // Row `row` of plane `plane`, in delivery order; requires HasValues().
-    unsigned char* RowData(int plane, int row);
-    [[nodiscard]] const unsigned char* RowData(int plane, int row) const;
 
     tamsel::CPrimType elementType;
     int columns;
@@ -85,7 +70,6 @@ public:
 
 private:
     tamsel::CParamList params_;
-    std::vector<unsigned char> values_;
 };
 
 class HOST_API TrUniformLattice final : public TrLattice {
@@ -96,11 +80,12 @@ public:
     [[nodiscard]] TrBase* Clone() const override;
 };
 
-// One row of a lattice: `rowBuffer` holds RowBytes() bytes in the lattice's row
-// arrangement. Whoever fills the buffer may note the row's place in `plane` and `row`.
+// One row of a lattice: `rowBuffer` holds one row of nodes in the lattice's row
+// arrangement.
 class HOST_API TrLatticeScan final : public TrBase {
 public:
-    // Allocates one zeroed row (see TrLattice::RowBytes for what it throws).
+    // Allocates one zeroed row; throws std::length_error when the lattice's sizes
+    // are negative, its type is unknown or a row does not fit in memory.
     explicit TrLatticeScan(const TrLattice& lattice);
     TrLatticeScan(const TrLatticeScan& other);
     TrLatticeScan& operator=(const TrLatticeScan&) = delete;
@@ -109,14 +94,10 @@ public:
     [[nodiscard]] const tamsel::CTypeInfo* GetTypeId() const override;
     [[nodiscard]] TrBase* Clone() const override;
 
-    [[nodiscard]] const TrLattice& GetLattice() const { return *lattice_; }
-    [[nodiscard]] std::size_t GetRowBytes() const { return storage_.size(); }
-
     unsigned char* rowBuffer;
-    int plane = 0;
-    int row = 0;
 
 private:
+    friend class LatticeRows;
     const TrLattice* lattice_;
     std::vector<unsigned char> storage_;
 };

@@ -1,9 +1,6 @@
 // Byte swapping, the text test and option lookup.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <cstring>
 #include <string>
 
 #include "HostApi.h"
@@ -13,28 +10,6 @@ namespace pelmo {
 
 // Reverses the order of `width` bytes at `element`.
 HOST_API void ByteSwap(void* element, int width);
-
-// Reverses the bytes of each of `count` adjacent elements of 2 or 4 bytes
-// (other widths are left as they are). Works on whole rows in one pass.
-inline void ByteSwapArray(void* data, int width, std::size_t count)
-{
-    auto* bytes = static_cast<unsigned char*>(data);
-    if (width == 2) {
-        for (std::size_t i = 0; i < count; ++i) {
-            std::uint16_t v;
-            std::memcpy(&v, bytes + 2 * i, 2);
-            v = __builtin_bswap16(v);
-            std::memcpy(bytes + 2 * i, &v, 2);
-        }
-    } else if (width == 4) {
-        for (std::size_t i = 0; i < count; ++i) {
-            std::uint32_t v;
-            std::memcpy(&v, bytes + 4 * i, 4);
-            v = __builtin_bswap32(v);
-            std::memcpy(bytes + 4 * i, &v, 4);
-        }
-    }
-}
 
 // True when the first `count` bytes of the open file are not text: they hold a
 // NUL byte, or more than one in ten of them are control characters other than

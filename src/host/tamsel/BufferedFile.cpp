@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "tamsel/FileError.h"
+#include "hostside/FileError.h"
 
 namespace tamsel {
 

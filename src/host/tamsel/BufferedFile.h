@@ -24,7 +24,8 @@ namespace tamsel {
 //   outside it, refills start with what the caller asks for (at least 4 KiB) and
 //   double with each further sequential refill, so a reader that jumps between
 //   distant places does not pay for a whole buffer it will not use.
-// - The throwing calls raise CFileError (path and system error text).
+// - The throwing calls raise tamsel::CFileError (hostside/FileError.h: path and
+//   system error text).
 // - Sharing and the bool of the opening calls have no meaning on POSIX.
 // - The last system error of the calling thread is errno. A Read that returns
 //   fewer bytes than asked leaves errno 0 when the file simply ended.
@@ -32,9 +33,6 @@ class HOST_API CBufferedFile {
 public:
     enum Sharing : int { ShareNone = 0, ShareRead = 1, ShareWrite = 2, ShareReadWrite = 3 };
     enum Origin : int { Begin = 0, Current = 1, End = 2 };
-
-    static constexpr std::size_t BufferSize = std::size_t{64} * 1024;
-    static constexpr std::size_t MinRefill = std::size_t{4} * 1024;
 
     CBufferedFile();
     CBufferedFile(const char* path, const char* mode, Sharing sharing, bool flag);
@@ -85,11 +83,14 @@ public:
     // Moves to `offset` from `origin` and returns the new position. Throws
     // CFileError for a position before the start or a file that is not open.
     std::int64_t Seek(std::int64_t offset, Origin origin);
-    [[nodiscard]] std::int64_t GetPosition() const;
     // The file's length in bytes, buffered writes included. Throws CFileError.
     std::int64_t GetLength();
 
 private:
+    static constexpr std::size_t BufferSize = std::size_t{64} * 1024;
+    static constexpr std::size_t MinRefill = std::size_t{4} * 1024;
+
+    [[nodiscard]] std::int64_t GetPosition() const;
     unsigned int ReadSlow(unsigned char* destination, unsigned int count);
     void WriteSlow(const unsigned char* data, unsigned int count);
     // Reads at the window's end into the emptied buffer; returns the bytes now held.

@@ -1,4 +1,5 @@
 #include "tamsel/Format.h"
+#include "hostside/FormatV.h"
 
 #include <cerrno>
 #include <cstdio>

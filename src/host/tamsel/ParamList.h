@@ -12,15 +12,9 @@ class HOST_API CParamList {
 public:
     // Stores `value` under `key`, replacing an earlier value.
     void Set(const char* key, const std::string& value) { entries_[key] = value; }
-    // The value stored under `key`, or null.
-    [[nodiscard]] const std::string* Find(const char* key) const
-    {
-        const auto it = entries_.find(key);
-        return it == entries_.end() ? nullptr : &it->second;
-    }
-    [[nodiscard]] std::size_t Size() const { return entries_.size(); }
 
 private:
+    friend class CParamReader;
     std::map<std::string, std::string, std::less<>> entries_;
 };
 

@@ -9,6 +9,7 @@ namespace tamsel {
 // in the shared library of that type, so ids from different modules compare equal.
 class HOST_API CTypeInfo {
 public:
+    // `name` says which type the id stands for when a debugger shows it.
     explicit constexpr CTypeInfo(const char* name) : name_(name) {}
     CTypeInfo(const CTypeInfo&) = delete;
     CTypeInfo& operator=(const CTypeInfo&) = delete;

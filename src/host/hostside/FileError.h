@@ -16,11 +16,9 @@ public:
     CFileError(const std::string& path, int errorCode, const std::string& reason);
     ~CFileError() override;
 
-    [[nodiscard]] const std::string& GetPath() const { return path_; }
     [[nodiscard]] int GetErrorCode() const { return errorCode_; }
 
 private:
-    std::string path_;
     int errorCode_;
 };
 

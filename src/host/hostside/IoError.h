@@ -1,4 +1,4 @@
-// Error codes and the error that IoFilter::ThrowError raises.
+// The error that IoFilter::ThrowError raises, for hosts that catch it.
 #pragma once
 
 #include <optional>
@@ -6,19 +6,9 @@
 #include <string>
 
 #include "HostApi.h"
+#include "orvo/ErrCode.h"
 
 namespace orvo {
-
-// An error code. A class rather than an enum: it is the last named parameter
-// before the variable arguments of ThrowError, where a promotable type would be
-// undefined behaviour.
-struct ErrCode {
-    int value;
-};
-
-inline constexpr ErrCode ErrReadFailed{8};    // arguments: file path, reason text
-inline constexpr ErrCode ErrNoExportOpen{15}; // no arguments
-inline constexpr ErrCode ErrBadRecord{23};    // arguments: record text, line number (int), file path
 
 // Raised by IoFilter::ThrowError. what() is the finished message; the error code
 // is empty for the message form.
