@@ -5,14 +5,15 @@
 
 #include "export/BndExportFilter.h"
 #include "export/SampleEncoder.h"
-#include "plugin/Platform.h"
+#include "format/HeaderWriter.h"
+#include "format/LatticeGeometry.h"
+#include "format/Platform.h"
+#include "format/Reporting.h"
 #include "tamsel/Path.h"
 
 namespace fennick {
 
 namespace {
-
-constexpr const char* kSource = "BndExportFilter";
 
 // a * b when both are non-negative and the product fits a 32-bit size field.
 bool FitsSize(std::int64_t a, std::int64_t b, std::int32_t& product)
@@ -65,7 +66,7 @@ orvo::ExportStatus BndExportFilter::BeginExport(const char* path, bool /*flag*/)
     }
     outputPath = path;
     layoutCode = LayoutOfExtension(tamsel::CPath::GetExtensionPtr(path));
-    dataFile.Open(path, "wb", tamsel::CBufferedFile::ShareReadWrite, false);
+    dataFile.Open(path, "wb", kShare, false);
     progress.reset();
     progress = std::make_unique<orvo::CProgress>(GetIoManager(), nullptr, true, true);
     progress->MessageVA("Exporting to Banded format file %s", tamsel::CPath::GetNamePtr(path));
@@ -127,15 +128,9 @@ orvo::ExportStatus BndExportFilter::TakeLattice(orvo::TrUniformLattice& source)
     lattice.reset(source.Clone());
     const auto& copy = static_cast<const orvo::TrUniformLattice&>(*lattice);
     header = BndHeader{};
-    header.nrows = copy.rows;
-    header.ncols = copy.columns;
-    header.nbands = copy.components;
+    DescribeLattice(copy, header);
     header.nbits = 32;
     std::strcpy(header.layout, LayoutName(layoutCode));
-    header.ulxmap = copy.xMin;
-    header.ulymap = copy.yMin + (copy.rows - 1) * copy.dy;
-    header.xdim = copy.dx;
-    header.ydim = copy.dy;
     sourceType = copy.elementType;
     sourceSize = size;
     rowCount = copy.rows;
@@ -175,7 +170,7 @@ orvo::ExportStatus BndExportFilter::TakeRow(const orvo::TrLatticeScan& scan)
 orvo::ExportStatus BndExportFilter::EndExport()
 {
     if (!dataFile.IsOpen()) {
-        ThrowError(kSource, __LINE__, orvo::ErrNoExportOpen);
+        ThrowError(kExportSource, __LINE__, orvo::ErrNoExportOpen);
     }
     if (layoutCode == BndLayout::BSQ && latticeCount >= 1) {
         WriteBSQ(bsqBuffer.get(), sourceSize);
@@ -190,6 +185,11 @@ orvo::ExportStatus BndExportFilter::EndExport()
     }
     progress.reset();
     return result;
+}
+
+void BndExportFilter::WriteHeader()
+{
+    WriteHeaderFile(tamsel::CPath::ChangeExtension(outputPath.c_str(), ".hdr"), header);
 }
 
 } // namespace fennick

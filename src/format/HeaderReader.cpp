@@ -1,22 +1,26 @@
-// Reading a header file into the import filter's record.
+#include "format/HeaderReader.h"
+
+#include <algorithm>
 #include <array>
-#include <cstring>
+#include <cerrno>
 #include <limits>
+#include <string>
 
 #include "format/DataGeometry.h"
 #include "format/FieldScan.h"
+#include "format/Platform.h"
+#include "format/Reporting.h"
+#include "format/SideFiles.h"
 #include "format/TextLines.h"
-#include "import/BndImportFilter.h"
+#include "orvo/IoFilter.h"
 #include "pelmo/Pelmo.h"
-#include "plugin/Platform.h"
 #include "tamsel/Path.h"
 
 namespace fennick {
 
 namespace {
 
-constexpr const char* kSource = "BndImportFilter";
-constexpr auto kShare = tamsel::CBufferedFile::ShareReadWrite;
+using orvo::IoFilter;
 
 // A keyword and how its value is scanned into the record.
 struct Keyword {
@@ -65,71 +69,7 @@ bool IsDecodableWidth(std::int32_t nbits)
     return nbits == 1 || nbits == 4 || nbits == 8 || nbits == 16 || nbits == 32;
 }
 
-} // namespace
-
-void BndImportFilter::ResetHeaderState()
-{
-    header = BndHeader{};
-    valueMin = 0.0;
-    valueMax = 1.0;
-    layoutCode = BndLayout::BIL;
-    sampleType = tamsel::CPrimType::Int8;
-    swapBytes = false;
-}
-
-int BndImportFilter::RecordError(const char* sourceFile, int sourceLine, const char* path, bool quiet, int lineNumber)
-{
-    if (quiet) {
-        return 1;
-    }
-    ThrowError(sourceFile, sourceLine, orvo::ErrBadRecord, "Unknown record format", lineNumber, path);
-}
-
-int BndImportFilter::ReadHeader(const char* dataPath, bool quiet)
-{
-    ResetHeaderState();
-    if (!tamsel::CPath::HasExtension(dataPath)) {
-        return 1;
-    }
-    const std::string headerPath = tamsel::CPath::ChangeExtension(dataPath, ".hdr");
-    {
-        tamsel::CBufferedFile file;
-        if (!file.OpenNoThrow(headerPath.c_str(), "rt", kShare, false)) {
-            const std::string reason = platform::UnreadableReason(headerPath.c_str(), errno);
-            if (quiet) {
-                return 1;
-            }
-            if (!reason.empty()) {
-                ThrowError(kSource, __LINE__,
-                           "The header file %s cannot be read (%s).\r\nThis file is required and must be a text "
-                           "file in the same folder as %s.",
-                           headerPath.c_str(), reason.c_str(), dataPath);
-            }
-            ThrowError(
-                kSource, __LINE__,
-                "Unable to find the header file %s.\r\nThis file is required and must be in the same folder as %s.",
-                headerPath.c_str(), dataPath);
-        }
-        if (pelmo::IsBinary(file, 256)) {
-            if (quiet) {
-                return 1;
-            }
-            ThrowError(kSource, __LINE__, "%s must be in ASCII form for %s.", headerPath.c_str(), dataPath);
-        }
-        if (const int result = ParseHeaderLines(file, headerPath, quiet); result != 0) {
-            return result;
-        }
-    }
-    if (const int result = CompleteHeader(headerPath, quiet); result != 0) {
-        return result;
-    }
-    if (const int result = ReadWorldFile(dataPath, quiet); result != 0) {
-        return result;
-    }
-    return ReadStatisticsFile(dataPath, quiet);
-}
-
-int BndImportFilter::ParseHeaderLines(tamsel::CBufferedFile& file, const std::string& headerPath, bool quiet)
+int ParseHeaderLines(tamsel::CBufferedFile& file, const std::string& headerPath, bool quiet, BndHeader& header)
 {
     TextLines lines(file);
     std::string line;
@@ -146,7 +86,7 @@ int BndImportFilter::ParseHeaderLines(tamsel::CBufferedFile& file, const std::st
             continue;
         }
         if (!keyword->scan(text, header)) {
-            return RecordError(kSource, __LINE__, headerPath.c_str(), quiet, lineNumber);
+            return RecordError(kImportSource, __LINE__, headerPath.c_str(), quiet, lineNumber);
         }
     }
     return lines.Error() != 0 ? TextReadFailed(headerPath.c_str(), lines.Error(), quiet) : 0;
@@ -154,8 +94,9 @@ int BndImportFilter::ParseHeaderLines(tamsel::CBufferedFile& file, const std::st
 
 // Completes the absent values, refuses values the import cannot use, and
 // derives the layout code, byte order and sample type.
-int BndImportFilter::CompleteHeader(const std::string& headerPath, bool quiet)
+int CompleteHeader(const std::string& headerPath, bool quiet, BndDescription& out)
 {
+    BndHeader& header = out.header;
     if (header.nrows <= 1 || header.ncols <= 1) {
         return 1;
     }
@@ -163,8 +104,8 @@ int BndImportFilter::CompleteHeader(const std::string& headerPath, bool quiet)
         if (quiet) {
             return 1;
         }
-        ThrowError(kSource, __LINE__, "Invalid value %d for %s in %s.", static_cast<int>(value), keyword,
-                   headerPath.c_str());
+        IoFilter::ThrowError(kImportSource, __LINE__, "Invalid value %d for %s in %s.", static_cast<int>(value),
+                             keyword, headerPath.c_str());
     };
     if (header.nbands < 1) {
         return invalid(header.nbands, "nbands");
@@ -199,15 +140,15 @@ int BndImportFilter::CompleteHeader(const std::string& headerPath, bool quiet)
         header.bandrowbytes = static_cast<std::int32_t>(*bytes);
     }
 
-    layoutCode = BndLayout::BIL;
+    out.layoutCode = BndLayout::BIL;
     if (platform::EqualsIgnoreCase(header.layout, "BIP")) {
-        layoutCode = BndLayout::BIP;
+        out.layoutCode = BndLayout::BIP;
     } else if (platform::EqualsIgnoreCase(header.layout, "BSQ")) {
-        layoutCode = BndLayout::BSQ;
+        out.layoutCode = BndLayout::BSQ;
     }
 
-    if (header.totalrowbytes == -1 && layoutCode != BndLayout::BSQ) {
-        const auto bytes = layoutCode == BndLayout::BIL
+    if (header.totalrowbytes == -1 && out.layoutCode != BndLayout::BSQ) {
+        const auto bytes = out.layoutCode == BndLayout::BIL
                                ? std::optional(std::int64_t{header.nbands} * header.bandrowbytes)
                                : PackedBytes(std::int64_t{header.ncols} * header.nbands, header.nbits);
         if (!bytes || *bytes > fieldMax) {
@@ -216,18 +157,70 @@ int BndImportFilter::CompleteHeader(const std::string& headerPath, bool quiet)
         header.totalrowbytes = static_cast<std::int32_t>(*bytes);
     }
 
-    swapBytes = header.byteorder[0] == 'M' || header.byteorder[0] == 'm';
-    sampleType = header.nbits == 16   ? tamsel::CPrimType::Int16
-                 : header.nbits == 32 ? tamsel::CPrimType::Int32
-                                      : tamsel::CPrimType::Int8;
+    out.swapBytes = header.byteorder[0] == 'M' || header.byteorder[0] == 'm';
+    out.sampleType = header.nbits == 16   ? tamsel::CPrimType::Int16
+                     : header.nbits == 32 ? tamsel::CPrimType::Int32
+                                          : tamsel::CPrimType::Int8;
 
     if (header.nbits == 1 && header.nbands != 1) {
         if (quiet) {
             return 1;
         }
-        ThrowError(kSource, __LINE__, "When nbits is 1, nbands must also be 1.");
+        IoFilter::ThrowError(kImportSource, __LINE__, "When nbits is 1, nbands must also be 1.");
     }
     return 0;
+}
+
+} // namespace
+
+int ReadHeaderFile(const char* dataPath, bool quiet, BndDescription& out)
+{
+    if (!tamsel::CPath::HasExtension(dataPath)) {
+        return 1;
+    }
+    const std::string headerPath = tamsel::CPath::ChangeExtension(dataPath, ".hdr");
+    {
+        tamsel::CBufferedFile file;
+        if (!file.OpenNoThrow(headerPath.c_str(), "rt", kShare, false)) {
+            const std::string reason = platform::UnreadableReason(headerPath.c_str(), errno);
+            if (quiet) {
+                return 1;
+            }
+            if (!reason.empty()) {
+                IoFilter::ThrowError(kImportSource, __LINE__,
+                                     "The header file %s cannot be read (%s).\r\nThis file is required and must be "
+                                     "a text file in the same folder as %s.",
+                                     headerPath.c_str(), reason.c_str(), dataPath);
+            }
+            IoFilter::ThrowError(
+                kImportSource, __LINE__,
+                "Unable to find the header file %s.\r\nThis file is required and must be in the same folder as %s.",
+                headerPath.c_str(), dataPath);
+        }
+        if (pelmo::IsBinary(file, 256)) {
+            if (quiet) {
+                return 1;
+            }
+            IoFilter::ThrowError(kImportSource, __LINE__, "%s must be in ASCII form for %s.", headerPath.c_str(),
+                                 dataPath);
+        }
+        if (const int result = ParseHeaderLines(file, headerPath, quiet, out.header); result != 0) {
+            return result;
+        }
+    }
+    return CompleteHeader(headerPath, quiet, out);
+}
+
+int ReadDescription(const char* dataPath, bool quiet, BndDescription& out)
+{
+    out = BndDescription{};
+    if (const int result = ReadHeaderFile(dataPath, quiet, out); result != 0) {
+        return result;
+    }
+    if (const int result = ReadWorldFile(dataPath, quiet, out.header); result != 0) {
+        return result;
+    }
+    return ReadStatisticsFile(dataPath, quiet, out.valueMin, out.valueMax);
 }
 
 } // namespace fennick

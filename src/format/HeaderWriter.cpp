@@ -1,10 +1,12 @@
-// Writing the header file of an export.
+#include "format/HeaderWriter.h"
+
 #include <charconv>
 #include <iterator>
 
-#include "export/BndExportFilter.h"
+#include "format/Reporting.h"
+#include "orvo/IoFilter.h"
+#include "tamsel/BufferedFile.h"
 #include "tamsel/Format.h"
-#include "tamsel/Path.h"
 
 namespace fennick {
 
@@ -37,14 +39,11 @@ void AppendFixed(std::string& text, const char* keyword, double value)
 
 } // namespace
 
-// Ten lines of the classic template, then a "layout" line so that multi-band
-// BIP and BSQ files read back with their real arrangement.
-void BndExportFilter::WriteHeader()
+void WriteHeaderFile(const std::string& headerPath, const BndHeader& header)
 {
-    const std::string headerPath = tamsel::CPath::ChangeExtension(outputPath.c_str(), ".hdr");
     tamsel::CBufferedFile file;
-    if (!file.OpenNoThrow(headerPath.c_str(), "wb", tamsel::CBufferedFile::ShareReadWrite, false)) {
-        ThrowError("BndExportFilter", __LINE__, "Unable to create the header file %s.", headerPath.c_str());
+    if (!file.OpenNoThrow(headerPath.c_str(), "wb", kShare, false)) {
+        orvo::IoFilter::ThrowError(kExportSource, __LINE__, "Unable to create the header file %s.", headerPath.c_str());
     }
     const AbandonOnUnwind guard(file);
     std::string text;

@@ -1,19 +1,20 @@
-// The optional world (.blw) and statistics (.stx) files beside a data file.
+#include "format/SideFiles.h"
+
 #include <array>
+#include <cerrno>
+#include <string>
 
 #include "format/FieldScan.h"
+#include "format/Platform.h"
+#include "format/Reporting.h"
 #include "format/TextLines.h"
-#include "plugin/Platform.h"
-#include "import/BndImportFilter.h"
+#include "orvo/IoFilter.h"
 #include "tamsel/Format.h"
 #include "tamsel/Path.h"
 
 namespace fennick {
 
 namespace {
-
-constexpr const char* kSource = "BndImportFilter";
-constexpr auto kShare = tamsel::CBufferedFile::ShareReadWrite;
 
 // Opens an optional side file. False when there is none; a path that exists
 // but cannot be read is an error (1 when quiet), as its values would be lost.
@@ -31,7 +32,7 @@ bool OpenSideFile(tamsel::CBufferedFile& file, const std::string& path, const ch
         result = 1;
         return false;
     }
-    orvo::IoFilter::ThrowError(kSource, __LINE__, "The %s file %s cannot be read (%s).", what, path.c_str(),
+    orvo::IoFilter::ThrowError(kImportSource, __LINE__, "The %s file %s cannot be read (%s).", what, path.c_str(),
                                reason.c_str());
 }
 
@@ -39,7 +40,7 @@ bool OpenSideFile(tamsel::CBufferedFile& file, const std::string& path, const ch
 
 // Six lines by position: x step, two rotation terms (skipped: the raster is
 // taken as aligned with the axes), y step, then the upper-left x and y.
-int BndImportFilter::ReadWorldFile(const char* dataPath, bool quiet)
+int ReadWorldFile(const char* dataPath, bool quiet, BndHeader& header)
 {
     const std::string path = tamsel::CPath::ChangeExtension(dataPath, ".blw");
     tamsel::CBufferedFile file;
@@ -58,7 +59,7 @@ int BndImportFilter::ReadWorldFile(const char* dataPath, bool quiet)
         double* target = targets[static_cast<std::size_t>(lineNumber - 1)];
         const char* text = line.c_str();
         if (target != nullptr && !ScanDouble(text, *target)) {
-            return RecordError(kSource, __LINE__, path.c_str(), quiet, lineNumber);
+            return RecordError(kImportSource, __LINE__, path.c_str(), quiet, lineNumber);
         }
     }
     return 0;
@@ -66,7 +67,7 @@ int BndImportFilter::ReadWorldFile(const char* dataPath, bool quiet)
 
 // Lines "band min max ..."; the range is the smallest minimum and the largest
 // maximum of all of them. Lines that do not begin with a digit are ignored.
-int BndImportFilter::ReadStatisticsFile(const char* dataPath, bool quiet)
+int ReadStatisticsFile(const char* dataPath, bool quiet, double& valueMin, double& valueMax)
 {
     const std::string path = tamsel::CPath::ChangeExtension(dataPath, ".stx");
     tamsel::CBufferedFile file;
@@ -88,7 +89,7 @@ int BndImportFilter::ReadStatisticsFile(const char* dataPath, bool quiet)
         double minimum = 0.0;
         double maximum = 0.0;
         if (!ScanInt(text, band) || !ScanDouble(text, minimum) || !ScanDouble(text, maximum)) {
-            return RecordError(kSource, __LINE__, path.c_str(), quiet, lineNumber);
+            return RecordError(kImportSource, __LINE__, path.c_str(), quiet, lineNumber);
         }
         if (first || minimum < valueMin) {
             valueMin = minimum;

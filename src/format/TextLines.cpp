@@ -3,9 +3,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "orvo/IoFilter.h"
-#include "tamsel/Format.h"
-
 namespace fennick {
 
 namespace {
@@ -69,16 +66,6 @@ bool TextLines::Next(std::string& line)
             return true;
         }
     }
-}
-
-int TextReadFailed(const char* path, int error, bool quiet)
-{
-    if (quiet) {
-        return 1;
-    }
-    errno = error;
-    const std::string reason = tamsel::FormatSystemErrorMsg();
-    orvo::IoFilter::ThrowError("BndImportFilter", __LINE__, orvo::ErrReadFailed, path, reason.c_str());
 }
 
 } // namespace fennick

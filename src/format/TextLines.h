@@ -38,8 +38,4 @@ private:
     int error_ = 0;
 };
 
-// Reports the failed read (system error `error`) of the text file `path`:
-// returns 1 when `quiet`, else raises error 8 with the system's reason.
-int TextReadFailed(const char* path, int error, bool quiet);
-
 } // namespace fennick

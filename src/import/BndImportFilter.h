@@ -21,8 +21,9 @@ public:
     int ProbeFile(const char* path) override;
     orvo::ImportStatus ImportFromFile(const char* path, bool flag) override;
 
-    // Reads the header beside `dataPath`, then its world and statistics files.
-    // 0 when all was read, 1 when not; with `quiet` every failure returns 1.
+    // Reads the header beside `dataPath`, then its world and statistics files
+    // (ReadDescription), into the members below. 0 when all was read, 1 when
+    // not; with `quiet` every failure returns 1.
     int ReadHeader(const char* dataPath, bool quiet);
     // Reports a malformed line of `path`: 1 when quiet, else raises code 23.
     int RecordError(const char* sourceFile, int sourceLine, const char* path, bool quiet, int lineNumber);
@@ -45,11 +46,6 @@ public:
     bool swapBytes = false;
 
 private:
-    void ResetHeaderState();
-    int ParseHeaderLines(tamsel::CBufferedFile& file, const std::string& headerPath, bool quiet);
-    int CompleteHeader(const std::string& headerPath, bool quiet);
-    int ReadWorldFile(const char* dataPath, bool quiet);
-    int ReadStatisticsFile(const char* dataPath, bool quiet);
     int ReadRows(orvo::TrLatticeScan& scan, orvo::CProgress& progress, tamsel::CBufferedFile& file, int sampleSize);
 };
 

@@ -1,19 +1,12 @@
 // Probing and importing a data file.
-#include <cmath>
-
 #include "format/DataGeometry.h"
+#include "format/LatticeGeometry.h"
+#include "format/Platform.h"
+#include "format/Reporting.h"
 #include "import/BndImportFilter.h"
-#include "plugin/Platform.h"
 #include "tamsel/Path.h"
 
 namespace fennick {
-
-namespace {
-
-constexpr const char* kSource = "BndImportFilter";
-constexpr auto kShare = tamsel::CBufferedFile::ShareReadWrite;
-
-} // namespace
 
 BndImportFilter::BndImportFilter(orvo::IoManager& manager) : BndFilter(manager) {}
 
@@ -40,7 +33,7 @@ orvo::ImportStatus BndImportFilter::ImportFromFile(const char* path, bool /*flag
     if (!file.OpenNoThrow(path, "rb", kShare, false)) {
         const std::string reason = platform::UnreadableReason(path, errno);
         if (!reason.empty()) {
-            ThrowError(kSource, __LINE__, "The data file %s cannot be read (%s).", path, reason.c_str());
+            ThrowError(kImportSource, __LINE__, "The data file %s cannot be read (%s).", path, reason.c_str());
         }
         file.Open(path, "rb", kShare, false); // raises the host's error for a missing file
     }
@@ -50,8 +43,9 @@ orvo::ImportStatus BndImportFilter::ImportFromFile(const char* path, bool /*flag
     const std::int64_t length = file.GetLength();
     const auto geometry = DataGeometry::Of(header, layoutCode);
     if (!geometry || length < geometry->expectedSize) {
-        ThrowError(kSource, __LINE__, "%s\r\ndoes not appear to be complete according to the information from\r\n%s",
-                   path, tamsel::CPath::ChangeExtension(path, ".hdr").c_str());
+        ThrowError(kImportSource, __LINE__,
+                   "%s\r\ndoes not appear to be complete according to the information from\r\n%s", path,
+                   tamsel::CPath::ChangeExtension(path, ".hdr").c_str());
     }
     if (length > geometry->expectedSize &&
         Warning(tamsel::IError::YesNo,
@@ -62,12 +56,8 @@ orvo::ImportStatus BndImportFilter::ImportFromFile(const char* path, bool /*flag
     }
 
     orvo::TrUniformLattice lattice(sampleType, header.ncols, header.nrows, 1, header.nbands);
-    const double dy = std::fabs(header.ydim);
-    lattice.xMin = header.ulxmap;
-    lattice.yMin = header.ulymap - (header.nrows - 1) * dy;
+    PlaceLattice(header, lattice);
     lattice.zMin = valueMin;
-    lattice.dx = header.xdim;
-    lattice.dy = dy;
     lattice.dz = valueMax - valueMin;
     lattice.storageOrder = 2;
     lattice.storageFlags = 0;

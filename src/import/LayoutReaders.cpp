@@ -7,6 +7,7 @@
 #include <new>
 
 #include "format/DataGeometry.h"
+#include "format/Reporting.h"
 #include "import/BndImportFilter.h"
 #include "import/SampleDecoder.h"
 #include "tamsel/Format.h"
@@ -14,8 +15,6 @@
 namespace fennick {
 
 namespace {
-
-constexpr const char* kSource = "BndImportFilter";
 
 // Reads exactly `count` bytes or raises code 8 with the system's reason, or
 // "Premature end of file." when the file simply ended.
@@ -26,7 +25,8 @@ void ReadExactly(tamsel::CBufferedFile& file, unsigned char* buffer, std::int64_
         const auto part = static_cast<unsigned int>(std::min(count, chunk));
         if (file.Read(buffer, part) != part) {
             const std::string reason = errno != 0 ? tamsel::FormatSystemErrorMsg() : "Premature end of file.";
-            orvo::IoFilter::ThrowError(kSource, __LINE__, orvo::ErrReadFailed, file.GetFileName(), reason.c_str());
+            orvo::IoFilter::ThrowError(kImportSource, __LINE__, orvo::ErrReadFailed, file.GetFileName(),
+                                       reason.c_str());
         }
         buffer += part;
         count -= part;
@@ -60,7 +60,7 @@ int BndImportFilter::ReadRows(orvo::TrLatticeScan& scan, orvo::CProgress& progre
 {
     const auto geometry = DataGeometry::Of(header, layoutCode);
     if (!geometry) {
-        ThrowError(kSource, __LINE__, orvo::ErrReadFailed, file.GetFileName(), "Premature end of file.");
+        ThrowError(kImportSource, __LINE__, orvo::ErrReadFailed, file.GetFileName(), "Premature end of file.");
     }
     const auto cell = static_cast<std::size_t>(sampleSize);
     // BIP runs hold whole rows in the lattice's own order; BIL and BSQ runs hold one band.
@@ -73,8 +73,8 @@ int BndImportFilter::ReadRows(orvo::TrLatticeScan& scan, orvo::CProgress& progre
     if (!inPlace) {
         run.reset(new (std::nothrow) unsigned char[static_cast<std::size_t>(geometry->runBytes)]);
         if (!run) {
-            ThrowError(kSource, __LINE__, "Not enough memory to read %s: one row needs %lld bytes.", file.GetFileName(),
-                       static_cast<long long>(geometry->runBytes));
+            ThrowError(kImportSource, __LINE__, "Not enough memory to read %s: one row needs %lld bytes.",
+                       file.GetFileName(), static_cast<long long>(geometry->runBytes));
         }
     }
 

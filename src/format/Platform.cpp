@@ -1,4 +1,4 @@
-#include "plugin/Platform.h"
+#include "format/Platform.h"
 
 #include <cerrno>
 #include <strings.h>

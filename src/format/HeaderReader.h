@@ -1,0 +1,31 @@
+// Reading what a header file and its side files say about a data file.
+#pragma once
+
+#include "format/BndHeader.h"
+#include "tamsel/PrimType.h"
+
+namespace fennick {
+
+// A completed header with the values derived from it, and the value range
+// of the statistics file.
+struct BndDescription {
+    BndHeader header;
+    BndLayout layoutCode = BndLayout::BIL;
+    tamsel::CPrimType sampleType = tamsel::CPrimType::Int8; // the lattice's element type
+    bool swapBytes = false;                                 // samples are most significant byte first
+    double valueMin = 0.0;
+    double valueMax = 1.0;
+};
+
+// Reads the header file beside `dataPath` (its extension replaced by ".hdr"),
+// completes and checks it, then reads the world (".blw") and statistics
+// (".stx") files if they exist. Starts from a default description. 0 when all
+// was read; 1 when not: a path without an extension or a header with fewer
+// than two rows or columns always, every failure when `quiet`. Other failures
+// raise through orvo::IoFilter::ThrowError.
+int ReadDescription(const char* dataPath, bool quiet, BndDescription& out);
+
+// The header file alone, into `out` (which it completes).
+int ReadHeaderFile(const char* dataPath, bool quiet, BndDescription& out);
+
+} // namespace fennick

@@ -1,0 +1,16 @@
+// Writing the header file of an export.
+#pragma once
+
+#include <string>
+
+#include "format/BndHeader.h"
+
+namespace fennick {
+
+// Writes `header` to `headerPath`: ten lines of the classic template, then a
+// "layout" line so that multi-band BIP and BSQ files read back with their real
+// arrangement. Raises "Unable to create the header file %s." when the file
+// cannot be created; a failed write leaves no header behind.
+void WriteHeaderFile(const std::string& headerPath, const BndHeader& header);
+
+} // namespace fennick
