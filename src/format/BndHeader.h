@@ -39,6 +39,8 @@ struct BndHeader {
     char Projection[80] = {};
     char Datum[80] = {};
     char Units[40] = {};
+
+    bool operator==(const BndHeader&) const = default;
 };
 
 } // namespace fennick

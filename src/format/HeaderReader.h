@@ -15,6 +15,8 @@ struct BndDescription {
     bool swapBytes = false;                                 // samples are most significant byte first
     double valueMin = 0.0;
     double valueMax = 1.0;
+
+    bool operator==(const BndDescription&) const = default;
 };
 
 // Reads the header file beside `dataPath` (its extension replaced by ".hdr"),

@@ -6,7 +6,9 @@
 
 namespace fennick::test {
 
-// Starts a new watch; returns nothing.
+// Records one request of `size` bytes (called by the replaced operator new).
+void Note(std::size_t size);
+// Starts a new watch.
 void ResetLargestAllocation();
 // The largest single request since the last reset, in bytes.
 std::size_t LargestAllocation();

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace fennick::test {
 
@@ -33,6 +34,23 @@ std::string TempDir::Write(std::string_view name, std::string_view content) cons
 std::string TempDir::Write(std::string_view name, const std::vector<unsigned char>& content) const
 {
     return Write(name, std::string_view(reinterpret_cast<const char*>(content.data()), content.size()));
+}
+
+void TempDir::Lay(std::string_view name, const std::string& content) const
+{
+    if (content == "<folder>") {
+        std::filesystem::create_directory(File(name));
+    } else if (content == "<fifo>") {
+        if (::mkfifo(File(name).c_str(), 0600) != 0) {
+            throw std::runtime_error("cannot make a FIFO");
+        }
+    } else if (content == "<loop>") {
+        std::filesystem::create_symlink(name, File(name));
+    } else if (content == "<device>") {
+        std::filesystem::create_symlink("/dev/null", File(name));
+    } else if (content != "<missing>") {
+        Write(name, content);
+    }
 }
 
 std::vector<unsigned char> ReadAll(const std::string& path)

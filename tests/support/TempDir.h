@@ -22,6 +22,9 @@ public:
     // Writes `content` to `name` inside the folder and returns its path.
     std::string Write(std::string_view name, std::string_view content) const;
     std::string Write(std::string_view name, const std::vector<unsigned char>& content) const;
+    // As Write, but "<folder>", "<fifo>", "<loop>" (a link to itself) and
+    // "<device>" lay such a thing, and "<missing>" nothing.
+    void Lay(std::string_view name, const std::string& content) const;
 
 private:
     std::filesystem::path path_;
