@@ -13,6 +13,7 @@
 #include <fstream>
 #include <vector>
 
+#include "RasterWriter.h"
 #include "export/BndExportFilter.h"
 #include "hostside/Lattices.h"
 #include "import/BndImportFilter.h"
@@ -50,24 +51,21 @@ fs::path Folder()
     return folder;
 }
 
-// Writes the raster (arbitrary sample bytes) and its header once; returns the data path.
+// Writes the raster and its header once; returns the data path.
 std::string Make(const Raster& raster)
 {
     const std::string data = (Folder() / (std::string(raster.name) + ".dat")).string();
     if (!fs::exists(data)) {
-        std::ofstream(Folder() / (std::string(raster.name) + ".hdr"))
-            << "nrows " << raster.nrows << "\nncols " << raster.ncols << "\nnbands " << raster.nbands << "\nnbits "
-            << raster.nbits << "\nlayout " << raster.layout << "\nbyteorder "
-            << (std::string(raster.name).ends_with("be") ? "M" : "I") << "\n";
-        const std::size_t row = static_cast<std::size_t>(raster.ncols) * raster.nbands * raster.nbits / 8;
-        std::vector<char> bytes(row);
-        for (std::size_t i = 0; i < row; ++i) {
-            bytes[i] = static_cast<char>(i * 31);
-        }
-        std::ofstream out(data, std::ios::binary);
-        for (int r = 0; r < raster.nrows; ++r) {
-            out.write(bytes.data(), static_cast<std::streamsize>(row));
-        }
+        const rasters::RasterShape shape{.layout = raster.layout,
+                                         .nbits = raster.nbits,
+                                         .byteorder = std::string(raster.name).ends_with("be") ? 'M' : 'I',
+                                         .nrows = raster.nrows,
+                                         .ncols = raster.ncols,
+                                         .nbands = raster.nbands};
+        const std::uint32_t mask = raster.nbits == 32 ? 0xFFFFFFFFU : (1U << raster.nbits) - 1U;
+        rasters::WriteRaster(data, shape, [&](int row, int band, int column) {
+            return static_cast<std::uint32_t>((row * 7919U + band * 104729U + column * 31U) & mask);
+        });
     }
     return data;
 }

@@ -6,10 +6,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 #include <vector>
 
 #include "BandStatistics.h"
 #include "Commands.h"
+#include "RasterWriter.h"
 
 namespace bndhost {
 
@@ -40,9 +42,11 @@ std::int16_t DemoValue(int band, int row, int column)
     }
 }
 
-// Closes a file the demo wrote; throws when any of its writes failed.
-void Finish(std::ofstream& stream, const fs::path& path)
+// Writes one small text file; throws when it cannot.
+void WriteText(const fs::path& path, const std::string& text)
 {
+    std::ofstream stream(path, std::ios::binary);
+    stream << text;
     stream.close();
     if (!stream) {
         throw std::runtime_error("cannot write " + path.string() + ": " + std::strerror(errno));
@@ -54,41 +58,31 @@ void Finish(std::ofstream& stream, const fs::path& path)
 std::string WriteSample(const fs::path& folder)
 {
     const fs::path data = folder / "demo.bil";
-    std::ofstream header(folder / "demo.hdr");
-    header << "# sample raster written by bndhost demo\n"
-           << "nrows " << kRows << "\nncols " << kColumns << "\nnbands " << kBands
-           << "\nnbits 16\nbyteorder M\nlayout BIL\n";
-    Finish(header, folder / "demo.hdr");
-    std::ofstream world(folder / "demo.blw");
-    world << kCell << "\n0\n0\n" << -kCell << '\n' << std::fixed << kWest << '\n' << kNorth << '\n';
-    Finish(world, folder / "demo.blw");
+    const rasters::RasterShape shape{
+        .layout = "BIL", .nbits = 16, .byteorder = 'M', .nrows = kRows, .ncols = kColumns, .nbands = kBands};
     std::vector<BandStatistics::Band> bands(kBands);
-    std::ofstream out(data, std::ios::binary);
-    std::vector<char> row(static_cast<std::size_t>(kColumns) * kBands * 2);
-    for (int r = 0; r < kRows; ++r) {
-        std::size_t at = 0;
-        for (int b = 0; b < kBands; ++b) {
-            for (int c = 0; c < kColumns; ++c) {
-                const std::int16_t value = DemoValue(b, r, c);
-                row[at++] = static_cast<char>(static_cast<std::uint16_t>(value) >> 8);
-                row[at++] = static_cast<char>(value & 0xFF);
-                BandStatistics::Band& s = bands[static_cast<std::size_t>(b)];
-                s.minimum = s.count == 0 ? value : std::min<double>(s.minimum, value);
-                s.maximum = s.count == 0 ? value : std::max<double>(s.maximum, value);
-                s.sum += value;
-                ++s.count;
-            }
-        }
-        out.write(row.data(), static_cast<std::streamsize>(row.size()));
-    }
-    Finish(out, data);
-    std::ofstream stats(folder / "demo.stx");
+    rasters::WriteRaster(
+        data.string(), shape,
+        [&](int r, int b, int c) {
+            const std::int16_t value = DemoValue(b, r, c);
+            BandStatistics::Band& s = bands[static_cast<std::size_t>(b)];
+            s.minimum = s.count == 0 ? value : std::min<double>(s.minimum, value);
+            s.maximum = s.count == 0 ? value : std::max<double>(s.maximum, value);
+            s.sum += value;
+            ++s.count;
+            return static_cast<std::uint16_t>(value);
+        },
+        "sample raster written by bndhost demo");
+    std::ostringstream world;
+    world << kCell << "\n0\n0\n" << -kCell << '\n' << std::fixed << kWest << '\n' << kNorth << '\n';
+    WriteText(folder / "demo.blw", world.str());
+    std::ostringstream stats;
     stats << "band minimum maximum mean\n";
     for (int b = 0; b < kBands; ++b) {
         const BandStatistics::Band& s = bands[static_cast<std::size_t>(b)];
         stats << b + 1 << ' ' << s.minimum << ' ' << s.maximum << ' ' << s.Mean() << '\n';
     }
-    Finish(stats, folder / "demo.stx");
+    WriteText(folder / "demo.stx", stats.str());
     return data.string();
 }
 

@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "support/RasterFile.h"
+#include "RasterWriter.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
 namespace fennick::test {
 namespace {
+
+using rasters::RasterShape;
+using rasters::Samples;
 
 namespace fs = std::filesystem;
 
@@ -150,9 +153,9 @@ TEST_F(Bndhost, AConvertOntoItsOwnInputIsRefused)
         const char* output;
         const char* overwritten;
     } cases[] = {
-        {"in.bil", "in.bil"},   {"in.hdr", "in.hdr"},    {"in.blw", "in.blw"},     {"in.stx", "in.stx"},
-        {"in.bip", "in.hdr"},   {"link.bil", "in.bil"},  {"./in.bil", "in.bil"},   {"other.bsq", "in.hdr"},
-        {"in.BIL", "in.hdr"},
+        {"in.bil", "in.bil"},   {"in.hdr", "in.hdr"},    {"in.blw", "in.blw"},
+        {"in.stx", "in.stx"},   {"in.bip", "in.hdr"},    {"link.bil", "in.bil"},
+        {"./in.bil", "in.bil"}, {"other.bsq", "in.hdr"}, {"in.BIL", "in.hdr"},
     };
     for (const auto& c : cases) {
         const ProgramRun outcome = Run(std::string("--quiet convert in.bil ") + c.output);

@@ -7,12 +7,15 @@
 #include <gtest/gtest.h>
 #include <map>
 
-#include "support/RasterFile.h"
+#include "RasterWriter.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
 namespace fennick::test {
 namespace {
+
+using rasters::RasterShape;
+using rasters::Samples;
 
 namespace fs = std::filesystem;
 

@@ -3,14 +3,17 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "RasterWriter.h"
 #include "import/BndImportFilter.h"
 #include "support/Expect.h"
-#include "support/RasterFile.h"
 #include "support/TempDir.h"
 #include "support/TestHost.h"
 
 namespace fennick::test {
 namespace {
+
+using rasters::RasterShape;
+using rasters::Samples;
 
 using orvo::ImportStatus;
 
