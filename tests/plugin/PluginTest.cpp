@@ -4,7 +4,6 @@
 
 #include "ModuleLoader.h"
 #include "orvo/Transferable.h"
-#include "support/TempDir.h"
 #include "support/TestHost.h"
 
 namespace fennick::test {
@@ -45,30 +44,6 @@ TEST_F(PluginTest, OptionsAreInertAndStringOptionsSplitAtCommas)
     std::vector<orvo::IoPropertyPage*> pages;
     filter->GetPropertyPages(pages, "");
     EXPECT_TRUE(pages.empty());
-}
-
-TEST_F(PluginTest, DestroyingAnExportMidwayAbandonsItsFileAndStopsProgress)
-{
-    TempDir dir;
-    const std::string path = dir.File("partial.bil");
-    std::unique_ptr<orvo::IoExportFilter> filter(module.Exporter()(host));
-    ASSERT_EQ(filter->BeginExport(path.c_str(), false), orvo::ExportStatus::Done);
-    EXPECT_TRUE(std::filesystem::exists(path));
-    EXPECT_TRUE(host.ProgressOpen());
-    filter.reset();
-    EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_FALSE(host.ProgressOpen());
-}
-
-TEST_F(PluginTest, MissingModuleOrFactoryIsAClearError)
-{
-    try {
-        bndhost::ModuleLoader missing("/nonexistent/fennick.so");
-        FAIL() << "loading a missing module must fail";
-    } catch (const bndhost::ModuleError& error) {
-        EXPECT_NE(std::string(error.what()).find("/nonexistent/fennick.so"), std::string::npos);
-    }
-    EXPECT_THROW(bndhost::ModuleLoader{TAMSEL_LIBRARY_PATH}, bndhost::ModuleError) << "a library without the factories";
 }
 
 } // namespace
