@@ -14,12 +14,13 @@ namespace fennick::test {
 
 class TestHost : public orvo::IoManager {
 public:
-    // What the host saw of an imported lattice.
+    // What the host saw of an imported lattice; the defaults are what every
+    // import gives (one plane, rows top first, the value range 0 to 1).
     struct Lattice {
         tamsel::CPrimType type;
-        int columns = 0, rows = 0, planes = 0, components = 0;
-        int storageOrder = -1, storageFlags = -1;
-        double xMin = 0, yMin = 0, zMin = 0, dx = 0, dy = 0, dz = 0;
+        int columns = 0, rows = 0, planes = 1, components = 1;
+        int storageOrder = 2, storageFlags = 0;
+        double xMin = 0, yMin = 0, zMin = 0, dx = 1, dy = 1, dz = 1;
         std::string info; // the LatticeInfo parameter
         bool operator==(const Lattice&) const = default;
     };
