@@ -57,22 +57,6 @@ TEST_F(Bndhost, InfoPrintsProbeSummaryAndBandStatistics)
     EXPECT_EQ(outcome.err, "");
 }
 
-TEST_F(Bndhost, ConvertKeepsEveryValueThroughEveryLayout)
-{
-    RasterShape shape{.nbits = 32, .nrows = 5, .ncols = 7, .nbands = 3};
-    const Samples samples = MakeSamples(shape, 7);
-    Raster("source.bil", shape, samples);
-    for (const char* step : {"convert source.bil a.bip", "convert a.bip b.bsq", "convert b.bsq c.bil"}) {
-        const ProgramRun outcome = Run(std::string("--quiet ") + step);
-        ASSERT_EQ(outcome.status, 0) << step << ": " << outcome.err;
-    }
-    EXPECT_EQ(ReadAll(dir.File("c.bil")), ReadAll(dir.File("source.bil")));
-    shape.layout = "BIP";
-    EXPECT_EQ(ReadAll(dir.File("a.bip")), DataBytes(shape, samples));
-    shape.layout = "BSQ";
-    EXPECT_EQ(ReadAll(dir.File("b.bsq")), DataBytes(shape, samples));
-}
-
 TEST_F(Bndhost, TheQuestionIsAnsweredByYesNoOrNo)
 {
     RasterShape shape;

@@ -17,14 +17,6 @@ using rasters::Samples;
 
 using orvo::ImportStatus;
 
-std::string Describe(const RasterShape& s)
-{
-    return s.layout + " nbits=" + std::to_string(s.nbits) + " order=" + s.byteorder +
-           " bands=" + std::to_string(s.nbands) + " cols=" + std::to_string(s.ncols) +
-           " skip=" + std::to_string(s.skipbytes) + " gap=" + std::to_string(s.bandgapbytes) +
-           " bandpad=" + std::to_string(s.bandRowPadding) + " rowpad=" + std::to_string(s.totalRowPadding);
-}
-
 class Import : public ::testing::Test {
 protected:
     // Writes scene.<ext> and its header for `shape`; returns the data path.
@@ -70,7 +62,7 @@ TEST_F(Import, DecodesEveryLayoutWidthOrderAndArrangement)
         }
     }
     for (const RasterShape& shape : shapes) {
-        SCOPED_TRACE(Describe(shape));
+        SCOPED_TRACE(HeaderText(shape));
         const Samples samples = MakeSamples(shape, static_cast<std::uint32_t>(shape.nbits + shape.ncols));
         const std::string data = Write(shape, samples);
         TestHost host;
