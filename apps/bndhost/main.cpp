@@ -6,6 +6,7 @@
 #include <getopt.h>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 #include <vector>
 
@@ -20,23 +21,14 @@ namespace {
 namespace fs = std::filesystem;
 using bndhost::Exit;
 
+// The commands come from kCommands.
 constexpr const char* kHelp =
     R"(Usage: bndhost [--plugin PATH] [--yes | --no] [--quiet] COMMAND ...
 
 Drives the fennick banded-raster filter module as a host application does.
 
 Commands:
-  info FILE                 probe and import FILE; print the probe result, the
-                            lattice summary and each band's minimum, maximum, mean
-  convert IN OUT            import IN and export it to OUT; OUT's extension picks
-                            the layout (.bip, .bsq, anything else BIL)
-  preview FILE OUT.png [--band N]
-                            a grayscale PNG of band N (default 0), scaled from
-                            the band's minimum to its maximum
-  demo [DIR]                write a sample raster into DIR (default: a new folder
-                            under the temporary folder), convert it to BIL, BIP
-                            and BSQ, import each back and check every value
-
+%s
 Options:
   --plugin PATH   the filter module (default: $FENNICK_PLUGIN, else fennick.so
                   beside bndhost, else the installed one)
@@ -55,6 +47,80 @@ Exit status: 0 done; 1 error (its message is one line on stderr, including a
 data file shorter than its header says); 2 stopped, declined, refused or not
 importable; 64 usage error; 130 interrupted (Ctrl-C).
 )";
+
+// One command: its operands, how the help shows it, and what it runs.
+struct Command {
+    const char* name;
+    std::size_t fewest;
+    std::size_t most;
+    const char* synopsis;    // the help's first column
+    const char* description; // the help's second column, lines split at '\n'
+    const char* takes;       // the usage error when the operands do not fit
+    Exit (*run)(bndhost::Session& session, const std::vector<std::string>& operands, int band);
+};
+
+const Command kCommands[] = {
+    {"info", 1, 1, "info FILE",
+     "probe and import FILE; print the probe result, the\nlattice summary and each band's minimum, maximum, mean",
+     "info takes one FILE",
+     [](bndhost::Session& session, const std::vector<std::string>& operands, int /*band*/) {
+         return bndhost::RunInfo(session, operands[0], std::cout);
+     }},
+    {"convert", 2, 2, "convert IN OUT",
+     "import IN and export it to OUT; OUT's extension picks\nthe layout (.bip, .bsq, anything else BIL)",
+     "convert takes IN and OUT",
+     [](bndhost::Session& session, const std::vector<std::string>& operands, int /*band*/) {
+         return bndhost::RunConvert(session, operands[0], operands[1]);
+     }},
+    {"preview", 2, 2, "preview FILE OUT.png [--band N]",
+     "a grayscale PNG of band N (default 0), scaled from\nthe band's minimum to its maximum",
+     "preview takes FILE and OUT.png",
+     [](bndhost::Session& session, const std::vector<std::string>& operands, int band) {
+         return bndhost::RunPreview(session, operands[0], operands[1], band, std::cout);
+     }},
+    {"demo", 0, 1, "demo [DIR]",
+     "write a sample raster into DIR (default: a new folder\nunder the temporary folder), convert it to BIL, BIP\n"
+     "and BSQ, import each back and check every value",
+     "demo takes at most one DIR",
+     [](bndhost::Session& session, const std::vector<std::string>& operands, int /*band*/) {
+         return bndhost::RunDemo(session, operands.empty() ? std::string() : operands[0], std::cout);
+     }},
+};
+
+const Command* FindCommand(const std::string& name)
+{
+    for (const Command& command : kCommands) {
+        if (name == command.name) {
+            return &command;
+        }
+    }
+    return nullptr;
+}
+
+// The help text with the command table in its place.
+std::string Help()
+{
+    constexpr std::size_t kColumn = 28;
+    std::string commands;
+    for (const Command& command : kCommands) {
+        std::string synopsis = std::string("  ") + command.synopsis;
+        std::string_view description = command.description;
+        if (synopsis.size() + 2 > kColumn) {
+            commands += synopsis + "\n";
+            synopsis.clear();
+        }
+        for (bool first = true; first || !description.empty(); first = false) {
+            const std::size_t end = description.find('\n');
+            std::string line = first ? synopsis : std::string();
+            line.resize(kColumn, ' ');
+            commands += line + std::string(description.substr(0, end)) + "\n";
+            description = end == std::string_view::npos ? std::string_view() : description.substr(end + 1);
+        }
+    }
+    std::string text = kHelp;
+    text.replace(text.find("%s"), 2, commands);
+    return text;
+}
 
 Exit Usage(const std::string& message)
 {
@@ -146,7 +212,7 @@ Exit Run(int argc, char** argv)
             bandGiven = true;
             break;
         }
-        case 'h': std::cout << kHelp; return bndhost::ExitDone;
+        case 'h': std::cout << Help(); return bndhost::ExitDone;
         case 'V': std::cout << "bndhost (fennick) " << FENNICK_VERSION << '\n'; return bndhost::ExitDone;
         case ':': return Usage(std::string(argv[optind - 1]) + " needs a value");
         default: return Usage(std::string("unknown option '") + argv[optind - 1] + "'");
@@ -156,40 +222,21 @@ Exit Run(int argc, char** argv)
     if (args.empty()) {
         return Usage("no command given");
     }
-    const std::string& command = args[0];
-    const std::size_t operands = args.size() - 1;
-    const auto needs = [&](std::size_t low, std::size_t high) { return operands >= low && operands <= high; };
-    if (command == "info" && !needs(1, 1)) {
-        return Usage("info takes one FILE");
+    const Command* command = FindCommand(args[0]);
+    if (command == nullptr) {
+        return Usage("unknown command '" + args[0] + "'");
     }
-    if (command == "convert" && !needs(2, 2)) {
-        return Usage("convert takes IN and OUT");
+    const std::vector<std::string> operands(args.begin() + 1, args.end());
+    if (operands.size() < command->fewest || operands.size() > command->most) {
+        return Usage(command->takes);
     }
-    if (command == "preview" && !needs(2, 2)) {
-        return Usage("preview takes FILE and OUT.png");
-    }
-    if (command == "demo" && !needs(0, 1)) {
-        return Usage("demo takes at most one DIR");
-    }
-    if (command != "info" && command != "convert" && command != "preview" && command != "demo") {
-        return Usage("unknown command '" + command + "'");
-    }
-    if (bandGiven && command != "preview") {
+    if (bandGiven && std::string_view(command->name) != "preview") {
         return Usage("--band belongs to preview");
     }
 
     HandleSignals();
     bndhost::Session session(FindModule(plugin), answer, quiet);
-    if (command == "info") {
-        return bndhost::RunInfo(session, args[1], std::cout);
-    }
-    if (command == "convert") {
-        return bndhost::RunConvert(session, args[1], args[2]);
-    }
-    if (command == "preview") {
-        return bndhost::RunPreview(session, args[1], args[2], band, std::cout);
-    }
-    return bndhost::RunDemo(session, operands == 1 ? args[1] : std::string(), std::cout);
+    return command->run(session, operands, band);
 }
 
 } // namespace
