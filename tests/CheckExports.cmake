@@ -1,7 +1,10 @@
 # Fails unless the module's dynamic symbol table defines ExportBND and ImportBND and nothing else.
-execute_process(COMMAND nm -D --defined-only ${MODULE} OUTPUT_VARIABLE listing RESULT_VARIABLE result)
+if(NOT NM)
+  set(NM nm)
+endif()
+execute_process(COMMAND ${NM} -D --defined-only ${MODULE} OUTPUT_VARIABLE listing RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
-  message(FATAL_ERROR "nm failed on ${MODULE}")
+  message(FATAL_ERROR "${NM} failed on ${MODULE}")
 endif()
 string(REGEX MATCHALL "[^\n]+" lines "${listing}")
 set(names "")

@@ -59,7 +59,7 @@ struct Command {
     Exit (*run)(bndhost::Session& session, const std::vector<std::string>& operands, int band);
 };
 
-const Command kCommands[] = {
+constexpr Command kCommands[] = {
     {"info", 1, 1, "info FILE",
      "probe and import FILE; print the probe result, the\nlattice summary and each band's minimum, maximum, mean",
      "info takes one FILE",

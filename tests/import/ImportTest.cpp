@@ -71,7 +71,9 @@ TEST_F(Import, DecodesEveryLayoutWidthOrderAndArrangement)
         ASSERT_EQ(filter.ImportFromFile(data.c_str(), false), ImportStatus::Done);
         EXPECT_TRUE(host.warnings.empty());
         ASSERT_TRUE(host.lattice);
-        const TestHost::Lattice expected{.type = shape.nbits == 16 ? 2 : shape.nbits == 32 ? 4 : 0,
+        const TestHost::Lattice expected{.type = shape.nbits == 16   ? 2
+                                                 : shape.nbits == 32 ? 4
+                                                                     : 0,
                                          .columns = shape.ncols,
                                          .rows = shape.nrows,
                                          .components = shape.nbands,
