@@ -8,8 +8,6 @@
 #include <cstring>
 #include <limits>
 #include <memory>
-#include <optional>
-#include <stdexcept>
 #include <sys/stat.h>
 
 #include "FuzzFiles.h"
@@ -66,31 +64,27 @@ public:
     int reports = 0;
 };
 
-// Bytes of one row of `lattice` when a scan of it is cheap to build.
-std::optional<std::size_t> SmallRowBytes(const orvo::TrLattice& lattice)
+constexpr double kLimit = 1 << 20;
+
+// Bytes of one row of a lattice whose sizes are valid, as the module counts
+// its largest row buffer.
+double RowBytes(const orvo::TrLattice& lattice)
 {
-    try {
-        const std::size_t bytes = orvo::LatticeRows::RowBytes(lattice);
-        return bytes <= (1U << 20) ? std::optional(bytes) : std::nullopt;
-    } catch (const std::length_error&) {
-        return std::nullopt;
-    }
+    return static_cast<double>(lattice.columns) * lattice.components *
+           std::max(4, tamsel::CPrimType::TypeSize[lattice.elementType]);
 }
 
-// True when the module would allocate more for `lattice` than a fast fuzz run
-// affords (a real host would have that memory; the refusal paths are reached
-// by the larger sizes that overflow).
-bool TooLargeToAllocate(const orvo::TrLattice& lattice, bool bsq)
+// True when `lattice` is one this run can afford: its rows, and for BSQ all of
+// them, within 1 MiB (a real host would have more memory; the refusal paths
+// are reached by invalid sizes and by those that overflow, which pass here).
+bool Affordable(const orvo::TrLattice& lattice, bool bsq)
 {
     if (!tamsel::IsKnownType(lattice.elementType) || lattice.columns < 0 || lattice.components < 0 ||
         lattice.rows < 0) {
-        return false;
+        return true;
     }
-    const double nodes = static_cast<double>(lattice.columns) * lattice.components;
-    const double rowBytes = nodes * std::max(4, tamsel::CPrimType::TypeSize[lattice.elementType]);
-    const double kept = bsq ? rowBytes * lattice.rows : rowBytes;
-    constexpr double kLimit = 1 << 20;
-    return (rowBytes > kLimit || kept > kLimit) && rowBytes <= std::numeric_limits<std::int32_t>::max();
+    const double row = RowBytes(lattice);
+    return (row <= kLimit && (!bsq || row * lattice.rows <= kLimit)) || row > std::numeric_limits<std::int32_t>::max();
 }
 
 } // namespace
@@ -129,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 lattice->yMin = script.Number();
                 lattice->dx = script.Number();
                 lattice->dy = script.Number();
-                if (TooLargeToAllocate(*lattice, bsq)) {
+                if (!Affordable(*lattice, bsq)) {
                     break;
                 }
                 if (filter.ExportObject(*lattice) == orvo::ExportStatus::Done) {
@@ -148,7 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 orvo::TrUniformLattice other(current->elementType, wider, current->rows, current->planes,
                                              current->components);
                 const orvo::TrLattice& shape = script.Byte() % 2 == 0 ? static_cast<orvo::TrLattice&>(*current) : other;
-                if (!SmallRowBytes(shape)) {
+                if (RowBytes(shape) > kLimit) {
                     break;
                 }
                 orvo::TrLatticeScan scan(shape);
