@@ -83,23 +83,64 @@ Bytes Le32(std::initializer_list<std::uint32_t> values)
     return out;
 }
 
+// For each layout: the byte order of one and two rows; rows from the scan of a
+// wider lattice, of which exactly the lattice's row is taken from its start; a
+// second lattice, which takes the place of the first (BIL and BIP rows already
+// written stay ahead of its rows; the BSQ buffer and the header are its alone);
+// and lattices without rows or columns, which give an empty file.
 TEST(Export, WritesEachLayoutsOrderByteForByte)
 {
     const struct {
         const char* name;
-        Bytes single; // 2 columns x 1 row x 2 bands: (1, 2), (3, -1)
-        Bytes twoRows;
+        Bytes single;  // 2 columns x 1 row x 2 bands: (1, 2), (3, -1)
+        Bytes twoRows; // 2 x 2 x 2: 1 to 8
+        Bytes wider;   // 2 x 2 x 2 from rows of 3 columns: 1 to 6, 11 to 16
+        Bytes second;  // 2 x 2 x 1 (1 to 4), then 3 x 1 x 1 (7 to 9)
     } cases[] = {
-        {"a.bil", Le32({1, 3, 2, 0xFFFFFFFF}), Le32({1, 3, 2, 4, 5, 7, 6, 8})},
-        {"a.bip", Le32({1, 2, 3, 0xFFFFFFFF}), Le32({1, 2, 3, 4, 5, 6, 7, 8})},
-        {"a.bsq", Le32({1, 3, 2, 0xFFFFFFFF}), Le32({1, 3, 5, 7, 2, 4, 6, 8})},
+        {"a.bil", Le32({1, 3, 2, 0xFFFFFFFF}), Le32({1, 3, 2, 4, 5, 7, 6, 8}), Le32({1, 3, 2, 4, 11, 13, 12, 14}),
+         Le32({1, 2, 3, 4, 7, 8, 9})},
+        {"a.bip", Le32({1, 2, 3, 0xFFFFFFFF}), Le32({1, 2, 3, 4, 5, 6, 7, 8}), Le32({1, 2, 3, 4, 11, 12, 13, 14}),
+         Le32({1, 2, 3, 4, 7, 8, 9})},
+        {"a.bsq", Le32({1, 3, 2, 0xFFFFFFFF}), Le32({1, 3, 5, 7, 2, 4, 6, 8}), Le32({1, 3, 11, 13, 2, 4, 12, 14}),
+         Le32({7, 8, 9})},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         TempDir dir;
         Owned single(CPrimType::Int16, 2, 1, 2, std::vector<std::int16_t>{1, 2, 3, -1});
-        EXPECT_EQ(Export(dir.File(c.name), single), c.single) << c.name;
+        EXPECT_EQ(Export(dir.File(c.name), single), c.single);
         Owned twoRows(CPrimType::Int16, 2, 2, 2, Count<std::int16_t>(8));
-        EXPECT_EQ(Export(dir.File(c.name), twoRows), c.twoRows) << c.name;
+        EXPECT_EQ(Export(dir.File(c.name), twoRows), c.twoRows);
+
+        TestHost host;
+        BndExportFilter filter(host);
+        orvo::TrUniformLattice lattice(CPrimType::Int32, 2, 2, 1, 2);
+        orvo::TrUniformLattice wider(CPrimType::Int32, 3, 2, 1, 2);
+        ASSERT_EQ(filter.BeginExport(dir.File(c.name).c_str(), false), ExportStatus::Done);
+        ASSERT_EQ(filter.ExportObject(lattice), ExportStatus::Done);
+        orvo::TrLatticeScan scan(wider);
+        for (const std::int32_t first : {1, 11}) {
+            const auto row = Count<std::int32_t>(6, first);
+            std::memcpy(scan.rowBuffer, row.data(), row.size() * sizeof(std::int32_t));
+            ASSERT_EQ(filter.ExportObject(scan), ExportStatus::Done);
+        }
+        ASSERT_EQ(filter.EndExport(), ExportStatus::Done);
+        EXPECT_EQ(ReadAll(dir.File(c.name)), c.wider);
+
+        Owned first(CPrimType::Int32, 2, 2, 1, Count<std::int32_t>(4));
+        Owned second(CPrimType::Int16, 3, 1, 1, Count<std::int16_t>(3, 7));
+        ASSERT_EQ(filter.BeginExport(dir.File(c.name).c_str(), false), ExportStatus::Done);
+        Feed(filter, first);
+        Feed(filter, second);
+        ASSERT_EQ(filter.EndExport(), ExportStatus::Done);
+        EXPECT_EQ(ReadAll(dir.File(c.name)), c.second);
+        EXPECT_NE(ReadText(dir.File("a.hdr")).find("ncols 3\r\nnrows 1\r\n"), std::string::npos);
+
+        Owned noRows(CPrimType::Int32, 3, 0, 1, std::vector<std::int32_t>{});
+        EXPECT_TRUE(Export(dir.File(c.name), noRows).empty());
+        Owned noColumns(CPrimType::Int32, 0, 4, 2, std::vector<std::int32_t>{});
+        EXPECT_TRUE(Export(dir.File(c.name), noColumns).empty());
+        EXPECT_NE(ReadText(dir.File("a.hdr")).find("ncols 0\r\nnrows 4\r\n"), std::string::npos);
     }
 }
 
@@ -224,78 +265,6 @@ TEST(Export, OnlyTheFirstPlaneReachesTheFileAndProgressCountsEveryRow)
     ASSERT_EQ(host.proportions.size(), 10U);
     EXPECT_EQ(host.proportions.front(), 0.0);
     EXPECT_EQ(host.proportions.back(), 0.9);
-}
-
-// A host that hands over a longer row than the lattice's (the scan of a wider
-// lattice): each layout takes exactly the lattice's row from its start.
-TEST(Export, ARowLongerThanTheLatticesTakesOnlyTheLatticesRow)
-{
-    const struct {
-        const char* name;
-        Bytes expected; // 2 columns x 2 rows x 2 bands from rows of 3 columns
-    } cases[] = {
-        {"wide.bil", Le32({1, 3, 2, 4, 11, 13, 12, 14})},
-        {"wide.bip", Le32({1, 2, 3, 4, 11, 12, 13, 14})},
-        {"wide.bsq", Le32({1, 3, 11, 13, 2, 4, 12, 14})},
-    };
-    for (const auto& c : cases) {
-        TempDir dir;
-        TestHost host;
-        BndExportFilter filter(host);
-        orvo::TrUniformLattice lattice(CPrimType::Int32, 2, 2, 1, 2);
-        orvo::TrUniformLattice wider(CPrimType::Int32, 3, 2, 1, 2);
-        ASSERT_EQ(filter.BeginExport(dir.File(c.name).c_str(), false), ExportStatus::Done);
-        ASSERT_EQ(filter.ExportObject(lattice), ExportStatus::Done);
-        orvo::TrLatticeScan scan(wider);
-        for (const std::int32_t first : {1, 11}) {
-            const auto row = Count<std::int32_t>(6, first);
-            std::memcpy(scan.rowBuffer, row.data(), row.size() * sizeof(std::int32_t));
-            ASSERT_EQ(filter.ExportObject(scan), ExportStatus::Done);
-        }
-        ASSERT_EQ(filter.EndExport(), ExportStatus::Done);
-        EXPECT_EQ(ReadAll(dir.File(c.name)), c.expected) << c.name;
-    }
-}
-
-// A second lattice takes the place of the first: BIL and BIP rows already
-// written stay ahead of its rows; the BSQ buffer and the header are its alone.
-TEST(Export, ASecondLatticeReplacesTheFirst)
-{
-    const struct {
-        const char* name;
-        Bytes expected;
-    } cases[] = {
-        {"two.bil", Le32({1, 2, 3, 4, 7, 8, 9})},
-        {"two.bip", Le32({1, 2, 3, 4, 7, 8, 9})},
-        {"two.bsq", Le32({7, 8, 9})},
-    };
-    for (const auto& c : cases) {
-        TempDir dir;
-        TestHost host;
-        BndExportFilter filter(host);
-        Owned first(CPrimType::Int32, 2, 2, 1, Count<std::int32_t>(4));
-        Owned second(CPrimType::Int16, 3, 1, 1, Count<std::int16_t>(3, 7));
-        ASSERT_EQ(filter.BeginExport(dir.File(c.name).c_str(), false), ExportStatus::Done);
-        Feed(filter, first);
-        Feed(filter, second);
-        ASSERT_EQ(filter.EndExport(), ExportStatus::Done);
-        EXPECT_EQ(ReadAll(dir.File(c.name)), c.expected) << c.name;
-        const std::string header = ReadText(dir.File("two.hdr"));
-        EXPECT_NE(header.find("ncols 3\r\nnrows 1\r\n"), std::string::npos) << header;
-    }
-}
-
-TEST(Export, ZeroRowsOrColumnsGiveAnEmptyFileAndAHeader)
-{
-    for (const char* name : {"none.bil", "none.bip", "none.bsq"}) {
-        TempDir dir;
-        Owned noRows(CPrimType::Int32, 3, 0, 1, std::vector<std::int32_t>{});
-        EXPECT_TRUE(Export(dir.File(name), noRows).empty()) << name;
-        EXPECT_NE(ReadText(dir.File("none.hdr")).find("nrows 0\r\n"), std::string::npos);
-        Owned noColumns(CPrimType::Int32, 0, 4, 2, std::vector<std::int32_t>{});
-        EXPECT_TRUE(Export(dir.File(name), noColumns).empty()) << name;
-        EXPECT_NE(ReadText(dir.File("none.hdr")).find("ncols 0\r\nnrows 4\r\n"), std::string::npos);
-    }
 }
 
 TEST(Export, AnAbandonedExportLeavesNoFileBehind)

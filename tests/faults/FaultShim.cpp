@@ -22,22 +22,11 @@ namespace {
 
 std::atomic<long> calls{0};
 
-long Target()
+// The call to fault and what to do to it, from the environment.
+const char* Setting(const char* name)
 {
-    static const long target = [] {
-        const char* text = std::getenv("FENNICK_FAULT_CALL");
-        return text != nullptr ? std::atol(text) : 0L;
-    }();
-    return target;
-}
-
-const char* Kind()
-{
-    static const char* kind = [] {
-        const char* text = std::getenv("FENNICK_FAULT_KIND");
-        return text != nullptr ? text : "";
-    }();
-    return kind;
+    const char* text = std::getenv(name);
+    return text != nullptr ? text : "";
 }
 
 enum class Act { Pass, Fail, Shorten };
@@ -45,10 +34,11 @@ enum class Act { Pass, Fail, Shorten };
 // Counts a call on `fd` and says what to do with it; sets errno for Fail.
 Act Decide(int fd, bool transfers)
 {
-    if (fd <= 2 || ++calls != Target()) {
+    static const long target = std::atol(Setting("FENNICK_FAULT_CALL"));
+    static const char* const kind = Setting("FENNICK_FAULT_KIND");
+    if (fd <= 2 || ++calls != target) {
         return Act::Pass;
     }
-    const char* kind = Kind();
     if (std::strcmp(kind, "eio") == 0 || std::strcmp(kind, "enospc") == 0) {
         errno = kind[1] == 'i' ? EIO : ENOSPC;
         return Act::Fail;

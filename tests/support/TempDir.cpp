@@ -61,8 +61,8 @@ std::vector<unsigned char> ReadAll(const std::string& path)
 
 std::string ReadText(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::vector<unsigned char> bytes = ReadAll(path);
+    return {bytes.begin(), bytes.end()};
 }
 
 } // namespace fennick::test
