@@ -26,8 +26,7 @@ protected:
     // Writes name.<ext> and name.hdr for `shape`; returns the data file's name.
     std::string Raster(const std::string& name, const RasterShape& shape, const Samples& samples)
     {
-        dir.Write(name.substr(0, name.rfind('.')) + ".hdr", HeaderText(shape));
-        dir.Write(name, DataBytes(shape, samples));
+        rasters::WriteRaster(dir.File(name), shape, rasters::Of(samples));
         return name;
     }
 

@@ -52,7 +52,9 @@ std::vector<ExportStatus> Feed(BndExportFilter& filter, Owned& owned)
     orvo::TrLatticeScan scan(owned.lattice);
     for (int plane = 0; plane < owned.lattice.planes; ++plane) {
         for (int row = 0; row < owned.lattice.rows; ++row) {
-            std::memcpy(scan.rowBuffer, owned.values.Row(plane, row), owned.values.RowBytes());
+            if (owned.values.RowBytes() > 0) { // an empty row's buffers may be null
+                std::memcpy(scan.rowBuffer, owned.values.Row(plane, row), owned.values.RowBytes());
+            }
             statuses.push_back(filter.ExportObject(scan));
             if (statuses.back() != ExportStatus::Done) {
                 return statuses;
@@ -72,14 +74,11 @@ Bytes Export(const std::string& path, Owned& owned)
     return ReadAll(path);
 }
 
+// Written samples: 32 bits, least significant byte first (as this machine holds them).
 Bytes Le32(std::initializer_list<std::uint32_t> values)
 {
-    Bytes out;
-    for (const std::uint32_t v : values) {
-        for (int i = 0; i < 4; ++i) {
-            out.push_back(static_cast<unsigned char>(v >> (8 * i)));
-        }
-    }
+    Bytes out(values.size() * 4);
+    std::memcpy(out.data(), std::data(values), out.size());
     return out;
 }
 

@@ -16,16 +16,10 @@ namespace {
 
 using Setter = void (*)(BndDescription&, const std::string&);
 
-template <std::int32_t BndHeader::*Field>
-void Int(BndDescription& d, const std::string& v)
+template <auto Field>
+void Number(BndDescription& d, const std::string& v)
 {
-    d.header.*Field = std::stoi(v);
-}
-
-template <double BndHeader::*Field>
-void Real(BndDescription& d, const std::string& v)
-{
-    d.header.*Field = std::stod(v);
+    d.header.*Field = static_cast<std::remove_reference_t<decltype(d.header.*Field)>>(std::stod(v));
 }
 
 template <std::size_t N, char (BndHeader::*Field)[N]>
@@ -36,20 +30,20 @@ void Text(BndDescription& d, const std::string& v)
 }
 
 const std::map<std::string, Setter> kSetters = {
-    {"nrows", Int<&BndHeader::nrows>},
-    {"ncols", Int<&BndHeader::ncols>},
-    {"nbands", Int<&BndHeader::nbands>},
-    {"nbits", Int<&BndHeader::nbits>},
+    {"nrows", Number<&BndHeader::nrows>},
+    {"ncols", Number<&BndHeader::ncols>},
+    {"nbands", Number<&BndHeader::nbands>},
+    {"nbits", Number<&BndHeader::nbits>},
     {"byteorder", Text<2, &BndHeader::byteorder>},
     {"layout", Text<4, &BndHeader::layout>},
-    {"skipbytes", Int<&BndHeader::skipbytes>},
-    {"ulxmap", Real<&BndHeader::ulxmap>},
-    {"ulymap", Real<&BndHeader::ulymap>},
-    {"xdim", Real<&BndHeader::xdim>},
-    {"ydim", Real<&BndHeader::ydim>},
-    {"bandrowbytes", Int<&BndHeader::bandrowbytes>},
-    {"totalrowbytes", Int<&BndHeader::totalrowbytes>},
-    {"bandgapbytes", Int<&BndHeader::bandgapbytes>},
+    {"skipbytes", Number<&BndHeader::skipbytes>},
+    {"ulxmap", Number<&BndHeader::ulxmap>},
+    {"ulymap", Number<&BndHeader::ulymap>},
+    {"xdim", Number<&BndHeader::xdim>},
+    {"ydim", Number<&BndHeader::ydim>},
+    {"bandrowbytes", Number<&BndHeader::bandrowbytes>},
+    {"totalrowbytes", Number<&BndHeader::totalrowbytes>},
+    {"bandgapbytes", Number<&BndHeader::bandgapbytes>},
     {"Projection", Text<80, &BndHeader::Projection>},
     {"Datum", Text<80, &BndHeader::Datum>},
     {"Units", Text<40, &BndHeader::Units>},

@@ -22,9 +22,8 @@ protected:
     // Writes scene.<ext> and its header for `shape`; returns the data path.
     std::string Write(const RasterShape& shape, const Samples& samples, const std::string& name = "scene.dat")
     {
-        const std::string data = dir.Write(name, DataBytes(shape, samples));
-        dir.Write(name.substr(0, name.rfind('.')) + ".hdr", HeaderText(shape));
-        return data;
+        rasters::WriteRaster(dir.File(name), shape, rasters::Of(samples));
+        return dir.File(name);
     }
 
     TempDir dir;

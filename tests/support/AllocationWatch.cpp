@@ -24,6 +24,13 @@ void ResetLargestAllocation()
     largest.store(0, std::memory_order_relaxed);
 }
 
+bool AllocationWatchSeesArrays()
+{
+    ResetLargestAllocation();
+    delete[] new unsigned char[4096];
+    return LargestAllocation() >= 4096;
+}
+
 std::size_t LargestAllocation()
 {
     return largest.load(std::memory_order_relaxed);

@@ -10,6 +10,9 @@ namespace fennick::test {
 void Note(std::size_t size);
 // Starts a new watch.
 void ResetLargestAllocation();
+// True when the watch sees array allocations too: not so under AddressSanitizer,
+// whose runtime keeps the array forms of operator new for itself.
+bool AllocationWatchSeesArrays();
 // The largest single request since the last reset, in bytes.
 std::size_t LargestAllocation();
 
