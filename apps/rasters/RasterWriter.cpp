@@ -97,6 +97,9 @@ std::string HeaderText(const RasterShape& shape, const std::string& comment)
             std::to_string(shape.nbands) + "\nnbits " + std::to_string(shape.nbits) + "\nbyteorder " + shape.byteorder +
             "\nlayout " + shape.layout + "\nskipbytes " + std::to_string(shape.skipbytes) + "\nbandgapbytes " +
             std::to_string(shape.bandgapbytes) + "\n";
+    if (!shape.pixeltype.empty()) {
+        text += "pixeltype " + shape.pixeltype + "\n";
+    }
     const std::size_t bandRow = NaturalBytes(shape.ncols, shape.nbits) + static_cast<std::size_t>(shape.bandRowPadding);
     if (shape.bandRowPadding != 0) {
         text += "bandrowbytes " + std::to_string(bandRow) + "\n";

@@ -19,8 +19,9 @@ struct RasterShape {
     int nbands = 1;
     int skipbytes = 0;
     int bandgapbytes = 0;
-    int bandRowPadding = 0;  // bytes added to each band row (BIL, BSQ), declared as bandrowbytes
-    int totalRowPadding = 0; // bytes added to each row (BIL, BIP), declared as totalrowbytes
+    int bandRowPadding = 0;     // bytes added to each band row (BIL, BSQ), declared as bandrowbytes
+    int totalRowPadding = 0;    // bytes added to each row (BIL, BIP), declared as totalrowbytes
+    std::string pixeltype = {}; // declared when not empty
 };
 
 // The value of (row, band, column), below 2^nbits.

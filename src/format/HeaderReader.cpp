@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cmath>
 #include <limits>
 #include <string>
+#include <string_view>
 
 #include "format/DataGeometry.h"
 #include "format/FieldScan.h"
@@ -22,10 +24,10 @@ namespace {
 
 using orvo::IoFilter;
 
-// A keyword and how its value is scanned into the record.
+// A keyword and how its value is scanned into the description.
 struct Keyword {
     const char* name;
-    bool (*scan)(const char*& text, BndHeader& header);
+    bool (*scan)(const char*& text, BndDescription& d);
 };
 
 template <std::size_t N>
@@ -34,25 +36,51 @@ bool ScanInto(const char*& text, char (&field)[N], std::size_t width)
     return ScanWord(text, field, std::min(width, N - 1));
 }
 
-constexpr std::array<Keyword, 17> kKeywords = {{
-    {"nrows", [](const char*& t, BndHeader& h) { return ScanInt(t, h.nrows); }},
-    {"ncols", [](const char*& t, BndHeader& h) { return ScanInt(t, h.ncols); }},
-    {"nbands", [](const char*& t, BndHeader& h) { return ScanInt(t, h.nbands); }},
-    {"nbits", [](const char*& t, BndHeader& h) { return ScanInt(t, h.nbits); }},
-    {"byteorder", [](const char*& t, BndHeader& h) { return ScanInto(t, h.byteorder, 1); }},
-    {"layout", [](const char*& t, BndHeader& h) { return ScanInto(t, h.layout, 3); }},
-    {"skipbytes", [](const char*& t, BndHeader& h) { return ScanInt(t, h.skipbytes); }},
-    {"ulxmap", [](const char*& t, BndHeader& h) { return ScanDouble(t, h.ulxmap); }},
-    {"ulymap", [](const char*& t, BndHeader& h) { return ScanDouble(t, h.ulymap); }},
-    {"xdim", [](const char*& t, BndHeader& h) { return ScanDouble(t, h.xdim); }},
-    {"ydim", [](const char*& t, BndHeader& h) { return ScanDouble(t, h.ydim); }},
-    {"bandrowbytes", [](const char*& t, BndHeader& h) { return ScanInt(t, h.bandrowbytes); }},
-    {"totalrowbytes", [](const char*& t, BndHeader& h) { return ScanInt(t, h.totalrowbytes); }},
-    {"bandgapbytes", [](const char*& t, BndHeader& h) { return ScanInt(t, h.bandgapbytes); }},
-    {"Projection", [](const char*& t, BndHeader& h) { return ScanInto(t, h.Projection, 79); }},
-    {"Datum", [](const char*& t, BndHeader& h) { return ScanInto(t, h.Datum, 79); }},
-    {"Units", [](const char*& t, BndHeader& h) { return ScanInto(t, h.Units, 39); }},
+bool ScanOptional(const char*& text, std::optional<double>& field)
+{
+    double value = 0.0;
+    if (!ScanDouble(text, value)) {
+        return false;
+    }
+    field = value;
+    return true;
+}
+
+// The header's own keywords, then those of other tools' headers.
+constexpr std::array<Keyword, 25> kKeywords = {{
+    {"nrows", [](const char*& t, BndDescription& d) { return ScanInt(t, d.header.nrows); }},
+    {"ncols", [](const char*& t, BndDescription& d) { return ScanInt(t, d.header.ncols); }},
+    {"nbands", [](const char*& t, BndDescription& d) { return ScanInt(t, d.header.nbands); }},
+    {"nbits", [](const char*& t, BndDescription& d) { return ScanInt(t, d.header.nbits); }},
+    {"byteorder", [](const char*& t, BndDescription& d) { return ScanInto(t, d.header.byteorder, 1); }},
+    {"layout", [](const char*& t, BndDescription& d) { return ScanInto(t, d.header.layout, 3); }},
+    {"skipbytes", [](const char*& t, BndDescription& d) { return ScanInt(t, d.header.skipbytes); }},
+    {"ulxmap", [](const char*& t, BndDescription& d) { return ScanDouble(t, d.header.ulxmap); }},
+    {"ulymap", [](const char*& t, BndDescription& d) { return ScanDouble(t, d.header.ulymap); }},
+    {"xdim", [](const char*& t, BndDescription& d) { return ScanDouble(t, d.header.xdim); }},
+    {"ydim", [](const char*& t, BndDescription& d) { return ScanDouble(t, d.header.ydim); }},
+    {"bandrowbytes", [](const char*& t, BndDescription& d) { return ScanInt(t, d.header.bandrowbytes); }},
+    {"totalrowbytes", [](const char*& t, BndDescription& d) { return ScanInt(t, d.header.totalrowbytes); }},
+    {"bandgapbytes", [](const char*& t, BndDescription& d) { return ScanInt(t, d.header.bandgapbytes); }},
+    {"Projection", [](const char*& t, BndDescription& d) { return ScanInto(t, d.header.Projection, 79); }},
+    {"Datum", [](const char*& t, BndDescription& d) { return ScanInto(t, d.header.Datum, 79); }},
+    {"Units", [](const char*& t, BndDescription& d) { return ScanInto(t, d.header.Units, 39); }},
+    {"pixeltype", [](const char*& t, BndDescription& d) { return ScanInto(t, d.pixeltype, 15); }},
+    {"cellsize", [](const char*& t, BndDescription& d) { return ScanOptional(t, d.cellsize); }},
+    {"xllcorner", [](const char*& t, BndDescription& d) { return ScanOptional(t, d.xllcorner); }},
+    {"yllcorner", [](const char*& t, BndDescription& d) { return ScanOptional(t, d.yllcorner); }},
+    {"xllcenter", [](const char*& t, BndDescription& d) { return ScanOptional(t, d.xllcenter); }},
+    {"yllcenter", [](const char*& t, BndDescription& d) { return ScanOptional(t, d.yllcenter); }},
+    {"nodata", [](const char*& t, BndDescription& d) { return ScanOptional(t, d.nodata); }},
+    {"nodata_value", [](const char*& t, BndDescription& d) { return ScanOptional(t, d.nodata); }},
 }};
+
+// Which of the header's own geometry keywords a header gave.
+struct GivenGeometry {
+    bool xdim = false;
+    bool ydim = false;
+    bool ulxmap = false;
+};
 
 const Keyword* FindKeyword(const char* word)
 {
@@ -69,7 +97,8 @@ bool IsDecodableWidth(std::int32_t nbits)
     return nbits == 1 || nbits == 4 || nbits == 8 || nbits == 16 || nbits == 32;
 }
 
-int ParseHeaderLines(tamsel::CBufferedFile& file, const std::string& headerPath, bool quiet, BndHeader& header)
+int ParseHeaderLines(tamsel::CBufferedFile& file, const std::string& headerPath, bool quiet, BndDescription& out,
+                     GivenGeometry& given)
 {
     TextLines lines(file);
     std::string line;
@@ -85,16 +114,63 @@ int ParseHeaderLines(tamsel::CBufferedFile& file, const std::string& headerPath,
         if (keyword == nullptr) {
             continue;
         }
-        if (!keyword->scan(text, header)) {
+        if (!keyword->scan(text, out)) {
             return RecordError(kImportSource, __LINE__, headerPath.c_str(), quiet, lineNumber);
         }
+        const std::string_view name = keyword->name;
+        given.xdim = given.xdim || name == "xdim";
+        given.ydim = given.ydim || name == "ydim";
+        given.ulxmap = given.ulxmap || name == "ulxmap";
     }
     return lines.Error() != 0 ? TextReadFailed(headerPath.c_str(), lines.Error(), quiet) : 0;
 }
 
+// Grid-style geometry where the header's own keywords are absent: the cell
+// size for both spacings, the lower-left cell's corner or centre for the
+// upper-left node. A corner wins over a centre.
+void ApplyGridGeometry(const GivenGeometry& given, BndDescription& out)
+{
+    BndHeader& header = out.header;
+    if (out.cellsize) {
+        header.xdim = given.xdim ? header.xdim : *out.cellsize;
+        header.ydim = given.ydim ? header.ydim : *out.cellsize;
+    }
+    if (!given.ulxmap) {
+        if (out.xllcorner) {
+            header.ulxmap = *out.xllcorner + header.xdim / 2;
+        } else if (out.xllcenter) {
+            header.ulxmap = *out.xllcenter;
+        }
+    }
+    if (header.ulymap == NoValue) {
+        const double dy = std::fabs(header.ydim);
+        if (out.yllcorner) {
+            header.ulymap = *out.yllcorner + (header.nrows - 0.5) * dy;
+        } else if (out.yllcenter) {
+            header.ulymap = *out.yllcenter + (header.nrows - 1) * dy;
+        }
+    }
+}
+
+// The lattice's element type: nbits and pixeltype.
+tamsel::CPrimType SampleTypeOf(const BndDescription& d)
+{
+    const bool isUnsigned = platform::EqualsIgnoreCase(d.pixeltype, "UNSIGNEDINT");
+    switch (d.header.nbits) {
+    case 8: return isUnsigned ? tamsel::CPrimType::UInt8 : tamsel::CPrimType::Int8;
+    case 16: return isUnsigned ? tamsel::CPrimType::UInt16 : tamsel::CPrimType::Int16;
+    case 32:
+        if (platform::EqualsIgnoreCase(d.pixeltype, "FLOAT")) {
+            return tamsel::CPrimType::Float32;
+        }
+        return isUnsigned ? tamsel::CPrimType::UInt32 : tamsel::CPrimType::Int32;
+    default: return tamsel::CPrimType::Int8; // 1 and 4 bits unpack into 8-bit cells
+    }
+}
+
 // Completes the absent values, refuses values the import cannot use, and
 // derives the layout code, byte order and sample type.
-int CompleteHeader(const std::string& headerPath, bool quiet, BndDescription& out)
+int CompleteHeader(const std::string& headerPath, bool quiet, const GivenGeometry& given, BndDescription& out)
 {
     BndHeader& header = out.header;
     if (header.nrows <= 1 || header.ncols <= 1) {
@@ -110,7 +186,7 @@ int CompleteHeader(const std::string& headerPath, bool quiet, BndDescription& ou
     if (header.nbands < 1) {
         return invalid(header.nbands, "nbands");
     }
-    if (!IsDecodableWidth(header.nbits)) {
+    if (!IsDecodableWidth(header.nbits) || (platform::EqualsIgnoreCase(out.pixeltype, "FLOAT") && header.nbits != 32)) {
         return invalid(header.nbits, "nbits");
     }
     if (header.skipbytes < 0) {
@@ -126,6 +202,7 @@ int CompleteHeader(const std::string& headerPath, bool quiet, BndDescription& ou
         return invalid(header.totalrowbytes, "totalrowbytes");
     }
 
+    ApplyGridGeometry(given, out);
     if (header.ulymap == NoValue) {
         header.ulymap = header.nrows - 1;
     }
@@ -158,9 +235,7 @@ int CompleteHeader(const std::string& headerPath, bool quiet, BndDescription& ou
     }
 
     out.swapBytes = header.byteorder[0] == 'M' || header.byteorder[0] == 'm';
-    out.sampleType = header.nbits == 16   ? tamsel::CPrimType::Int16
-                     : header.nbits == 32 ? tamsel::CPrimType::Int32
-                                          : tamsel::CPrimType::Int8;
+    out.sampleType = SampleTypeOf(out);
 
     if (header.nbits == 1 && header.nbands != 1) {
         if (quiet) {
@@ -179,6 +254,7 @@ int ReadHeaderFile(const char* dataPath, bool quiet, BndDescription& out)
         return 1;
     }
     const std::string headerPath = tamsel::CPath::ChangeExtension(dataPath, ".hdr");
+    GivenGeometry given;
     {
         tamsel::CBufferedFile file;
         if (!file.OpenNoThrow(headerPath.c_str(), "rt", kShare, false)) {
@@ -204,11 +280,11 @@ int ReadHeaderFile(const char* dataPath, bool quiet, BndDescription& out)
             IoFilter::ThrowError(kImportSource, __LINE__, "%s must be in ASCII form for %s.", headerPath.c_str(),
                                  dataPath);
         }
-        if (const int result = ParseHeaderLines(file, headerPath, quiet, out.header); result != 0) {
+        if (const int result = ParseHeaderLines(file, headerPath, quiet, out, given); result != 0) {
             return result;
         }
     }
-    return CompleteHeader(headerPath, quiet, out);
+    return CompleteHeader(headerPath, quiet, given, out);
 }
 
 int ReadDescription(const char* dataPath, bool quiet, BndDescription& out)

@@ -1,6 +1,8 @@
 // Reading what a header file and its side files say about a data file.
 #pragma once
 
+#include <optional>
+
 #include "format/BndHeader.h"
 #include "tamsel/PrimType.h"
 
@@ -8,8 +10,25 @@ namespace fennick {
 
 // A completed header with the values derived from it, and the value range
 // of the statistics file.
+//
+// Besides the keywords of BndHeader, headers that other tools write carry a
+// sample type and grid-style geometry:
+// - pixeltype SIGNEDINT (the default), UNSIGNEDINT (unsigned 8-, 16-, 32-bit
+//   lattices) or FLOAT (32-bit float lattices; nbits must be 32); any other
+//   word changes nothing;
+// - cellsize, xllcorner/yllcorner (the lower-left cell's corner) and
+//   xllcenter/yllcenter (its centre), used only where xdim, ydim, ulxmap and
+//   ulymap are absent; a world file still overrides them;
+// - nodata or nodata_value, kept here but not used by the import.
 struct BndDescription {
     BndHeader header;
+    char pixeltype[16] = {};
+    std::optional<double> cellsize;
+    std::optional<double> xllcorner;
+    std::optional<double> yllcorner;
+    std::optional<double> xllcenter;
+    std::optional<double> yllcenter;
+    std::optional<double> nodata;
     BndLayout layoutCode = BndLayout::BIL;
     tamsel::CPrimType sampleType = tamsel::CPrimType::Int8; // the lattice's element type
     bool swapBytes = false;                                 // samples are most significant byte first

@@ -55,7 +55,7 @@ void WriteHeaderFile(const std::string& headerPath, const BndHeader& header)
     AppendFixed(text, "ulymap", header.ulymap);
     text += "layout ";
     text += header.layout;
-    text += "\r\n";
+    text += "\r\npixeltype SIGNEDINT\r\n";
     file.Write(text.data(), static_cast<unsigned int>(text.size()));
     file.Close();
 }

@@ -183,7 +183,7 @@ TEST(Export, TheHeaderDescribesTheLatticeAndTheExtensionChoosesTheLayout)
     EXPECT_EQ(ReadText(dir.File("grid.hdr")),
               "# BIL header file\r\nbyteorder I\r\nnbits 32\r\nnbands 1\r\nncols 4\r\nnrows 3\r\n"
               "xdim 0.500000000000000\r\nydim 2.000000000000000\r\nulxmap 10.000000000000000\r\n"
-              "ulymap 24.000000000000000\r\nlayout BIL\r\n");
+              "ulymap 24.000000000000000\r\nlayout BIL\r\npixeltype SIGNEDINT\r\n");
 
     const struct {
         const char* name;

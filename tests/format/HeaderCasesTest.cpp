@@ -22,6 +22,12 @@ void Number(BndDescription& d, const std::string& v)
     d.header.*Field = static_cast<std::remove_reference_t<decltype(d.header.*Field)>>(std::stod(v));
 }
 
+template <std::optional<double> BndDescription::*Field>
+void Optional(BndDescription& d, const std::string& v)
+{
+    d.*Field = std::stod(v);
+}
+
 template <std::size_t N, char (BndHeader::*Field)[N]>
 void Text(BndDescription& d, const std::string& v)
 {
@@ -55,6 +61,13 @@ const std::map<std::string, Setter> kSetters = {
     {"swapBytes", [](BndDescription& d, const std::string& v) { d.swapBytes = v == "1"; }},
     {"valueMin", [](BndDescription& d, const std::string& v) { d.valueMin = std::stod(v); }},
     {"valueMax", [](BndDescription& d, const std::string& v) { d.valueMax = std::stod(v); }},
+    {"pixeltype", [](BndDescription& d, const std::string& v) { v.copy(d.pixeltype, sizeof d.pixeltype - 1); }},
+    {"cellsize", Optional<&BndDescription::cellsize>},
+    {"xllcorner", Optional<&BndDescription::xllcorner>},
+    {"yllcorner", Optional<&BndDescription::yllcorner>},
+    {"xllcenter", Optional<&BndDescription::xllcenter>},
+    {"yllcenter", Optional<&BndDescription::yllcenter>},
+    {"nodata", Optional<&BndDescription::nodata>},
 };
 
 // The defaults with the case's "field value" pairs applied.

@@ -30,9 +30,22 @@ protected:
     TestHost host_;
 };
 
-// Every layout, width, byte order and band count, with odd widths, leading
-// bytes, band gaps and row padding: the lattice rows must be exactly the values
-// the test packed, and a correct file must probe 1 and import without a question.
+// The lattice's element type for a width and pixeltype.
+int ElementType(int nbits, const std::string& pixeltype)
+{
+    const int unsignedStep = pixeltype == "UNSIGNEDINT" ? 1 : 0;
+    switch (nbits) {
+    case 8: return unsignedStep;
+    case 16: return 2 + unsignedStep;
+    case 32: return pixeltype == "FLOAT" ? 7 : 4 + unsignedStep;
+    default: return 0;
+    }
+}
+
+// Every layout, width, byte order, band count and pixeltype, with odd widths,
+// leading bytes, band gaps and row padding: the lattice rows must be exactly
+// the values the test packed (float samples are their bit patterns), and a
+// correct file must probe 1 and import without a question.
 TEST_F(Import, DecodesEveryLayoutWidthOrderAndArrangement)
 {
     std::vector<RasterShape> shapes;
@@ -49,6 +62,13 @@ TEST_F(Import, DecodesEveryLayoutWidthOrderAndArrangement)
                                       .nrows = 12,
                                       .ncols = 13,
                                       .nbands = nbands};
+                    for (const char* pixeltype : {"SIGNEDINT", "UNSIGNEDINT", "FLOAT"}) {
+                        if (nbits >= 8 && (nbits == 32 || std::string(pixeltype) != "FLOAT")) {
+                            shape.pixeltype = pixeltype;
+                            shapes.push_back(shape);
+                        }
+                    }
+                    shape.pixeltype = "";
                     shapes.push_back(shape);
                     shape.ncols = 3;
                     shape.skipbytes = 7;
@@ -70,9 +90,7 @@ TEST_F(Import, DecodesEveryLayoutWidthOrderAndArrangement)
         ASSERT_EQ(filter.ImportFromFile(data.c_str(), false), ImportStatus::Done);
         EXPECT_TRUE(host.warnings.empty());
         ASSERT_TRUE(host.lattice);
-        const TestHost::Lattice expected{.type = shape.nbits == 16   ? 2
-                                                 : shape.nbits == 32 ? 4
-                                                                     : 0,
+        const TestHost::Lattice expected{.type = ElementType(shape.nbits, shape.pixeltype),
                                          .columns = shape.ncols,
                                          .rows = shape.nrows,
                                          .components = shape.nbands,
