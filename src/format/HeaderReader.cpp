@@ -246,8 +246,7 @@ int CompleteHeader(const std::string& headerPath, bool quiet, const GivenGeometr
     return 0;
 }
 
-} // namespace
-
+// The header file alone, into `out` (which it completes).
 int ReadHeaderFile(const char* dataPath, bool quiet, BndDescription& out)
 {
     if (!tamsel::CPath::HasExtension(dataPath)) {
@@ -286,6 +285,8 @@ int ReadHeaderFile(const char* dataPath, bool quiet, BndDescription& out)
     }
     return CompleteHeader(headerPath, quiet, given, out);
 }
+
+} // namespace
 
 int ReadDescription(const char* dataPath, bool quiet, BndDescription& out)
 {

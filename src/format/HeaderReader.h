@@ -46,7 +46,4 @@ struct BndDescription {
 // raise through orvo::IoFilter::ThrowError.
 int ReadDescription(const char* dataPath, bool quiet, BndDescription& out);
 
-// The header file alone, into `out` (which it completes).
-int ReadHeaderFile(const char* dataPath, bool quiet, BndDescription& out);
-
 } // namespace fennick
