@@ -1,8 +1,11 @@
 // Per-band minimum, maximum and mean of lattice rows, gathered as they pass.
+// Values equal to the header's nodata value, and NaN, are left out and counted.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "hostside/Lattices.h"
@@ -17,19 +20,33 @@ public:
         double minimum = 0.0;
         double maximum = 0.0;
         double sum = 0.0;
-        std::uint64_t count = 0;
+        std::uint64_t count = 0;  // values in the statistics
+        std::uint64_t nodata = 0; // values equal to the nodata value
+        std::uint64_t nan = 0;    // NaN values
         [[nodiscard]] double Mean() const { return count > 0 ? sum / static_cast<double>(count) : 0.0; }
+        void Add(double value)
+        {
+            minimum = count == 0 || value < minimum ? value : minimum;
+            maximum = count == 0 || value > maximum ? value : maximum;
+            sum += value;
+            ++count;
+        }
     };
 
-    // Starts over for the rows of `lattice`.
-    void Begin(const orvo::TrLattice& lattice);
+    // Starts over for the rows of `lattice`, leaving out `nodata` if given. A
+    // float lattice's nodata value is compared as a float, as its samples are stored.
+    void Begin(const orvo::TrLattice& lattice, std::optional<double> nodata = std::nullopt);
     // Adds one row in the lattice's row arrangement.
     void Add(const orvo::TrLatticeScan& scan);
 
     [[nodiscard]] const std::vector<Band>& Bands() const { return bands_; }
 
+    // True when `value` is the nodata value or NaN: no statistic includes it.
+    [[nodiscard]] bool IsMissing(double value) const { return std::isnan(value) || (nodata_ && value == *nodata_); }
+
 private:
     std::vector<Band> bands_;
+    std::optional<double> nodata_;
 };
 
 // Calls visit(column, band, value) for every value of one row.

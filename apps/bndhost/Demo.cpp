@@ -65,11 +65,7 @@ std::string WriteSample(const fs::path& folder)
         data.string(), shape,
         [&](int r, int b, int c) {
             const std::int16_t value = DemoValue(b, r, c);
-            BandStatistics::Band& s = bands[static_cast<std::size_t>(b)];
-            s.minimum = s.count == 0 ? value : std::min<double>(s.minimum, value);
-            s.maximum = s.count == 0 ? value : std::max<double>(s.maximum, value);
-            s.sum += value;
-            ++s.count;
+            bands[static_cast<std::size_t>(b)].Add(value);
             return static_cast<std::uint16_t>(value);
         },
         "sample raster written by bndhost demo");
@@ -141,7 +137,7 @@ Exit RunDemo(Session& session, const std::string& folderArgument, std::ostream& 
     const std::string sample = WriteSample(folder);
     out << "sample: " << kRows << " rows x " << kColumns << " columns x " << kBands
         << " bands of 16-bit samples, most significant byte first, BIL, with world and statistics files\n";
-    if (const Exit result = RunInfo(session, sample, out); result != ExitDone) {
+    if (const Exit result = RunInfo(session, sample, false, out); result != ExitDone) {
         return result;
     }
 

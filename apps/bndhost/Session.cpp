@@ -5,7 +5,9 @@
 #include <stdexcept>
 #include <strings.h>
 #include <sys/stat.h>
+#include <vector>
 
+#include "HeaderFacts.h"
 #include "StagedOutput.h"
 #include "hostside/IoError.h"
 
@@ -58,9 +60,15 @@ fs::path WithExtension(const std::string& path, const char* extension)
     return fs::path(path).replace_extension(extension);
 }
 
-// The refusal when writing `out` (and its header) would overwrite `in` or one
-// of the files read with it; empty when it would not.
-std::string Overlap(const std::string& in, const std::string& out)
+bool IsDataFileMissing(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) != 0 && errno == ENOENT;
+}
+
+} // namespace
+
+std::string OverwriteRefusal(const std::string& in, const std::string& out, bool withHeader)
 {
     const struct {
         fs::path path;
@@ -71,24 +79,20 @@ std::string Overlap(const std::string& in, const std::string& out)
         {WithExtension(in, ".blw"), "the input's world file"},
         {WithExtension(in, ".stx"), "the input's statistics file"},
     };
-    for (const fs::path& written : {fs::path(out), WithExtension(out, ".hdr")}) {
+    std::vector<fs::path> written{out};
+    if (withHeader) {
+        written.push_back(WithExtension(out, ".hdr"));
+    }
+    for (const fs::path& path : written) {
         for (const auto& input : inputs) {
-            if (SameFile(written, input.path)) {
-                return "refused: writing " + written.string() + " would overwrite " + input.path.string() + ", " +
+            if (SameFile(path, input.path)) {
+                return "refused: writing " + path.string() + " would overwrite " + input.path.string() + ", " +
                        input.role + " " + in;
             }
         }
     }
     return {};
 }
-
-bool IsDataFileMissing(const std::string& path)
-{
-    struct stat info {};
-    return ::stat(path.c_str(), &info) != 0 && errno == ENOENT;
-}
-
-} // namespace
 
 Session::Session(const std::string& modulePath, HostManager::Answer answer, bool quiet)
     : module_(modulePath), manager_(answer, quiet)
@@ -139,12 +143,12 @@ Exit Session::Import(const std::string& path, const LatticeSink& onLattice, cons
         status = filter->ImportFromFile(path.c_str(), false);
     } catch (const orvo::IoError& error) {
         const std::string text = error.what();
-        std::error_code sizeError;
-        const auto size = fs::file_size(path, sizeError);
-        if (text.find("does not appear to be complete") == std::string::npos || sizeError) {
+        const std::optional<HeaderFacts> facts = HeaderFacts::Of(path);
+        if (text.find("does not appear to be complete") == std::string::npos || !facts || !facts->dataSize) {
             throw;
         }
-        throw std::runtime_error(OneLine(text) + " (the data file has " + std::to_string(size) + " bytes)");
+        throw std::runtime_error(OneLine(text) + " (the data file has " + std::to_string(*facts->dataSize) +
+                                 " bytes of the " + std::to_string(facts->expectedSize) + " its header describes)");
     }
     switch (status) {
     case orvo::ImportStatus::Done: return ExitDone;
@@ -166,7 +170,7 @@ Exit Session::Import(const std::string& path, const LatticeSink& onLattice, cons
 
 Exit Session::Convert(const std::string& in, const std::string& out)
 {
-    if (const std::string overlap = Overlap(in, out); !overlap.empty()) {
+    if (const std::string overlap = OverwriteRefusal(in, out, true); !overlap.empty()) {
         Complain(overlap);
         return ExitError;
     }
@@ -186,7 +190,12 @@ Exit Session::Convert(const std::string& in, const std::string& out)
     if (exporter->BeginExport(staged.DataPath().c_str(), false) != orvo::ExportStatus::Done) {
         return NotDone("refused: the module would not export to " + out);
     }
+    bool fractional = false; // a floating-point lattice, whose fractions the export drops
     const auto forward = [&](orvo::TrBase& object) {
+        if (object.GetTypeId() == orvo::TrUniformLattice::GetClassTypeId()) {
+            const int type = static_cast<orvo::TrLattice&>(object).elementType;
+            fractional = fractional || type == tamsel::CPrimType::Float32 || type == tamsel::CPrimType::Float64;
+        }
         return exporter->ExportObject(object) == orvo::ExportStatus::Done;
     };
     if (const Exit imported = Import(in, forward, forward); imported != ExitDone) {
@@ -201,6 +210,10 @@ Exit Session::Convert(const std::string& in, const std::string& out)
         return ExitInterrupted;
     }
     staged.Commit();
+    if (fractional) {
+        Complain("note: " + in + " holds floating-point values; " + out +
+                 " holds them as whole numbers (fractions are dropped)");
+    }
     return ExitDone;
 }
 

@@ -22,6 +22,10 @@ enum Exit : int {
 
 };
 
+// The refusal when writing `out` (and, with `withHeader`, its header) would
+// overwrite `in` or one of the files read with it; empty when it would not.
+std::string OverwriteRefusal(const std::string& in, const std::string& out, bool withHeader);
+
 class Session {
 public:
     Session(const std::string& modulePath, HostManager::Answer answer, bool quiet);

@@ -55,7 +55,7 @@ private:
 
 } // namespace
 
-StagedOutput::StagedOutput(const std::string& out)
+StagedOutput::StagedOutput(const std::string& out, Files files)
 {
     const SignalsHeld held; // until the new files are known to the signal handler
     std::error_code error;
@@ -67,10 +67,10 @@ StagedOutput::StagedOutput(const std::string& out)
         }
     }
     finalData_ = target.string();
-    finalHeader_ = HeaderOf(finalData_);
+    finalHeader_ = files == Files::DataOnly ? std::string() : HeaderOf(finalData_);
     for (const std::string& path : {finalData_, finalHeader_}) {
         const fs::file_status status = fs::status(path, error);
-        if (fs::exists(status) && !fs::is_regular_file(status)) {
+        if (!path.empty() && fs::exists(status) && !fs::is_regular_file(status)) {
             throw std::runtime_error(path + " exists and is not a regular file; it is not replaced");
         }
     }
@@ -87,6 +87,11 @@ StagedOutput::StagedOutput(const std::string& out)
         }
         ::fchmod(fd, 0666 & ~mask);
         ::close(fd);
+        if (files == Files::DataOnly) {
+            tempData_ = pattern;
+            Announce();
+            return;
+        }
         const std::string header = HeaderOf(pattern);
         const int headerFd = ::open(header.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (headerFd < 0) {
@@ -100,15 +105,20 @@ StagedOutput::StagedOutput(const std::string& out)
         ::close(headerFd);
         tempData_ = pattern;
         tempHeader_ = header;
-        if (tempData_.size() < kPathCapacity && tempHeader_.size() < kPathCapacity) {
-            pending = 0;
-            std::memcpy(pendingData, tempData_.c_str(), tempData_.size() + 1);
-            std::memcpy(pendingHeader, tempHeader_.c_str(), tempHeader_.size() + 1);
-            pending = 1;
-        }
+        Announce();
         return;
     }
     throw std::runtime_error("cannot find a free temporary name in " + folder.string());
+}
+
+void StagedOutput::Announce()
+{
+    if (tempData_.size() < kPathCapacity && tempHeader_.size() < kPathCapacity) {
+        pending = 0;
+        std::memcpy(pendingData, tempData_.c_str(), tempData_.size() + 1);
+        std::memcpy(pendingHeader, tempHeader_.c_str(), tempHeader_.size() + 1);
+        pending = 1;
+    }
 }
 
 StagedOutput::~StagedOutput()
@@ -130,7 +140,7 @@ void StagedOutput::Commit()
         Fail("cannot replace " + finalData_, errno);
     }
     tempData_.clear();
-    if (::rename(tempHeader_.c_str(), finalHeader_.c_str()) != 0) {
+    if (!tempHeader_.empty() && ::rename(tempHeader_.c_str(), finalHeader_.c_str()) != 0) {
         // The complete data is in place; say plainly that its header is not.
         Fail(finalData_ + " was replaced, but its header " + finalHeader_ + " could not be", errno);
     }
@@ -142,7 +152,9 @@ void StagedOutput::RemoveInSignalHandler() noexcept
 {
     if (pending != 0) {
         ::unlink(pendingData);
-        ::unlink(pendingHeader);
+        if (pendingHeader[0] != '\0') {
+            ::unlink(pendingHeader);
+        }
     }
 }
 

@@ -38,15 +38,22 @@ Options:
   -h, --help      this text
   --version       bndhost's version
 
-convert writes the new pair under temporary names beside OUT and moves them
-into place only when complete, so an existing OUT stays as it was on any error
-or interruption; it refuses an OUT whose data file or header is IN or one of
-IN's files.
+convert and xyz write under temporary names beside OUT and move the files into
+place only when complete, so an existing OUT stays as it was on any error or
+interruption; they refuse an OUT (or, for convert, its header) that is IN or
+one of IN's files. convert notes on stderr when IN holds floating-point values,
+whose fractions the export drops.
 
 Exit status: 0 done; 1 error (its message is one line on stderr, including a
 data file shorter than its header says); 2 stopped, declined, refused or not
 importable; 64 usage error; 130 interrupted (Ctrl-C).
 )";
+
+// The options that belong to one command.
+struct Flags {
+    int band = 0;      // preview
+    bool json = false; // info
+};
 
 // One command: its operands, how the help shows it, and what it runs.
 struct Command {
@@ -56,33 +63,42 @@ struct Command {
     const char* synopsis;    // the help's first column
     const char* description; // the help's second column, lines split at '\n'
     const char* takes;       // the usage error when the operands do not fit
-    Exit (*run)(bndhost::Session& session, const std::vector<std::string>& operands, int band);
+    Exit (*run)(bndhost::Session& session, const std::vector<std::string>& operands, const Flags& flags);
 };
 
 constexpr Command kCommands[] = {
-    {"info", 1, 1, "info FILE",
-     "probe and import FILE; print the probe result, the\nlattice summary and each band's minimum, maximum, mean",
+    {"info", 1, 1, "info FILE [--json]",
+     "probe and import FILE; print the probe result, the\nlattice summary, layout, bits, byte order, element type,\n"
+     "bands, data size against the expected size and each\nband's minimum, maximum, mean (nodata values left out);\n"
+     "--json prints them as one JSON object",
      "info takes one FILE",
-     [](bndhost::Session& session, const std::vector<std::string>& operands, int /*band*/) {
-         return bndhost::RunInfo(session, operands[0], std::cout);
+     [](bndhost::Session& session, const std::vector<std::string>& operands, const Flags& flags) {
+         return bndhost::RunInfo(session, operands[0], flags.json, std::cout);
      }},
     {"convert", 2, 2, "convert IN OUT",
      "import IN and export it to OUT; OUT's extension picks\nthe layout (.bip, .bsq, anything else BIL)",
      "convert takes IN and OUT",
-     [](bndhost::Session& session, const std::vector<std::string>& operands, int /*band*/) {
+     [](bndhost::Session& session, const std::vector<std::string>& operands, const Flags& /*flags*/) {
          return bndhost::RunConvert(session, operands[0], operands[1]);
+     }},
+    {"xyz", 1, 2, "xyz FILE [OUT]",
+     "every node of FILE as a line 'x y v0 [v1 ...]', top\nrow first, west to east, to OUT (replaced only when\n"
+     "complete) or to standard output",
+     "xyz takes FILE and at most one OUT",
+     [](bndhost::Session& session, const std::vector<std::string>& operands, const Flags& /*flags*/) {
+         return bndhost::RunXyz(session, operands[0], operands.size() > 1 ? operands[1] : std::string());
      }},
     {"preview", 2, 2, "preview FILE OUT.png [--band N]",
      "a grayscale PNG of band N (default 0), scaled from\nthe band's minimum to its maximum",
      "preview takes FILE and OUT.png",
-     [](bndhost::Session& session, const std::vector<std::string>& operands, int band) {
-         return bndhost::RunPreview(session, operands[0], operands[1], band, std::cout);
+     [](bndhost::Session& session, const std::vector<std::string>& operands, const Flags& flags) {
+         return bndhost::RunPreview(session, operands[0], operands[1], flags.band, std::cout);
      }},
     {"demo", 0, 1, "demo [DIR]",
      "write a sample raster into DIR (default: a new folder\nunder the temporary folder), convert it to BIL, BIP\n"
      "and BSQ, import each back and check every value",
      "demo takes at most one DIR",
-     [](bndhost::Session& session, const std::vector<std::string>& operands, int /*band*/) {
+     [](bndhost::Session& session, const std::vector<std::string>& operands, const Flags& /*flags*/) {
          return bndhost::RunDemo(session, operands.empty() ? std::string() : operands[0], std::cout);
      }},
 };
@@ -184,13 +200,18 @@ Exit Run(int argc, char** argv)
     std::string plugin;
     auto answer = bndhost::HostManager::Answer::Ask;
     bool quiet = false;
-    int band = 0;
+    Flags flags;
     bool bandGiven = false;
     const option options[] = {
-        {"plugin", required_argument, nullptr, 'p'}, {"yes", no_argument, nullptr, 'y'},
-        {"no", no_argument, nullptr, 'n'},           {"quiet", no_argument, nullptr, 'q'},
-        {"band", required_argument, nullptr, 'b'},   {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'},      {nullptr, 0, nullptr, 0},
+        {"plugin", required_argument, nullptr, 'p'},
+        {"yes", no_argument, nullptr, 'y'},
+        {"no", no_argument, nullptr, 'n'},
+        {"quiet", no_argument, nullptr, 'q'},
+        {"band", required_argument, nullptr, 'b'},
+        {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'},
+        {"json", no_argument, nullptr, 'j'},
+        {nullptr, 0, nullptr, 0},
     };
     opterr = 0;
     // GNU getopt_long moves options found after the command (preview FILE
@@ -208,10 +229,11 @@ Exit Run(int argc, char** argv)
             if (*optarg == '\0' || *end != '\0' || value < 0 || value > 1000000) {
                 return Usage(std::string("--band needs a band number, not '") + optarg + "'");
             }
-            band = static_cast<int>(value);
+            flags.band = static_cast<int>(value);
             bandGiven = true;
             break;
         }
+        case 'j': flags.json = true; break;
         case 'h': std::cout << Help(); return bndhost::ExitDone;
         case 'V': std::cout << "bndhost (fennick) " << FENNICK_VERSION << '\n'; return bndhost::ExitDone;
         case ':': return Usage(std::string(argv[optind - 1]) + " needs a value");
@@ -233,10 +255,13 @@ Exit Run(int argc, char** argv)
     if (bandGiven && std::string_view(command->name) != "preview") {
         return Usage("--band belongs to preview");
     }
+    if (flags.json && std::string_view(command->name) != "info") {
+        return Usage("--json belongs to info");
+    }
 
     HandleSignals();
     bndhost::Session session(FindModule(plugin), answer, quiet);
-    return command->run(session, operands, band);
+    return command->run(session, operands, flags);
 }
 
 } // namespace

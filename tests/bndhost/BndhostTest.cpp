@@ -1,9 +1,11 @@
 // bndhost as a person runs it: the real program on files the tests make.
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <sys/stat.h>
 
 #include "RasterWriter.h"
+#include "support/CaseFile.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
@@ -38,22 +40,43 @@ bool Contains(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
-TEST_F(Bndhost, InfoPrintsProbeSummaryAndBandStatistics)
+// The runs of tests/data/bndhost.cases: what info, xyz and convert print and write.
+TEST_F(Bndhost, CaseFileRunsGiveTheirOutputAndFiles)
 {
-    RasterShape shape{.nbits = 16, .nrows = 2, .ncols = 3, .nbands = 2};
-    Samples samples = MakeSamples(shape);
-    samples[0][0] = {10, 20, 30};
-    samples[1][0] = {40, 50, 60};
-    samples[0][1] = {65535, 1, 2}; // -1 as a signed 16-bit sample
-    samples[1][1] = {3, 4, 5};
-    Raster("scene.bil", shape, samples);
-    const ProgramRun outcome = Run("info scene.bil");
-    ASSERT_EQ(outcome.status, 0) << outcome.err;
-    EXPECT_TRUE(Contains(outcome.out, "probe: 1 (")) << outcome.out;
-    EXPECT_TRUE(Contains(outcome.out, "Size:\t2 rows x 3 columns x 1 planes\n")) << outcome.out;
-    EXPECT_TRUE(Contains(outcome.out, "0     10               60               35\n")) << outcome.out;
-    EXPECT_TRUE(Contains(outcome.out, "1     -1               5                2.333333333\n")) << outcome.out;
-    EXPECT_EQ(outcome.err, "");
+    for (const Case& c : ReadCases("bndhost.cases")) {
+        SCOPED_TRACE(c.name + " (bndhost.cases line " + std::to_string(c.line) + ")");
+        const TempDir folder;
+        for (const auto& [key, value] : c.fields) {
+            if (key.starts_with("file ")) {
+                folder.Write(key.substr(5), value);
+            }
+        }
+        const ProgramRun outcome = RunIn(folder, "'" BNDHOST_PATH "' " + c.Get("run"));
+        EXPECT_EQ(outcome.status, std::stoi(c.Get("status", "0"))) << outcome.err;
+        if (c.Has("out")) {
+            EXPECT_EQ(outcome.out, c.Get("out"));
+        }
+        std::istringstream lines(c.Get("out-has"));
+        for (std::string line; std::getline(lines, line);) {
+            EXPECT_TRUE(Contains("\n" + outcome.out, "\n" + line + "\n")) << "no line '" << line << "' in\n"
+                                                                          << outcome.out;
+        }
+        if (c.Has("err-has")) {
+            EXPECT_TRUE(Contains(outcome.err, c.Get("err-has"))) << outcome.err;
+        } else {
+            EXPECT_EQ(outcome.err, "");
+        }
+        std::string names;
+        for (const auto& [name, bytes] : FilesIn(folder)) {
+            names += (names.empty() ? "" : " ") + name;
+            if (c.Has("expect " + name)) {
+                EXPECT_EQ(std::string(bytes.begin(), bytes.end()), c.Get("expect " + name)) << name;
+            }
+        }
+        if (c.Has("files")) {
+            EXPECT_EQ(names, c.Get("files"));
+        }
+    }
 }
 
 TEST_F(Bndhost, TheQuestionIsAnsweredByYesNoOrNo)
@@ -93,7 +116,6 @@ TEST_F(Bndhost, ErrorsAndUsageMistakesHaveTheirExitStatus)
         {"convert missing.bil out.bil", "", 1, "missing.bil: no such file"},
         {"info headerless.bil", "", 1, "Unable to find the header file"},
         {"info short.bil", "", 1, "does not appear to be complete"},
-        {"info short.bil", "", 1, "(the data file has 5 bytes)"},
         {"preview image.bil out.png --band 1", "", 1, "band 1"},
         {"--plugin /nonexistent/fennick.so info one.bil", "", 1, "/nonexistent/fennick.so"},
         {"info one.bil", "FENNICK_PLUGIN=/elsewhere/fennick.so", 1, "/elsewhere/fennick.so"},
