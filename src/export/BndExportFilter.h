@@ -28,11 +28,16 @@ public:
     // Writes the header file beside `outputPath` from `header`.
     void WriteHeader();
 
-    // Write one delivered row (BIL, BIP; BSQ rows are kept) or the kept BSQ rows.
+    // Write one delivered row: BIL and BIP at the end of the file; BSQ encodes
+    // its band rows into the band window, which WriteBSQ writes at their offsets.
     void WriteRow(const unsigned char* row, int valueSize);
     void WriteRowBIL(const unsigned char* row, int valueSize);
     void WriteRowBIP(const unsigned char* row, int valueSize);
-    void WriteBSQ(const unsigned char* buffer, int valueSize);
+    void WriteRowBSQ(const unsigned char* row, int valueSize);
+    // Writes the band window's rows, each band's at its place in the file.
+    void WriteBSQ();
+    // Extends the BSQ file to its full size: rows that never arrived are zeros.
+    void CompleteBSQ();
 
     BndHeader header;
     BndLayout layoutCode = BndLayout::BIL;
@@ -40,11 +45,10 @@ public:
     tamsel::CBufferedFile dataFile;
     std::unique_ptr<orvo::CProgress> progress;
     std::unique_ptr<orvo::TrBase> lattice; // the filter's own copy of the lattice
-    std::unique_ptr<unsigned char[]> bsqBuffer;
-    std::int32_t rowBytes = 0;      // bytes of one delivered row
-    std::int32_t rowCount = 0;      // rows that go into the data file
-    std::int32_t progressTotal = 0; // rows the host delivers (rows x planes)
-    std::int32_t rowIndex = -1;     // rows received since the lattice; -1 before it
+    std::int32_t rowBytes = 0;             // bytes of one delivered row
+    std::int32_t rowCount = 0;             // rows that go into the data file
+    std::int32_t progressTotal = 0;        // rows the host delivers (rows x planes)
+    std::int32_t rowIndex = -1;            // rows received since the lattice; -1 before it
     tamsel::CPrimType sourceType = tamsel::CPrimType::UInt8;
     const tamsel::CPrimType targetType = tamsel::CPrimType::UInt32;
     std::int32_t sourceSize = 0;
@@ -55,8 +59,14 @@ private:
     orvo::ExportStatus TakeLattice(orvo::TrUniformLattice& source);
     orvo::ExportStatus TakeRow(const orvo::TrLatticeScan& scan);
 
-    // One encoded row (BSQ: one band row), allocated once per lattice.
+    // Encoded rows, allocated once per lattice: one row for BIL and BIP; for
+    // BSQ the band window, windowRows_ consecutive band rows of each band
+    // (band b's at b x windowRows_ band rows), so that short band rows reach
+    // the file in long runs.
     std::unique_ptr<unsigned char[]> encoded_;
+    std::int64_t windowRows_ = 1;
+    std::int64_t windowFirst_ = 0;  // the row in the window's first slot
+    std::int64_t windowFilled_ = 0; // rows in the window not yet written
 };
 
 } // namespace fennick

@@ -1,4 +1,5 @@
 // Beginning, feeding and ending an export.
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -14,6 +15,9 @@
 namespace fennick {
 
 namespace {
+
+// The most a BSQ export keeps of encoded band rows: its band window.
+constexpr std::int64_t kBandWindowBytes = std::int64_t{4} << 20;
 
 // a * b when both are non-negative and the product fits a 32-bit size field.
 bool FitsSize(std::int64_t a, std::int64_t b, std::int32_t& product)
@@ -48,7 +52,6 @@ BndExportFilter::~BndExportFilter()
     }
     progress.reset();
     lattice.reset();
-    bsqBuffer.reset();
 }
 
 orvo::ExportStatus BndExportFilter::BeginExport(const char* path, bool /*flag*/)
@@ -104,23 +107,21 @@ orvo::ExportStatus BndExportFilter::TakeLattice(orvo::TrUniformLattice& source)
         !FitsSize(nodes, kWrittenSampleSize, encodedBytes) || !FitsSize(source.rows, source.planes, newProgressTotal)) {
         return orvo::ExportStatus::NotHandled;
     }
-    std::unique_ptr<unsigned char[]> newBsqBuffer;
-    if (layoutCode == BndLayout::BSQ) {
-        std::size_t bytes = 0;
-        if (__builtin_mul_overflow(static_cast<std::size_t>(source.rows), static_cast<std::size_t>(newRowBytes),
-                                   &bytes)) {
-            return orvo::ExportStatus::NotHandled;
-        }
-        // Zero-filled: rows that never arrive are written as zeros.
-        newBsqBuffer.reset(new (std::nothrow) unsigned char[bytes]());
-        if (!newBsqBuffer) {
-            return orvo::ExportStatus::NotHandled;
-        }
+    // BSQ keeps as many rows as fit in kBandWindowBytes, at least one.
+    std::int64_t newWindowRows = 1;
+    if (layoutCode == BndLayout::BSQ && encodedBytes > 0) {
+        newWindowRows = std::clamp<std::int64_t>(kBandWindowBytes / encodedBytes, 1, std::max(source.rows, 1));
     }
     std::unique_ptr<unsigned char[]> newEncoded(
-        new (std::nothrow) unsigned char[static_cast<std::size_t>(encodedBytes)]);
+        new (std::nothrow) unsigned char[static_cast<std::size_t>(encodedBytes * newWindowRows)]);
     if (!newEncoded) {
         return orvo::ExportStatus::NotHandled;
+    }
+    // A BSQ file holds only its last lattice: start it again, empty, so that
+    // the rows this one never delivers are zeros.
+    if (layoutCode == BndLayout::BSQ && latticeCount > 0) {
+        dataFile.Abort(false);
+        dataFile.Open(outputPath.c_str(), "wb", kShare, false);
     }
 
     source.storageOrder = 2;
@@ -137,8 +138,10 @@ orvo::ExportStatus BndExportFilter::TakeLattice(orvo::TrUniformLattice& source)
     rowBytes = newRowBytes;
     progressTotal = newProgressTotal;
     rowIndex = 0;
-    bsqBuffer = std::move(newBsqBuffer);
     encoded_ = std::move(newEncoded);
+    windowRows_ = newWindowRows;
+    windowFirst_ = 0;
+    windowFilled_ = 0;
     ++latticeCount;
     return orvo::ExportStatus::Done;
 }
@@ -154,14 +157,9 @@ orvo::ExportStatus BndExportFilter::TakeRow(const orvo::TrLatticeScan& scan)
     if (!progress->Proportion(done)) {
         return orvo::ExportStatus::Stopped;
     }
-    // A lattice without columns or bands has empty rows: nothing to keep or write.
+    // A lattice without columns or bands has empty rows: nothing to write.
     if (rowIndex < rowCount && rowBytes > 0) {
-        if (layoutCode == BndLayout::BSQ) {
-            std::memcpy(bsqBuffer.get() + static_cast<std::size_t>(rowIndex) * static_cast<std::size_t>(rowBytes),
-                        scan.rowBuffer, static_cast<std::size_t>(rowBytes));
-        } else {
-            WriteRow(scan.rowBuffer, sourceSize);
-        }
+        WriteRow(scan.rowBuffer, sourceSize);
     }
     ++rowIndex;
     return orvo::ExportStatus::Done;
@@ -173,7 +171,8 @@ orvo::ExportStatus BndExportFilter::EndExport()
         ThrowError(kExportSource, __LINE__, orvo::ErrNoExportOpen);
     }
     if (layoutCode == BndLayout::BSQ && latticeCount >= 1) {
-        WriteBSQ(bsqBuffer.get(), sourceSize);
+        WriteBSQ();
+        CompleteBSQ();
     }
     dataFile.Close();
     orvo::ExportStatus result = orvo::ExportStatus::Done;

@@ -85,7 +85,7 @@ Bytes Le32(std::initializer_list<std::uint32_t> values)
 // For each layout: the byte order of one and two rows; rows from the scan of a
 // wider lattice, of which exactly the lattice's row is taken from its start; a
 // second lattice, which takes the place of the first (BIL and BIP rows already
-// written stay ahead of its rows; the BSQ buffer and the header are its alone);
+// written stay ahead of its rows; a BSQ file and the header are its alone);
 // and lattices without rows or columns, which give an empty file.
 TEST(Export, WritesEachLayoutsOrderByteForByte)
 {
@@ -331,8 +331,7 @@ TEST(Export, ALatticeTooLargeToDescribeIsNotHandled)
                  {CPrimType::Int32, -1, 10, 1, 1},
                  {CPrimType::Int32, 10, -1, 1, 1},
                  {CPrimType(99), 10, 10, 1, 1},
-                 {CPrimType(-1), 10, 10, 1, 1},
-                 {CPrimType::Float64, 1000000, 2000000000, 1, 100}};
+                 {CPrimType(-1), 10, 10, 1, 1}};
     for (const auto& c : cases) {
         orvo::TrUniformLattice lattice(c.type, c.columns, c.rows, c.planes, c.components);
         EXPECT_EQ(filter.ExportObject(lattice), ExportStatus::NotHandled) << c.columns << "x" << c.rows;
@@ -343,46 +342,48 @@ TEST(Export, ALatticeTooLargeToDescribeIsNotHandled)
 }
 
 // Export every layout with 1 and 3 bands and import the pair back: every value
-// and the geometry come back.
+// and the geometry come back. The wide shape's BSQ band rows reach the file
+// in several writes of a few rows each (and one of the last row alone).
 TEST(Export, RoundTripsThroughTheImport)
 {
-    for (const char* extension : {".bil", ".bip", ".bsq"}) {
-        for (const int bands : {1, 3}) {
-            SCOPED_TRACE(std::string(extension) + " bands " + std::to_string(bands));
-            TempDir dir;
-            const int columns = 7;
-            const int rows = 13;
-            std::vector<std::int32_t> values(static_cast<std::size_t>(columns * rows * bands));
-            for (std::size_t i = 0; i < values.size(); ++i) {
-                values[i] = static_cast<std::int32_t>(i * 2654435761U);
-            }
-            Owned owned(CPrimType::Int32, columns, rows, bands, values);
-            owned.lattice.xMin = 615;
-            owned.lattice.yMin = -40;
-            owned.lattice.dx = 30;
-            owned.lattice.dy = 2.5;
-            const std::string path = dir.File(std::string("trip") + extension);
-            Export(path, owned);
+    for (const auto& [columns, rows] : {std::pair{7, 13}, std::pair{131072, 5}}) {
+        for (const char* extension : {".bil", ".bip", ".bsq"}) {
+            for (const int bands : {1, 3}) {
+                SCOPED_TRACE(std::string(extension) + " bands " + std::to_string(bands) + " columns " +
+                             std::to_string(columns));
+                TempDir dir;
+                std::vector<std::int32_t> values(static_cast<std::size_t>(columns * rows * bands));
+                for (std::size_t i = 0; i < values.size(); ++i) {
+                    values[i] = static_cast<std::int32_t>(i * 2654435761U);
+                }
+                Owned owned(CPrimType::Int32, columns, rows, bands, values);
+                owned.lattice.xMin = 615;
+                owned.lattice.yMin = -40;
+                owned.lattice.dx = 30;
+                owned.lattice.dy = 2.5;
+                const std::string path = dir.File(std::string("trip") + extension);
+                Export(path, owned);
 
-            TestHost host;
-            BndImportFilter importer(host);
-            EXPECT_EQ(importer.ProbeFile(path.c_str()), 1);
-            ASSERT_EQ(importer.ImportFromFile(path.c_str(), false), orvo::ImportStatus::Done);
-            ASSERT_TRUE(host.lattice);
-            const TestHost::Lattice expected{.type = CPrimType::Int32,
-                                             .columns = columns,
-                                             .rows = rows,
-                                             .components = bands,
-                                             .xMin = 615,
-                                             .yMin = -40,
-                                             .dx = 30,
-                                             .dy = 2.5,
-                                             .info = host.lattice->info};
-            EXPECT_EQ(*host.lattice, expected);
-            ASSERT_EQ(host.rows.size(), static_cast<std::size_t>(rows));
-            for (int row = 0; row < rows; ++row) {
-                const unsigned char* want = owned.values.Row(0, row);
-                EXPECT_EQ(host.rows[row], Bytes(want, want + owned.values.RowBytes())) << "row " << row;
+                TestHost host;
+                BndImportFilter importer(host);
+                EXPECT_EQ(importer.ProbeFile(path.c_str()), 1);
+                ASSERT_EQ(importer.ImportFromFile(path.c_str(), false), orvo::ImportStatus::Done);
+                ASSERT_TRUE(host.lattice);
+                const TestHost::Lattice expected{.type = CPrimType::Int32,
+                                                 .columns = columns,
+                                                 .rows = rows,
+                                                 .components = bands,
+                                                 .xMin = 615,
+                                                 .yMin = -40,
+                                                 .dx = 30,
+                                                 .dy = 2.5,
+                                                 .info = host.lattice->info};
+                EXPECT_EQ(*host.lattice, expected);
+                ASSERT_EQ(host.rows.size(), static_cast<std::size_t>(rows));
+                for (int row = 0; row < rows; ++row) {
+                    const unsigned char* want = owned.values.Row(0, row);
+                    EXPECT_EQ(host.rows[row], Bytes(want, want + owned.values.RowBytes())) << "row " << row;
+                }
             }
         }
     }
