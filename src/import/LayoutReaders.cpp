@@ -16,6 +16,9 @@ namespace fennick {
 
 namespace {
 
+// The most a BSQ import reads ahead of its rows: its band window.
+constexpr std::int64_t kBandWindowBytes = std::int64_t{4} << 20;
+
 // Reads exactly `count` bytes or raises code 8 with the system's reason, or
 // "Premature end of file." when the file simply ended.
 void ReadExactly(tamsel::CBufferedFile& file, unsigned char* buffer, std::int64_t count)
@@ -53,8 +56,13 @@ int BndImportFilter::ReadBSQ(orvo::TrLatticeScan& scan, orvo::CProgress& progres
     return ReadRows(scan, progress, file, sampleSize);
 }
 
-// For each row: report progress every ten rows, read each of the row's runs
-// with one read at its offset, decode it into the scan's row, hand the row over.
+// For each row: report progress every ten rows, read the row's runs, decode
+// them into the scan's row, hand the row over.
+//
+// Whole-byte samples of one run per row (BIP, or one band) are read straight
+// into the row. Otherwise the runs are read into one buffer and interleaved
+// from there; a BSQ file with several bands reads each band's rows a window at
+// a time, so that short band rows do not cost a distant seek each.
 int BndImportFilter::ReadRows(orvo::TrLatticeScan& scan, orvo::CProgress& progress, tamsel::CBufferedFile& file,
                               int sampleSize)
 {
@@ -63,31 +71,58 @@ int BndImportFilter::ReadRows(orvo::TrLatticeScan& scan, orvo::CProgress& progre
         ThrowError(kImportSource, __LINE__, orvo::ErrReadFailed, file.GetFileName(), "Premature end of file.");
     }
     const auto cell = static_cast<std::size_t>(sampleSize);
-    // BIP runs hold whole rows in the lattice's own order; BIL and BSQ runs hold one band.
-    const std::size_t stride = layoutCode == BndLayout::BIP ? cell : cell * static_cast<std::size_t>(header.nbands);
     const auto samples = static_cast<std::size_t>(geometry->runSamples);
-    // Whole-byte samples whose cells are adjacent are read straight into the
-    // row; the others go through one run of file bytes.
-    const bool inPlace = header.nbits >= 8 && stride == cell;
-    std::unique_ptr<unsigned char[]> run;
+    const std::int64_t runs = geometry->runsPerRow;
+    const bool inPlace = header.nbits >= 8 && runs == 1;
+    std::int64_t windowRows = 1;
+    if (layoutCode == BndLayout::BSQ && runs > 1) {
+        windowRows = std::clamp<std::int64_t>(
+            kBandWindowBytes / std::max<std::int64_t>(runs * geometry->bandRowStride, 1), 1, header.nrows);
+    }
+    // Each run's slot holds windowRows band rows, the last without its padding.
+    const std::int64_t slot = (windowRows - 1) * geometry->bandRowStride + geometry->runBytes;
+    std::unique_ptr<unsigned char[]> buffer;
+    std::int64_t bufferBytes = 0;
     if (!inPlace) {
-        run.reset(new (std::nothrow) unsigned char[static_cast<std::size_t>(geometry->runBytes)]);
-        if (!run) {
+        if (__builtin_mul_overflow(runs, slot, &bufferBytes)) {
+            bufferBytes = -1;
+        }
+        if (bufferBytes >= 0) {
+            buffer.reset(new (std::nothrow) unsigned char[static_cast<std::size_t>(bufferBytes)]);
+        }
+        if (!buffer) {
             ThrowError(kImportSource, __LINE__, "Not enough memory to read %s: one row needs %lld bytes.",
-                       file.GetFileName(), static_cast<long long>(geometry->runBytes));
+                       file.GetFileName(), static_cast<long long>(runs * geometry->runBytes));
         }
     }
 
+    std::int64_t windowStart = 0;
     for (std::int32_t row = 0; row < header.nrows; ++row) {
         if (row % 10 == 0 && !progress.Proportion(static_cast<double>(row) / header.nrows)) {
             return 1;
         }
         unsigned char* target = scan.rowBuffer;
-        for (std::int64_t r = 0; r < geometry->runsPerRow; ++r) {
-            unsigned char* cells = target + static_cast<std::size_t>(r) * cell;
-            file.Seek(geometry->RunOffset(row, r), tamsel::CBufferedFile::Begin);
-            ReadExactly(file, inPlace ? cells : run.get(), geometry->runBytes);
-            DecodeSamples(inPlace ? cells : run.get(), samples, header.nbits, swapBytes, cells, stride);
+        if (inPlace) {
+            file.Seek(geometry->RunOffset(row, 0), tamsel::CBufferedFile::Begin);
+            ReadExactly(file, target, geometry->runBytes);
+            DecodeSamples(target, samples, header.nbits, swapBytes, target, cell);
+        } else {
+            if (row - windowStart >= windowRows || row == 0) {
+                windowStart = row;
+                const std::int64_t rowsHere = std::min<std::int64_t>(windowRows, header.nrows - row);
+                const std::int64_t span = (rowsHere - 1) * geometry->bandRowStride + geometry->runBytes;
+                for (std::int64_t r = 0; r < runs; ++r) {
+                    file.Seek(geometry->RunOffset(row, r), tamsel::CBufferedFile::Begin);
+                    ReadExactly(file, buffer.get() + r * slot, span);
+                }
+            }
+            const unsigned char* first = buffer.get() + (row - windowStart) * geometry->bandRowStride;
+            if (runs == 1) {
+                DecodeSamples(first, samples, header.nbits, swapBytes, target, cell);
+            } else {
+                DecodeBands(first, static_cast<std::size_t>(slot), static_cast<std::size_t>(runs), samples,
+                            header.nbits, swapBytes, target, cell);
+            }
         }
         if (!ImportObject(scan)) {
             return 1;

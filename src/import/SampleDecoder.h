@@ -18,4 +18,11 @@ namespace fennick {
 void DecodeSamples(const unsigned char* source, std::size_t count, int nbits, bool swapBytes, unsigned char* target,
                    std::size_t stride);
 
+// Decodes `bands` runs of `count` samples each, run b at `source` + b x
+// `runDistance`, into interleaved cells at `target`: cell (i, b) is cell
+// i x bands + b of `cellSize` bytes. Whole-byte samples of 2, 3 or 4 bands go
+// through one interleaving pass; others are decoded band by band.
+void DecodeBands(const unsigned char* source, std::size_t runDistance, std::size_t bands, std::size_t count, int nbits,
+                 bool swapBytes, unsigned char* target, std::size_t cellSize);
+
 } // namespace fennick

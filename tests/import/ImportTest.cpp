@@ -42,7 +42,7 @@ int ElementType(int nbits, const std::string& pixeltype)
     }
 }
 
-// Every layout, width, byte order, band count and pixeltype, with odd widths,
+// Every layout, width, byte order, band count (1 to 4) and pixeltype, with odd widths,
 // leading bytes, band gaps and row padding: the lattice rows must be exactly
 // the values the test packed (float samples are their bit patterns), and a
 // correct file must probe 1 and import without a question.
@@ -52,7 +52,7 @@ TEST_F(Import, DecodesEveryLayoutWidthOrderAndArrangement)
     for (const char* layout : {"BIL", "BIP", "BSQ"}) {
         for (const int nbits : {1, 4, 8, 16, 32}) {
             for (const char order : {'I', 'M'}) {
-                for (const int nbands : {1, 3}) {
+                for (const int nbands : {1, 2, 3, 4}) {
                     if (nbits == 1 && nbands != 1) {
                         continue;
                     }
@@ -79,6 +79,18 @@ TEST_F(Import, DecodesEveryLayoutWidthOrderAndArrangement)
                 }
             }
         }
+    }
+    // Band rows long enough that BSQ reads them a few rows at a time, the last
+    // window holding one row.
+    for (const char order : {'I', 'M'}) {
+        shapes.push_back({.layout = "BSQ",
+                          .nbits = 16,
+                          .byteorder = order,
+                          .nrows = 13,
+                          .ncols = 100000,
+                          .nbands = 3,
+                          .bandgapbytes = 5,
+                          .bandRowPadding = 3});
     }
     for (const RasterShape& shape : shapes) {
         SCOPED_TRACE(HeaderText(shape));
