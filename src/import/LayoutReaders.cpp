@@ -79,12 +79,17 @@ int BndImportFilter::ReadRows(orvo::TrLatticeScan& scan, orvo::CProgress& progre
         windowRows = std::clamp<std::int64_t>(
             kBandWindowBytes / std::max<std::int64_t>(runs * geometry->bandRowStride, 1), 1, header.nrows);
     }
-    // Each run's slot holds windowRows band rows, the last without its padding.
+    // Each run's slot holds windowRows band rows, the last without its
+    // padding. A BIL row's runs lie one band-row stride apart in the file, so
+    // they are read together and keep that distance in the buffer.
     const std::int64_t slot = (windowRows - 1) * geometry->bandRowStride + geometry->runBytes;
+    const bool wholeRow = layoutCode == BndLayout::BIL && runs > 1;
+    const std::int64_t distance = wholeRow ? geometry->bandRowStride : slot;
     std::unique_ptr<unsigned char[]> buffer;
     std::int64_t bufferBytes = 0;
     if (!inPlace) {
-        if (__builtin_mul_overflow(runs, slot, &bufferBytes)) {
+        if (__builtin_mul_overflow(runs - 1, distance, &bufferBytes) ||
+            __builtin_add_overflow(bufferBytes, slot, &bufferBytes)) {
             bufferBytes = -1;
         }
         if (bufferBytes >= 0) {
@@ -111,16 +116,21 @@ int BndImportFilter::ReadRows(orvo::TrLatticeScan& scan, orvo::CProgress& progre
                 windowStart = row;
                 const std::int64_t rowsHere = std::min<std::int64_t>(windowRows, header.nrows - row);
                 const std::int64_t span = (rowsHere - 1) * geometry->bandRowStride + geometry->runBytes;
-                for (std::int64_t r = 0; r < runs; ++r) {
-                    file.Seek(geometry->RunOffset(row, r), tamsel::CBufferedFile::Begin);
-                    ReadExactly(file, buffer.get() + r * slot, span);
+                if (wholeRow) {
+                    file.Seek(geometry->RunOffset(row, 0), tamsel::CBufferedFile::Begin);
+                    ReadExactly(file, buffer.get(), bufferBytes);
+                } else {
+                    for (std::int64_t r = 0; r < runs; ++r) {
+                        file.Seek(geometry->RunOffset(row, r), tamsel::CBufferedFile::Begin);
+                        ReadExactly(file, buffer.get() + r * distance, span);
+                    }
                 }
             }
             const unsigned char* first = buffer.get() + (row - windowStart) * geometry->bandRowStride;
             if (runs == 1) {
                 DecodeSamples(first, samples, header.nbits, swapBytes, target, cell);
             } else {
-                DecodeBands(first, static_cast<std::size_t>(slot), static_cast<std::size_t>(runs), samples,
+                DecodeBands(first, static_cast<std::size_t>(distance), static_cast<std::size_t>(runs), samples,
                             header.nbits, swapBytes, target, cell);
             }
         }
