@@ -40,8 +40,8 @@ public:
     // refuses). Returns ExitDone, or another status after printing why.
     Exit Import(const std::string& path, const LatticeSink& onLattice, const RowSink& onRow);
 
-    // Imports `in` and exports it to `out` row by row, holding one row at a time
-    // (BSQ output keeps the rows in the export filter until the end). An
+    // Imports `in` and exports it to `out` row by row, holding one row at a
+    // time (BSQ output a bounded window of band rows). An
     // output that is the input or one of its files is refused; the new pair
     // replaces an existing one only when it is complete.
     Exit Convert(const std::string& in, const std::string& out);

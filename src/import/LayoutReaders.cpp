@@ -3,6 +3,7 @@
 // lattice row, so they share one row loop.
 #include <algorithm>
 #include <cerrno>
+#include <limits>
 #include <memory>
 #include <new>
 
@@ -96,8 +97,9 @@ int BndImportFilter::ReadRows(orvo::TrLatticeScan& scan, orvo::CProgress& progre
             buffer.reset(new (std::nothrow) unsigned char[static_cast<std::size_t>(bufferBytes)]);
         }
         if (!buffer) {
-            ThrowError(kImportSource, __LINE__, "Not enough memory to read %s: one row needs %lld bytes.",
-                       file.GetFileName(), static_cast<long long>(runs * geometry->runBytes));
+            ThrowError(
+                kImportSource, __LINE__, "Not enough memory to read %s: one row needs %lld bytes.", file.GetFileName(),
+                static_cast<long long>(bufferBytes >= 0 ? bufferBytes : std::numeric_limits<std::int64_t>::max()));
         }
     }
 
