@@ -32,31 +32,10 @@ const char* ProbeMeaning(int probe)
     }
 }
 
-// What an import handed over besides the rows.
+// What an import handed over besides the rows: a copy of the lattice and its summary.
 struct Imported {
-    int rows = 0;
-    int columns = 0;
-    int bands = 0;
-    int elementType = 0;
-    double xMin = 0.0;
-    double yMin = 0.0;
-    double dx = 1.0;
-    double dy = 1.0;
-    std::string info; // the module's summary
-
-    static Imported Of(const orvo::TrLattice& lattice)
-    {
-        Imported imported;
-        imported.rows = lattice.rows;
-        imported.columns = lattice.columns;
-        imported.bands = lattice.components;
-        imported.elementType = lattice.elementType;
-        imported.xMin = lattice.xMin;
-        imported.yMin = lattice.yMin;
-        imported.dx = lattice.dx;
-        imported.dy = lattice.dy;
-        return imported;
-    }
+    std::optional<orvo::TrUniformLattice> lattice;
+    std::string info;
 };
 
 // Imports `path` and gathers each band's statistics, leaving out `nodata`.
@@ -67,7 +46,7 @@ Exit Gather(Session& session, const std::string& path, std::optional<double> nod
         path,
         [&](orvo::TrUniformLattice& lattice) {
             stats.Begin(lattice, nodata);
-            imported = Imported::Of(lattice);
+            imported.lattice.emplace(lattice);
             if (const std::string* text = tamsel::CParamReader::Find(lattice.GetParams(), "LatticeInfo")) {
                 imported.info = *text;
             }
@@ -158,9 +137,9 @@ void PrintInfoText(int probe, const HeaderFacts& facts, const Imported& imported
     out << "probe: " << probe << " (" << ProbeMeaning(probe) << ")\n";
     out << PlainText(imported.info);
     const fennick::BndDescription& d = facts.description;
-    out << "Layout:\t" << fennick::LayoutName(d.layoutCode) << "\nBands:\t" << imported.bands << "\nBits:\t"
-        << d.header.nbits << ", byte order " << (d.swapBytes ? "M (most" : "I (least")
-        << " significant byte first)\nElement type:\t" << ElementTypeName(imported.elementType) << '\n';
+    out << "Layout:\t" << fennick::LayoutName(d.layoutCode) << "\nBands:\t" << imported.lattice->components
+        << "\nBits:\t" << d.header.nbits << ", byte order " << (d.swapBytes ? "M (most" : "I (least")
+        << " significant byte first)\nElement type:\t" << ElementTypeName(imported.lattice->elementType) << '\n';
     if (facts.dataSize) {
         out << "Data size:\t" << *facts.dataSize << " bytes (the header describes " << facts.expectedSize << ")\n";
     }
@@ -187,11 +166,14 @@ void PrintInfoText(int probe, const HeaderFacts& facts, const Imported& imported
 void PrintInfoJson(const std::string& path, int probe, const HeaderFacts& facts, const Imported& imported,
                    const BandStatistics& stats, std::ostream& out)
 {
-    out << "{\n  \"file\": " << JsonString(path) << ",\n  \"probe\": " << probe << ",\n  \"rows\": " << imported.rows
-        << ",\n  \"columns\": " << imported.columns << ",\n  \"bands\": " << imported.bands
-        << ",\n  \"elementType\": " << JsonString(ElementTypeName(imported.elementType))
-        << ",\n  \"xMin\": " << JsonNumber(imported.xMin) << ",\n  \"yMin\": " << JsonNumber(imported.yMin)
-        << ",\n  \"dx\": " << JsonNumber(imported.dx) << ",\n  \"dy\": " << JsonNumber(imported.dy) << ",\n";
+    out << "{\n  \"file\": " << JsonString(path) << ",\n  \"probe\": " << probe
+        << ",\n  \"rows\": " << imported.lattice->rows << ",\n  \"columns\": " << imported.lattice->columns
+        << ",\n  \"bands\": " << imported.lattice->components
+        << ",\n  \"elementType\": " << JsonString(ElementTypeName(imported.lattice->elementType))
+        << ",\n  \"xMin\": " << JsonNumber(imported.lattice->xMin)
+        << ",\n  \"yMin\": " << JsonNumber(imported.lattice->yMin)
+        << ",\n  \"dx\": " << JsonNumber(imported.lattice->dx) << ",\n  \"dy\": " << JsonNumber(imported.lattice->dy)
+        << ",\n";
     const fennick::BndDescription& d = facts.description;
     out << "  \"layout\": " << JsonString(fennick::LayoutName(d.layoutCode)) << ",\n  \"nbits\": " << d.header.nbits
         << ",\n  \"byteorder\": \"" << (d.swapBytes ? 'M' : 'I')
@@ -304,19 +286,19 @@ Exit RunXyz(Session& session, const std::string& path, const std::string& out)
     const Exit result = session.Import(
         path,
         [&](orvo::TrUniformLattice& lattice) {
-            imported = Imported::Of(lattice);
+            imported.lattice.emplace(lattice);
             top = facts ? facts->description.header.ulymap : lattice.yMin + (lattice.rows - 1) * lattice.dy;
             return true;
         },
         [&](orvo::TrLatticeScan& scan) {
-            const double y = top - row * imported.dy;
-            const auto bands = static_cast<std::size_t>(imported.bands);
+            const double y = top - row * imported.lattice->dy;
+            const auto bands = static_cast<std::size_t>(imported.lattice->components);
             text.clear();
-            tamsel::VisitPrimType(imported.elementType, [&](auto zero) {
+            tamsel::VisitPrimType(imported.lattice->elementType, [&](auto zero) {
                 using T = decltype(zero);
                 const unsigned char* cell = scan.rowBuffer;
-                for (int column = 0; column < imported.columns; ++column) {
-                    AppendNumber(text, imported.xMin + column * imported.dx);
+                for (int column = 0; column < imported.lattice->columns; ++column) {
+                    AppendNumber(text, imported.lattice->xMin + column * imported.lattice->dx);
                     text += ' ';
                     AppendNumber(text, y);
                     for (std::size_t band = 0; band < bands; ++band, cell += sizeof(T)) {
