@@ -1,5 +1,7 @@
 #include "import/SampleDecoder.h"
 
+#include "import/BandInterleave.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -61,42 +63,6 @@ void CopySamples(const unsigned char* source, std::size_t count, bool swapBytes,
     }
 }
 
-// Interleaves Bands runs into cells with a fixed band count, which the
-// compiler turns into vector loads, shuffles and stores.
-template <class T, bool Swap, std::size_t Bands>
-void Interleave(const unsigned char* source, std::size_t runDistance, std::size_t count, unsigned char* target)
-{
-    const unsigned char* runs[Bands];
-    for (std::size_t b = 0; b < Bands; ++b) {
-        runs[b] = source + b * runDistance;
-    }
-    for (std::size_t i = 0; i < count; ++i) {
-        T cells[Bands];
-        for (std::size_t b = 0; b < Bands; ++b) {
-            cells[b] = Load<T, Swap>(runs[b] + i * sizeof(T));
-        }
-        std::memcpy(target + i * Bands * sizeof(T), cells, sizeof cells);
-    }
-}
-
-// Interleaves 2, 3 or 4 runs, then reverses the bytes of the whole row in
-// one pass: both loops vectorise, where a swapping interleave does not.
-template <class T>
-bool InterleaveFew(const unsigned char* source, std::size_t runDistance, std::size_t bands, std::size_t count,
-                   bool swapBytes, unsigned char* target)
-{
-    switch (bands) {
-    case 2: Interleave<T, false, 2>(source, runDistance, count, target); break;
-    case 3: Interleave<T, false, 3>(source, runDistance, count, target); break;
-    case 4: Interleave<T, false, 4>(source, runDistance, count, target); break;
-    default: return false;
-    }
-    if (swapBytes && sizeof(T) > 1) {
-        SwapInPlace<T>(target, count * bands);
-    }
-    return true;
-}
-
 // Cells for every value of a packed byte, first sample first: 8 cells of 0 or
 // 1 for 1-bit samples, 2 cells of 0 to 15 for 4-bit samples.
 template <int Bits>
@@ -147,13 +113,7 @@ void DecodeSamples(const unsigned char* source, std::size_t count, int nbits, bo
 void DecodeBands(const unsigned char* source, std::size_t runDistance, std::size_t bands, std::size_t count, int nbits,
                  bool swapBytes, unsigned char* target, std::size_t cellSize)
 {
-    bool done = false;
-    switch (nbits) {
-    case 8: done = InterleaveFew<std::uint8_t>(source, runDistance, bands, count, false, target); break;
-    case 16: done = InterleaveFew<std::uint16_t>(source, runDistance, bands, count, swapBytes, target); break;
-    case 32: done = InterleaveFew<std::uint32_t>(source, runDistance, bands, count, swapBytes, target); break;
-    default: break;
-    }
+    const bool done = nbits >= 8 && InterleaveBands(source, runDistance, bands, count, cellSize, swapBytes, target);
     for (std::size_t b = 0; !done && b < bands; ++b) {
         DecodeSamples(source + b * runDistance, count, nbits, swapBytes, target + b * cellSize, cellSize * bands);
     }
