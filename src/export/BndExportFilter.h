@@ -34,6 +34,9 @@ public:
     void WriteRowBIL(const unsigned char* row, int valueSize);
     void WriteRowBIP(const unsigned char* row, int valueSize);
     void WriteRowBSQ(const unsigned char* row, int valueSize);
+    // Encodes a row's band rows, band b's at `target` + b x `bandDistance`.
+    void EncodeBandRows(const unsigned char* row, std::size_t valueSize, unsigned char* target,
+                        std::size_t bandDistance) const;
     // Writes the band window's rows, each band's at its place in the file.
     void WriteBSQ();
     // Extends the BSQ file to its full size: rows that never arrived are zeros.

@@ -1,5 +1,6 @@
 // The three layout writers: BIL and BIP encode a row into the scratch buffer
 // and write it with one call; BSQ gathers band rows in its band window.
+#include "export/BandSplit.h"
 #include "export/BndExportFilter.h"
 #include "export/SampleEncoder.h"
 
@@ -23,11 +24,21 @@ void BndExportFilter::WriteRowBIL(const unsigned char* row, int valueSize)
     const auto columns = static_cast<std::size_t>(header.ncols);
     const auto bands = static_cast<std::size_t>(header.nbands);
     const auto size = static_cast<std::size_t>(valueSize);
-    for (std::size_t band = 0; band < bands; ++band) {
-        EncodeSamples(sourceType, row + band * size, bands * size, columns,
-                      encoded_.get() + band * columns * kWrittenSampleSize);
-    }
+    EncodeBandRows(row, size, encoded_.get(), columns * kWrittenSampleSize);
     dataFile.Write(encoded_.get(), static_cast<unsigned int>(columns * bands * kWrittenSampleSize));
+}
+
+void BndExportFilter::EncodeBandRows(const unsigned char* row, std::size_t valueSize, unsigned char* target,
+                                     std::size_t bandDistance) const
+{
+    const auto columns = static_cast<std::size_t>(header.ncols);
+    const auto bands = static_cast<std::size_t>(header.nbands);
+    if (SplitBands(sourceType, row, bands, columns, target, bandDistance)) {
+        return;
+    }
+    for (std::size_t band = 0; band < bands; ++band) {
+        EncodeSamples(sourceType, row + band * valueSize, bands * valueSize, columns, target + band * bandDistance);
+    }
 }
 
 void BndExportFilter::WriteRowBIP(const unsigned char* row, int valueSize)
@@ -39,19 +50,14 @@ void BndExportFilter::WriteRowBIP(const unsigned char* row, int valueSize)
 
 void BndExportFilter::WriteRowBSQ(const unsigned char* row, int valueSize)
 {
-    const auto columns = static_cast<std::size_t>(header.ncols);
-    const auto bands = static_cast<std::size_t>(header.nbands);
     const auto size = static_cast<std::size_t>(valueSize);
-    const auto bandRowBytes = columns * kWrittenSampleSize;
+    const auto bandRowBytes = static_cast<std::size_t>(header.ncols) * kWrittenSampleSize;
     if (windowFilled_ == 0) {
         windowFirst_ = rowIndex;
     }
     const auto slot = static_cast<std::size_t>(windowFilled_);
     const auto windowRows = static_cast<std::size_t>(windowRows_);
-    for (std::size_t band = 0; band < bands; ++band) {
-        EncodeSamples(sourceType, row + band * size, bands * size, columns,
-                      encoded_.get() + (band * windowRows + slot) * bandRowBytes);
-    }
+    EncodeBandRows(row, size, encoded_.get() + slot * bandRowBytes, windowRows * bandRowBytes);
     if (++windowFilled_ == windowRows_ || rowIndex + 1 == rowCount) {
         WriteBSQ();
     }

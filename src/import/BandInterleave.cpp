@@ -4,9 +4,10 @@
 #include <cstring>
 #include <type_traits>
 
-#if defined(__x86_64__) || defined(__i386__)
+#include "format/ByteShuffles.h"
+
+#ifdef FENNICK_BYTE_SHUFFLES
 #include <immintrin.h>
-#define FENNICK_SHUFFLE_KERNELS 1
 #endif
 
 namespace fennick {
@@ -57,39 +58,13 @@ void InterleaveThenSwap(const unsigned char* source, std::size_t runDistance, st
     }
 }
 
-#ifdef FENNICK_SHUFFLE_KERNELS
-
-// Byte shuffles that build a block of Bands x 16 interleaved bytes from 16
-// bytes of each run: output vector v is the OR over runs b of run b's vector
-// shuffled by masks[v][b]. Bytes of other runs are -128 (zero in the shuffle);
-// swapping samples reverses their bytes in the same shuffle.
-template <std::size_t Size, bool Swap, std::size_t Bands>
-struct ShuffleMasks {
-    signed char masks[Bands][Bands][16] = {};
-
-    constexpr ShuffleMasks()
-    {
-        for (std::size_t v = 0; v < Bands; ++v) {
-            for (std::size_t j = 0; j < 16; ++j) {
-                const std::size_t cell = (16 * v + j) / Size;
-                const std::size_t byte = (16 * v + j) % Size;
-                const std::size_t sample = cell / Bands;
-                const std::size_t run = cell % Bands;
-                for (std::size_t b = 0; b < Bands; ++b) {
-                    masks[v][b][j] = b == run
-                                         ? static_cast<signed char>(sample * Size + (Swap ? Size - 1 - byte : byte))
-                                         : static_cast<signed char>(-128);
-                }
-            }
-        }
-    }
-};
+#ifdef FENNICK_BYTE_SHUFFLES
 
 template <std::size_t Size, bool Swap, std::size_t Bands>
 __attribute__((target("ssse3"))) void InterleaveShuffled(const unsigned char* source, std::size_t runDistance,
                                                          std::size_t count, unsigned char* target)
 {
-    static constexpr ShuffleMasks<Size, Swap, Bands> shuffle;
+    static constexpr CellMasks<Size, Swap, Bands> shuffle;
     constexpr std::size_t perBlock = 16 / Size;
     __m128i masks[Bands][Bands];
     for (std::size_t v = 0; v < Bands; ++v) {
@@ -115,20 +90,14 @@ __attribute__((target("ssse3"))) void InterleaveShuffled(const unsigned char* so
     InterleavePlain<Size, Swap, Bands>(source + done * Size, runDistance, count - done, target + done * Bands * Size);
 }
 
-bool HasShuffles()
-{
-    static const bool has = __builtin_cpu_supports("ssse3") != 0;
-    return has;
-}
-
 #endif
 
 template <std::size_t Size, std::size_t Bands>
 void Interleave(const unsigned char* source, std::size_t runDistance, std::size_t count, bool swapBytes,
                 unsigned char* target)
 {
-#ifdef FENNICK_SHUFFLE_KERNELS
-    if (HasShuffles()) {
+#ifdef FENNICK_BYTE_SHUFFLES
+    if (HasByteShuffles()) {
         if (swapBytes) {
             InterleaveShuffled<Size, true, Bands>(source, runDistance, count, target);
         } else {
