@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace fennick {
 
 namespace {
@@ -80,15 +84,61 @@ struct UnpackTable {
     }
 };
 
+#ifdef __SSE2__
+
+// Unpacks `blocks` blocks of 16 packed bytes into adjacent cells, 16 cells a
+// vector. 4 bits: the high and low halves, interleaved. 1 bit: each byte
+// repeated 8 times, then each cell tests its own bit, first bit first.
+template <int Bits>
+void UnpackBlocks(const unsigned char* source, std::size_t blocks, unsigned char* target)
+{
+    const auto store = [&](std::size_t at, __m128i cells) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + at * 16), cells);
+    };
+    for (std::size_t i = 0; i < blocks; ++i, source += 16, target += 16 * 8 / Bits) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source));
+        if constexpr (Bits == 4) {
+            const __m128i nibble = _mm_set1_epi8(0x0F);
+            const __m128i high = _mm_and_si128(_mm_srli_epi16(bytes, 4), nibble);
+            const __m128i low = _mm_and_si128(bytes, nibble);
+            store(0, _mm_unpacklo_epi8(high, low));
+            store(1, _mm_unpackhi_epi8(high, low));
+        } else {
+            const __m128i bits = _mm_set_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+            const __m128i one = _mm_set1_epi8(1);
+            const auto test = [&](__m128i repeated) {
+                return _mm_and_si128(_mm_cmpeq_epi8(_mm_and_si128(repeated, bits), bits), one);
+            };
+            const __m128i twice[2] = {_mm_unpacklo_epi8(bytes, bytes), _mm_unpackhi_epi8(bytes, bytes)};
+            for (std::size_t h = 0; h < 2; ++h) {
+                const __m128i four[2] = {_mm_unpacklo_epi16(twice[h], twice[h]),
+                                         _mm_unpackhi_epi16(twice[h], twice[h])};
+                for (std::size_t q = 0; q < 2; ++q) {
+                    store(h * 4 + q * 2, test(_mm_unpacklo_epi32(four[q], four[q])));
+                    store(h * 4 + q * 2 + 1, test(_mm_unpackhi_epi32(four[q], four[q])));
+                }
+            }
+        }
+    }
+}
+
+#endif
+
 // 1- and 4-bit samples. Adjacent cells (always so for 1 bit, which has one
-// band) take whole bytes from the table; the last byte may be partly used.
+// band) take whole blocks of bytes in vectors where there are any, then whole
+// bytes from the table; the last byte may be partly used.
 template <int Bits>
 void UnpackSamples(const unsigned char* source, std::size_t count, unsigned char* target, std::size_t stride)
 {
     static constexpr UnpackTable<Bits> table;
     constexpr std::size_t perByte = UnpackTable<Bits>::PerByte;
     const std::size_t wholeBytes = stride == 1 ? count / perByte : 0;
-    for (std::size_t j = 0; j < wholeBytes; ++j) {
+    std::size_t j = 0;
+#ifdef __SSE2__
+    UnpackBlocks<Bits>(source, wholeBytes / 16, target);
+    j = wholeBytes / 16 * 16;
+#endif
+    for (; j < wholeBytes; ++j) {
         std::memcpy(target + j * perByte, table.cells[source[j]], perByte);
     }
     for (std::size_t i = wholeBytes * perByte; i < count; ++i) {

@@ -80,6 +80,21 @@ TEST_F(Import, DecodesEveryLayoutWidthOrderAndArrangement)
             }
         }
     }
+    // Rows wide enough for the vector loops' whole blocks, and a tail.
+    for (const int nbits : {1, 4, 8, 16, 32}) {
+        for (const char order : {'I', 'M'}) {
+            for (const int nbands : {1, 2, 3, 4}) {
+                if (nbits > 1 || nbands == 1) {
+                    shapes.push_back({.layout = "BIL",
+                                      .nbits = nbits,
+                                      .byteorder = order,
+                                      .nrows = 3,
+                                      .ncols = 300,
+                                      .nbands = nbands});
+                }
+            }
+        }
+    }
     // Band rows long enough that BSQ reads them a few rows at a time, the last
     // window holding one row.
     for (const char order : {'I', 'M'}) {
