@@ -120,7 +120,7 @@ void UnpackBlocks(const unsigned char* source, std::size_t blocks, unsigned char
             const __m128i bits = _mm_set_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
             const __m128i one = _mm_set1_epi8(1);
             const auto test = [&](__m128i repeated) {
-                return _mm_and_si128(_mm_cmpeq_epi8(_mm_and_si128(repeated, bits), bits), one);
+                return _mm_min_epu8(_mm_and_si128(repeated, bits), one);
             };
             const __m128i twice[2] = {_mm_unpacklo_epi8(bytes, bytes), _mm_unpackhi_epi8(bytes, bytes)};
             for (std::size_t h = 0; h < 2; ++h) {
