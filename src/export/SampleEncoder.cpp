@@ -6,6 +6,10 @@
 #include <cstring>
 #include <type_traits>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace fennick {
 
 namespace {
@@ -48,9 +52,59 @@ void EncodeRun(const unsigned char* source, std::size_t stride, std::size_t coun
     }
 }
 
+#ifdef __SSE2__
+
+// Adjacent floating-point values, 4 at a time: where all 4 lie within the
+// 32-bit range (which NaN does not) the truncating conversion gives exactly
+// the low 32 bits of their 64-bit whole numbers; other vectors go value by
+// value. Returns the values done.
+template <class T>
+std::size_t EncodeFloatVectors(const unsigned char* source, std::size_t count, unsigned char* target)
+{
+    std::size_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        __m128i whole;
+        int inRange = 0;
+        if constexpr (sizeof(T) == 4) {
+            const __m128 v = _mm_loadu_ps(reinterpret_cast<const float*>(source + i * 4));
+            const __m128 fits =
+                _mm_and_ps(_mm_cmpge_ps(v, _mm_set1_ps(-0x1p31F)), _mm_cmplt_ps(v, _mm_set1_ps(0x1p31F)));
+            inRange = _mm_movemask_ps(fits) == 0xF;
+            whole = _mm_cvttps_epi32(v);
+        } else {
+            const __m128d low = _mm_loadu_pd(reinterpret_cast<const double*>(source + i * 8));
+            const __m128d high = _mm_loadu_pd(reinterpret_cast<const double*>(source + i * 8 + 16));
+            const auto fits = [](__m128d v) {
+                return _mm_movemask_pd(
+                    _mm_and_pd(_mm_cmpge_pd(v, _mm_set1_pd(-0x1p31)), _mm_cmplt_pd(v, _mm_set1_pd(0x1p31))));
+            };
+            inRange = fits(low) == 3 && fits(high) == 3;
+            whole = _mm_unpacklo_epi64(_mm_cvttpd_epi32(low), _mm_cvttpd_epi32(high));
+        }
+        if (inRange) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(target + i * kWrittenSampleSize), whole);
+        } else {
+            EncodeRun<T, true>(source + i * sizeof(T), sizeof(T), 4, target + i * kWrittenSampleSize);
+        }
+    }
+    return i;
+}
+
+#endif
+
 template <class T>
 void EncodeTyped(const unsigned char* source, std::size_t stride, std::size_t count, unsigned char* target)
 {
+#ifdef __SSE2__
+    if constexpr (std::is_floating_point_v<T>) {
+        if (stride == sizeof(T)) {
+            const std::size_t done = EncodeFloatVectors<T>(source, count, target);
+            source += done * sizeof(T);
+            target += done * kWrittenSampleSize;
+            count -= done;
+        }
+    }
+#endif
     if (stride == sizeof(T)) {
         EncodeRun<T, true>(source, stride, count, target);
     } else {
