@@ -159,8 +159,15 @@ void Export(benchmark::State& state, const char* extension, tamsel::CPrimType ty
 {
     orvo::TrUniformLattice lattice(type, ncols, nrows, 1, nbands);
     orvo::TrLatticeScan scan(lattice);
-    for (std::size_t i = 0; i < orvo::LatticeRows::RowBytes(scan); ++i) {
+    // Whole-number rows get varied bytes; floating-point rows ordinary values
+    // (varied bytes would be mostly NaN and huge numbers).
+    const std::size_t rowBytes = orvo::LatticeRows::RowBytes(scan);
+    for (std::size_t i = 0; i < rowBytes; ++i) {
         scan.rowBuffer[i] = static_cast<unsigned char>(i * 13);
+    }
+    for (std::size_t i = 0; type == tamsel::CPrimType::Float64 && i < rowBytes / sizeof(double); ++i) {
+        const double value = static_cast<double>(i % 20011) * 0.37 - 3000.0;
+        std::memcpy(scan.rowBuffer + i * sizeof(double), &value, sizeof value);
     }
     const std::string path = (Folder() / (std::string("export") + extension)).string();
     const std::size_t outputBytes = static_cast<std::size_t>(ncols) * nrows * nbands * 4;
