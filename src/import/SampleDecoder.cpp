@@ -1,6 +1,6 @@
 #include "import/SampleDecoder.h"
 
-#include "import/BandInterleave.h"
+#include "import/BandShuffle.h"
 
 #include <cstdint>
 #include <cstring>
@@ -80,6 +80,51 @@ void CopySamples(const unsigned char* source, std::size_t count, bool swapBytes,
     }
 }
 
+// Interleaves Bands runs into cells with a fixed band count, which the
+// compiler turns into vector loads, shuffles and stores.
+template <class T, bool Swap, std::size_t Bands>
+void Interleave(const unsigned char* source, std::size_t runDistance, std::size_t count, unsigned char* target)
+{
+    const unsigned char* runs[Bands];
+    for (std::size_t b = 0; b < Bands; ++b) {
+        runs[b] = source + b * runDistance;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        T cells[Bands];
+        for (std::size_t b = 0; b < Bands; ++b) {
+            cells[b] = Load<T, Swap>(runs[b] + i * sizeof(T));
+        }
+        std::memcpy(target + i * Bands * sizeof(T), cells, sizeof cells);
+    }
+}
+
+// Interleaves 2, 3 or 4 runs: whole blocks with byte shuffles where the
+// processor has them, the rest with the loop above, then reverses those
+// cells' bytes in one pass (both loops vectorise, where a swapping
+// interleave does not).
+template <class T>
+bool InterleaveFew(const unsigned char* source, std::size_t runDistance, std::size_t bands, std::size_t count,
+                   bool swapBytes, unsigned char* target)
+{
+    if (bands < 2 || bands > 4) {
+        return false;
+    }
+    const std::size_t done = ShuffleBands(source, runDistance, bands, count, sizeof(T), swapBytes, target);
+    source += done * sizeof(T);
+    target += done * bands * sizeof(T);
+    count -= done;
+    switch (bands) {
+    case 2: Interleave<T, false, 2>(source, runDistance, count, target); break;
+    case 3: Interleave<T, false, 3>(source, runDistance, count, target); break;
+    case 4: Interleave<T, false, 4>(source, runDistance, count, target); break;
+    default: return false;
+    }
+    if (swapBytes && sizeof(T) > 1) {
+        SwapInPlace<T>(target, count * bands);
+    }
+    return true;
+}
+
 // Cells for every value of a packed byte, first sample first: 8 cells of 0 or
 // 1 for 1-bit samples, 2 cells of 0 to 15 for 4-bit samples.
 template <int Bits>
@@ -119,9 +164,7 @@ void UnpackBlocks(const unsigned char* source, std::size_t blocks, unsigned char
         } else {
             const __m128i bits = _mm_set_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
             const __m128i one = _mm_set1_epi8(1);
-            const auto test = [&](__m128i repeated) {
-                return _mm_min_epu8(_mm_and_si128(repeated, bits), one);
-            };
+            const auto test = [&](__m128i repeated) { return _mm_min_epu8(_mm_and_si128(repeated, bits), one); };
             const __m128i twice[2] = {_mm_unpacklo_epi8(bytes, bytes), _mm_unpackhi_epi8(bytes, bytes)};
             for (std::size_t h = 0; h < 2; ++h) {
                 const __m128i four[2] = {_mm_unpacklo_epi16(twice[h], twice[h]),
@@ -176,7 +219,13 @@ void DecodeSamples(const unsigned char* source, std::size_t count, int nbits, bo
 void DecodeBands(const unsigned char* source, std::size_t runDistance, std::size_t bands, std::size_t count, int nbits,
                  bool swapBytes, unsigned char* target, std::size_t cellSize)
 {
-    const bool done = nbits >= 8 && InterleaveBands(source, runDistance, bands, count, cellSize, swapBytes, target);
+    bool done = false;
+    switch (nbits) {
+    case 8: done = InterleaveFew<std::uint8_t>(source, runDistance, bands, count, false, target); break;
+    case 16: done = InterleaveFew<std::uint16_t>(source, runDistance, bands, count, swapBytes, target); break;
+    case 32: done = InterleaveFew<std::uint32_t>(source, runDistance, bands, count, swapBytes, target); break;
+    default: break;
+    }
     for (std::size_t b = 0; !done && b < bands; ++b) {
         DecodeSamples(source + b * runDistance, count, nbits, swapBytes, target + b * cellSize, cellSize * bands);
     }
