@@ -19,15 +19,6 @@ void BndExportFilter::WriteRow(const unsigned char* row, int valueSize)
     }
 }
 
-void BndExportFilter::WriteRowBIL(const unsigned char* row, int valueSize)
-{
-    const auto columns = static_cast<std::size_t>(header.ncols);
-    const auto bands = static_cast<std::size_t>(header.nbands);
-    const auto size = static_cast<std::size_t>(valueSize);
-    EncodeBandRows(row, size, encoded_.get(), columns * kWrittenSampleSize);
-    dataFile.Write(encoded_.get(), static_cast<unsigned int>(columns * bands * kWrittenSampleSize));
-}
-
 void BndExportFilter::EncodeBandRows(const unsigned char* row, std::size_t valueSize, unsigned char* target,
                                      std::size_t bandDistance) const
 {
@@ -39,6 +30,15 @@ void BndExportFilter::EncodeBandRows(const unsigned char* row, std::size_t value
     for (std::size_t band = 0; band < bands; ++band) {
         EncodeSamples(sourceType, row + band * valueSize, bands * valueSize, columns, target + band * bandDistance);
     }
+}
+
+void BndExportFilter::WriteRowBIL(const unsigned char* row, int valueSize)
+{
+    const auto columns = static_cast<std::size_t>(header.ncols);
+    const auto bands = static_cast<std::size_t>(header.nbands);
+    const auto size = static_cast<std::size_t>(valueSize);
+    EncodeBandRows(row, size, encoded_.get(), columns * kWrittenSampleSize);
+    dataFile.Write(encoded_.get(), static_cast<unsigned int>(columns * bands * kWrittenSampleSize));
 }
 
 void BndExportFilter::WriteRowBIP(const unsigned char* row, int valueSize)
