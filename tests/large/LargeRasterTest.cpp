@@ -19,6 +19,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "support/TempDir.h"
+
 extern char** environ;
 
 namespace {
@@ -52,29 +54,11 @@ std::int64_t BsqOffset(std::int64_t row, std::int64_t band, std::int64_t col)
     return ((band * kRows + row) * kCols + col) * 4;
 }
 
-class Folder {
-public:
-    Folder()
-    {
-        const char* chosen = std::getenv("FENNICK_LARGE_DIR");
-        const fs::path base = chosen != nullptr ? fs::path(chosen) : fs::temp_directory_path();
-        std::string pattern = (base / "fennick-large-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) {
-            path = pattern;
-        }
-    }
-    ~Folder()
-    {
-        std::error_code ignored;
-        if (!path.empty()) {
-            fs::remove_all(path, ignored);
-        }
-    }
-    Folder(const Folder&) = delete;
-    Folder& operator=(const Folder&) = delete;
-
-    fs::path path;
-};
+fs::path LargeBase()
+{
+    const char* chosen = std::getenv("FENNICK_LARGE_DIR");
+    return chosen != nullptr ? fs::path(chosen) : fs::temp_directory_path();
+}
 
 // Writes the sparse input raster with its markers; false if it cannot.
 bool WriteSparseInput(const fs::path& data)
@@ -150,16 +134,15 @@ SpawnedRun RunBndhost(const std::vector<std::string>& arguments)
 
 TEST(LargeRaster, EightGibibytesGoThroughBilAndBsqInBoundedMemory)
 {
-    const Folder folder;
-    ASSERT_FALSE(folder.path.empty()) << "cannot create a folder for the large raster";
-    const fs::path input = folder.path / "big.bil";
+    const fennick::test::TempDir folder(LargeBase());
+    const fs::path input = folder.Path() / "big.bil";
     if (!WriteSparseInput(input) || !IsSparse(input)) {
-        GTEST_SKIP() << folder.path << " cannot hold a sparse 8 GiB file";
+        GTEST_SKIP() << folder.Path() << " cannot hold a sparse 8 GiB file";
     }
-    if (fs::space(folder.path).available < static_cast<std::uintmax_t>(2 * kDataBytes + (1LL << 30))) {
-        GTEST_SKIP() << folder.path << " has less than 17 GiB free";
+    if (fs::space(folder.Path()).available < static_cast<std::uintmax_t>(2 * kDataBytes + (1LL << 30))) {
+        GTEST_SKIP() << folder.Path() << " has less than 17 GiB free";
     }
-    const fs::path header = folder.path / "big.hdr";
+    const fs::path header = folder.Path() / "big.hdr";
     {
         std::FILE* out = std::fopen(header.c_str(), "w");
         ASSERT_NE(out, nullptr);
@@ -168,7 +151,7 @@ TEST(LargeRaster, EightGibibytesGoThroughBilAndBsqInBoundedMemory)
         ASSERT_EQ(std::fclose(out), 0);
     }
 
-    const fs::path bsq = folder.path / "big-out.bsq";
+    const fs::path bsq = folder.Path() / "big-out.bsq";
     const SpawnedRun toBsq = RunBndhost({"convert", input.string(), bsq.string()});
     ASSERT_EQ(toBsq.status, 0);
     EXPECT_LE(toBsq.peakKiB, kPeakLimitKiB) << "BIL import and BSQ export";
@@ -180,7 +163,7 @@ TEST(LargeRaster, EightGibibytesGoThroughBilAndBsqInBoundedMemory)
         }
     }
 
-    const fs::path bil = folder.path / "back.bil";
+    const fs::path bil = folder.Path() / "back.bil";
     const SpawnedRun toBil = RunBndhost({"convert", bsq.string(), bil.string()});
     ASSERT_EQ(toBil.status, 0);
     EXPECT_LE(toBil.peakKiB, kPeakLimitKiB) << "BSQ import and BIL export";

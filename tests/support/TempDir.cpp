@@ -8,9 +8,11 @@
 
 namespace fennick::test {
 
-TempDir::TempDir()
+TempDir::TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
+
+TempDir::TempDir(const std::filesystem::path& base)
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "fennick-test-XXXXXX").string();
+    std::string pattern = (base / "fennick-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot create a temporary folder");
     }

@@ -11,6 +11,8 @@ namespace fennick::test {
 class TempDir {
 public:
     TempDir();
+    // A fresh folder inside `base` instead of the system's temporary folder.
+    explicit TempDir(const std::filesystem::path& base);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
