@@ -17,7 +17,7 @@ namespace fennick {
 namespace {
 
 // The most a BSQ export keeps of encoded band rows: its band window.
-constexpr std::int64_t kBandWindowBytes = std::int64_t{4} << 20;
+constexpr std::int64_t kBandWindowBytes = std::int64_t{1} << 20;
 
 // a * b when both are non-negative and the product fits a 32-bit size field.
 bool FitsSize(std::int64_t a, std::int64_t b, std::int32_t& product)

@@ -18,7 +18,7 @@ namespace fennick {
 namespace {
 
 // The most a BSQ import reads ahead of its rows: its band window.
-constexpr std::int64_t kBandWindowBytes = std::int64_t{4} << 20;
+constexpr std::int64_t kBandWindowBytes = std::int64_t{1} << 20;
 
 // Reads exactly `count` bytes or raises code 8 with the system's reason, or
 // "Premature end of file." when the file simply ended.

@@ -102,7 +102,7 @@ TEST_F(Import, DecodesEveryLayoutWidthOrderAndArrangement)
                           .nbits = 16,
                           .byteorder = order,
                           .nrows = 13,
-                          .ncols = 100000,
+                          .ncols = 26000,
                           .nbands = 3,
                           .bandgapbytes = 5,
                           .bandRowPadding = 3});
