@@ -143,12 +143,13 @@ void PrintInfoText(int probe, const HeaderFacts& facts, const Imported& imported
     if (facts.dataSize) {
         out << "Data size:\t" << *facts.dataSize << " bytes (the header describes " << facts.expectedSize << ")\n";
     }
+    const Missing missing = CountMissing(stats);
     if (d.nodata) {
-        out << "Nodata:\t" << Number(*d.nodata) << ", held by " << Nodes(CountMissing(stats).nodata)
+        out << "Nodata:\t" << Number(*d.nodata) << ", held by " << Nodes(missing.nodata)
             << " (left out of the statistics)\n";
     }
-    if (const std::uint64_t nan = CountMissing(stats).nan; nan > 0) {
-        out << "NaN:\t" << Nodes(nan) << " (left out of the statistics)\n";
+    if (missing.nan > 0) {
+        out << "NaN:\t" << Nodes(missing.nan) << " (left out of the statistics)\n";
     }
     out << "band  minimum          maximum          mean\n";
     std::string line;

@@ -6,6 +6,7 @@
 
 #include "export/BndExportFilter.h"
 #include "export/SampleEncoder.h"
+#include "format/DataGeometry.h"
 #include "format/HeaderWriter.h"
 #include "format/LatticeGeometry.h"
 #include "format/Platform.h"
@@ -15,9 +16,6 @@
 namespace fennick {
 
 namespace {
-
-// The most a BSQ export keeps of encoded band rows: its band window.
-constexpr std::int64_t kBandWindowBytes = std::int64_t{1} << 20;
 
 // a * b when both are non-negative and the product fits a 32-bit size field.
 bool FitsSize(std::int64_t a, std::int64_t b, std::int32_t& product)

@@ -9,6 +9,11 @@
 
 namespace fennick {
 
+// The most a BSQ import reads ahead, or a BSQ export keeps, of band rows: its
+// band window (at least one row). Small enough that decoding or encoding the
+// window finds it in cache, large enough that each band's part is one long run.
+inline constexpr std::int64_t kBandWindowBytes = std::int64_t{1} << 20;
+
 // Bytes that `samples` samples of `bits` bits occupy, rounded up to whole
 // bytes; empty when the product does not fit in 64 bits.
 std::optional<std::int64_t> PackedBytes(std::int64_t samples, std::int64_t bits);

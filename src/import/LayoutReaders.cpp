@@ -17,9 +17,6 @@ namespace fennick {
 
 namespace {
 
-// The most a BSQ import reads ahead of its rows: its band window.
-constexpr std::int64_t kBandWindowBytes = std::int64_t{1} << 20;
-
 // Reads exactly `count` bytes or raises code 8 with the system's reason, or
 // "Premature end of file." when the file simply ended.
 void ReadExactly(tamsel::CBufferedFile& file, unsigned char* buffer, std::int64_t count)

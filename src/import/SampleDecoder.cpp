@@ -82,7 +82,7 @@ void CopySamples(const unsigned char* source, std::size_t count, bool swapBytes,
 
 // Interleaves Bands runs into cells with a fixed band count, which the
 // compiler turns into vector loads, shuffles and stores.
-template <class T, bool Swap, std::size_t Bands>
+template <class T, std::size_t Bands>
 void Interleave(const unsigned char* source, std::size_t runDistance, std::size_t count, unsigned char* target)
 {
     const unsigned char* runs[Bands];
@@ -92,7 +92,7 @@ void Interleave(const unsigned char* source, std::size_t runDistance, std::size_
     for (std::size_t i = 0; i < count; ++i) {
         T cells[Bands];
         for (std::size_t b = 0; b < Bands; ++b) {
-            cells[b] = Load<T, Swap>(runs[b] + i * sizeof(T));
+            cells[b] = Load<T, false>(runs[b] + i * sizeof(T));
         }
         std::memcpy(target + i * Bands * sizeof(T), cells, sizeof cells);
     }
@@ -114,10 +114,9 @@ bool InterleaveFew(const unsigned char* source, std::size_t runDistance, std::si
     target += done * bands * sizeof(T);
     count -= done;
     switch (bands) {
-    case 2: Interleave<T, false, 2>(source, runDistance, count, target); break;
-    case 3: Interleave<T, false, 3>(source, runDistance, count, target); break;
-    case 4: Interleave<T, false, 4>(source, runDistance, count, target); break;
-    default: return false;
+    case 2: Interleave<T, 2>(source, runDistance, count, target); break;
+    case 3: Interleave<T, 3>(source, runDistance, count, target); break;
+    default: Interleave<T, 4>(source, runDistance, count, target); break;
     }
     if (swapBytes && sizeof(T) > 1) {
         SwapInPlace<T>(target, count * bands);
