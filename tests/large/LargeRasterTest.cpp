@@ -7,6 +7,7 @@
 // skipped where that folder cannot hold sparse files or has too little room.
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -71,9 +72,10 @@ bool WriteSparseInput(const fs::path& data)
     for (const std::int64_t row : kMarkedRows) {
         for (std::int64_t band = 0; band < kBands; ++band) {
             const auto value = static_cast<std::uint32_t>(Marker(row, band));
-            const std::array<unsigned char, 4> bytes = {
-                static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
-                static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
+            std::array<unsigned char, 4> bytes{};
+            for (std::size_t k = 0; k < 4; ++k) {
+                bytes[k] = static_cast<unsigned char>(value >> (8 * k));
+            }
             ok = ok && ::pwrite(fd, bytes.data(), 4, BilOffset(row, band, MarkerColumn(row))) == 4;
         }
     }
@@ -132,6 +134,28 @@ SpawnedRun RunBndhost(const std::vector<std::string>& arguments)
     return run;
 }
 
+// Converts `from` to `to` and checks the output's size, its markers at
+// `offsetOf` and a zero beside each; returns the run's peak memory in KiB.
+long ConvertAndCheck(const fs::path& from, const fs::path& to,
+                     std::int64_t (*offsetOf)(std::int64_t, std::int64_t, std::int64_t))
+{
+    const SpawnedRun run = RunBndhost({"convert", from.string(), to.string()});
+    EXPECT_EQ(run.status, 0) << from << " to " << to;
+    if (run.status != 0) {
+        return run.peakKiB;
+    }
+    EXPECT_EQ(fs::file_size(to), static_cast<std::uintmax_t>(kDataBytes)) << to;
+    for (const std::int64_t row : kMarkedRows) {
+        for (std::int64_t band = 0; band < kBands; ++band) {
+            EXPECT_EQ(SampleAt(to, offsetOf(row, band, MarkerColumn(row))), Marker(row, band))
+                << to << " row " << row << " band " << band;
+            EXPECT_EQ(SampleAt(to, offsetOf(row, band, (MarkerColumn(row) + 1) % kCols)), 0);
+        }
+    }
+    EXPECT_LE(run.peakKiB, kPeakLimitKiB) << from << " to " << to;
+    return run.peakKiB;
+}
+
 TEST(LargeRaster, EightGibibytesGoThroughBilAndBsqInBoundedMemory)
 {
     const fennick::test::TempDir folder(LargeBase());
@@ -142,41 +166,14 @@ TEST(LargeRaster, EightGibibytesGoThroughBilAndBsqInBoundedMemory)
     if (fs::space(folder.Path()).available < static_cast<std::uintmax_t>(2 * kDataBytes + (1LL << 30))) {
         GTEST_SKIP() << folder.Path() << " has less than 17 GiB free";
     }
-    const fs::path header = folder.Path() / "big.hdr";
-    {
-        std::FILE* out = std::fopen(header.c_str(), "w");
-        ASSERT_NE(out, nullptr);
-        std::fprintf(out, "nrows %lld\nncols %lld\nnbands %lld\nnbits 32\nbyteorder I\nlayout BIL\n",
-                     static_cast<long long>(kRows), static_cast<long long>(kCols), static_cast<long long>(kBands));
-        ASSERT_EQ(std::fclose(out), 0);
-    }
-
+    folder.Write("big.hdr", "nrows " + std::to_string(kRows) + "\nncols " + std::to_string(kCols) + "\nnbands " +
+                                std::to_string(kBands) + "\nnbits 32\nbyteorder I\nlayout BIL\n");
     const fs::path bsq = folder.Path() / "big-out.bsq";
-    const SpawnedRun toBsq = RunBndhost({"convert", input.string(), bsq.string()});
-    ASSERT_EQ(toBsq.status, 0);
-    EXPECT_LE(toBsq.peakKiB, kPeakLimitKiB) << "BIL import and BSQ export";
-    ASSERT_EQ(fs::file_size(bsq), static_cast<std::uintmax_t>(kDataBytes));
-    for (const std::int64_t row : kMarkedRows) {
-        for (std::int64_t band = 0; band < kBands; ++band) {
-            EXPECT_EQ(SampleAt(bsq, BsqOffset(row, band, MarkerColumn(row))), Marker(row, band))
-                << "BSQ row " << row << " band " << band;
-        }
-    }
-
-    const fs::path bil = folder.Path() / "back.bil";
-    const SpawnedRun toBil = RunBndhost({"convert", bsq.string(), bil.string()});
-    ASSERT_EQ(toBil.status, 0);
-    EXPECT_LE(toBil.peakKiB, kPeakLimitKiB) << "BSQ import and BIL export";
-    ASSERT_EQ(fs::file_size(bil), static_cast<std::uintmax_t>(kDataBytes));
-    for (const std::int64_t row : kMarkedRows) {
-        for (std::int64_t band = 0; band < kBands; ++band) {
-            EXPECT_EQ(SampleAt(bil, BilOffset(row, band, MarkerColumn(row))), Marker(row, band))
-                << "BIL row " << row << " band " << band;
-            EXPECT_EQ(SampleAt(bil, BilOffset(row, band, (MarkerColumn(row) + 1) % kCols)), 0);
-        }
-    }
-    std::printf("peak memory: BIL to BSQ %.1f MiB, BSQ to BIL %.1f MiB\n", static_cast<double>(toBsq.peakKiB) / 1024,
-                static_cast<double>(toBil.peakKiB) / 1024);
+    const long toBsq = ConvertAndCheck(input, bsq, BsqOffset);
+    ASSERT_FALSE(HasFailure());
+    const long toBil = ConvertAndCheck(bsq, folder.Path() / "back.bil", BilOffset);
+    std::printf("peak memory: BIL to BSQ %.1f MiB, BSQ to BIL %.1f MiB\n", static_cast<double>(toBsq) / 1024,
+                static_cast<double>(toBil) / 1024);
 }
 
 } // namespace
