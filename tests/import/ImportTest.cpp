@@ -1,7 +1,5 @@
 #include <cmath>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "RasterWriter.h"
 #include "import/BndImportFilter.h"
@@ -267,19 +265,6 @@ TEST_F(Import, GeometryAndSummaryFollowTheHeader)
     }
 }
 
-// Writes a sparse file of `length` bytes with `bytes` at `offset`.
-void WriteSparse(const std::string& path, std::int64_t length,
-                 const std::vector<std::pair<std::int64_t, std::string>>& parts)
-{
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::ftruncate(fd, length), 0);
-    for (const auto& [offset, bytes] : parts) {
-        ASSERT_EQ(::pwrite(fd, bytes.data(), bytes.size(), offset), static_cast<ssize_t>(bytes.size()));
-    }
-    ::close(fd);
-}
-
 TEST_F(Import, SamplesBeyondFourGigabytesOfASparseFile)
 {
     constexpr std::int64_t G = 1000000000;
@@ -287,11 +272,12 @@ TEST_F(Import, SamplesBeyondFourGigabytesOfASparseFile)
     dir.Write("far.hdr", "nrows 2\nncols 2\nnbands 2\nlayout BSQ\nskipbytes 2000000000\nbandrowbytes 1000000000\n"
                          "bandgapbytes 2000000000\n");
     const std::string bsq = dir.File("far.bsq");
-    WriteSparse(bsq, 8 * G, {{2 * G, "\x01\x02"}, {3 * G, "\x03\x04"}, {6 * G, "\x05\x06"}, {7 * G, "\x07\x08"}});
+    ASSERT_TRUE(
+        WriteSparse(bsq, 8 * G, {{2 * G, "\x01\x02"}, {3 * G, "\x03\x04"}, {6 * G, "\x05\x06"}, {7 * G, "\x07\x08"}}));
     // BIL: three rows of 2e9 bytes after 2e9 leading bytes.
     dir.Write("wide.hdr", "nrows 3\nncols 2\nskipbytes 2000000000\ntotalrowbytes 2000000000\n");
     const std::string bil = dir.File("wide.bil");
-    WriteSparse(bil, 8 * G, {{2 * G, "\x01\x02"}, {4 * G, "\x03\x04"}, {6 * G, "\x05\x06"}});
+    ASSERT_TRUE(WriteSparse(bil, 8 * G, {{2 * G, "\x01\x02"}, {4 * G, "\x03\x04"}, {6 * G, "\x05\x06"}}));
 
     const struct {
         std::string path;

@@ -64,22 +64,18 @@ fs::path LargeBase()
 // Writes the sparse input raster with its markers; false if it cannot.
 bool WriteSparseInput(const fs::path& data)
 {
-    const int fd = ::open(data.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) {
-        return false;
-    }
-    bool ok = ::ftruncate(fd, kDataBytes) == 0;
+    std::vector<std::pair<std::int64_t, std::string>> markers;
     for (const std::int64_t row : kMarkedRows) {
         for (std::int64_t band = 0; band < kBands; ++band) {
             const auto value = static_cast<std::uint32_t>(Marker(row, band));
-            std::array<unsigned char, 4> bytes{};
+            std::string bytes(4, '\0');
             for (std::size_t k = 0; k < 4; ++k) {
-                bytes[k] = static_cast<unsigned char>(value >> (8 * k));
+                bytes[k] = static_cast<char>(value >> (8 * k));
             }
-            ok = ok && ::pwrite(fd, bytes.data(), 4, BilOffset(row, band, MarkerColumn(row))) == 4;
+            markers.emplace_back(BilOffset(row, band, MarkerColumn(row)), bytes);
         }
     }
-    return ::close(fd) == 0 && ok;
+    return fennick::test::WriteSparse(data.string(), kDataBytes, markers);
 }
 
 bool IsSparse(const fs::path& file)

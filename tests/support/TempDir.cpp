@@ -1,10 +1,12 @@
 #include "support/TempDir.h"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fennick::test {
 
@@ -65,6 +67,20 @@ std::string ReadText(const std::string& path)
 {
     const std::vector<unsigned char> bytes = ReadAll(path);
     return {bytes.begin(), bytes.end()};
+}
+
+bool WriteSparse(const std::string& path, std::int64_t length,
+                 const std::vector<std::pair<std::int64_t, std::string>>& parts)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = ::ftruncate(fd, length) == 0;
+    for (const auto& [offset, bytes] : parts) {
+        ok = ok && ::pwrite(fd, bytes.data(), bytes.size(), offset) == static_cast<ssize_t>(bytes.size());
+    }
+    return ::close(fd) == 0 && ok;
 }
 
 } // namespace fennick::test

@@ -1,9 +1,11 @@
 // A fresh folder for one test, removed with everything in it afterwards.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace fennick::test {
@@ -34,5 +36,10 @@ private:
 
 std::vector<unsigned char> ReadAll(const std::string& path);
 std::string ReadText(const std::string& path);
+
+// Writes a sparse file of `length` bytes, zeros but for each part's bytes at
+// its offset; false when it cannot.
+bool WriteSparse(const std::string& path, std::int64_t length,
+                 const std::vector<std::pair<std::int64_t, std::string>>& parts);
 
 } // namespace fennick::test
