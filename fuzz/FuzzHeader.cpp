@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "FuzzFiles.h"
-#include "format/DataGeometry.h"
 #include "hostside/IoError.h"
 #include "import/BndImportFilter.h"
 
@@ -30,12 +29,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     }
     if (loud == 0) {
-        const BndHeader& h = filter.header;
+        const BndHeader& h = filter.description.header;
         if (h.nrows < 2 || h.ncols < 2 || h.nbands < 1 || h.skipbytes < 0 || h.bandgapbytes < 0 || h.bandrowbytes < 0 ||
             (h.nbits != 1 && h.nbits != 4 && h.nbits != 8 && h.nbits != 16 && h.nbits != 32)) {
             std::abort();
         }
-        (void)DataGeometry::Of(h, filter.layoutCode);
+        (void)DataPlan::Of(h, filter.description.layoutCode);
     }
     return 0;
 }

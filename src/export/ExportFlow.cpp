@@ -1,16 +1,14 @@
 // Beginning, feeding and ending an export.
-#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <new>
 
 #include "export/BndExportFilter.h"
 #include "export/SampleEncoder.h"
-#include "format/DataGeometry.h"
 #include "format/HeaderWriter.h"
 #include "format/LatticeGeometry.h"
-#include "format/Platform.h"
-#include "format/Reporting.h"
+#include "support/Platform.h"
+#include "support/Reporting.h"
 #include "tamsel/Path.h"
 
 namespace fennick {
@@ -20,11 +18,11 @@ namespace {
 // a * b when both are non-negative and the product fits a 32-bit size field.
 bool FitsSize(std::int64_t a, std::int64_t b, std::int32_t& product)
 {
-    std::int64_t result = 0;
-    if (a < 0 || b < 0 || __builtin_mul_overflow(a, b, &result) || result > std::numeric_limits<std::int32_t>::max()) {
+    const auto result = CheckedMultiply(a, b);
+    if (!result || *result > std::numeric_limits<std::int32_t>::max()) {
         return false;
     }
-    product = static_cast<std::int32_t>(result);
+    product = static_cast<std::int32_t>(*result);
     return true;
 }
 
@@ -49,7 +47,6 @@ BndExportFilter::~BndExportFilter()
         dataFile.Abort(true);
     }
     progress.reset();
-    lattice.reset();
 }
 
 orvo::ExportStatus BndExportFilter::BeginExport(const char* path, bool /*flag*/)
@@ -90,7 +87,8 @@ orvo::ExportStatus BndExportFilter::ExportObject(orvo::TrBase& object)
 
 // Checks every size the lattice implies and allocates what it needs before
 // any state changes, so that a lattice that cannot be exported leaves the
-// export as it was.
+// export as it was. The host's rows, their count and each encoded row (one
+// write) must fit 32-bit sizes; the plan checks the file's sizes.
 orvo::ExportStatus BndExportFilter::TakeLattice(orvo::TrUniformLattice& source)
 {
     if (!dataFile.IsOpen() || !IsEncodable(source.elementType)) {
@@ -105,39 +103,35 @@ orvo::ExportStatus BndExportFilter::TakeLattice(orvo::TrUniformLattice& source)
         !FitsSize(nodes, kWrittenSampleSize, encodedBytes) || !FitsSize(source.rows, source.planes, newProgressTotal)) {
         return orvo::ExportStatus::NotHandled;
     }
-    // BSQ keeps as many rows as fit in kBandWindowBytes, at least one.
-    std::int64_t newWindowRows = 1;
-    if (layoutCode == BndLayout::BSQ && encodedBytes > 0) {
-        newWindowRows = std::clamp<std::int64_t>(kBandWindowBytes / encodedBytes, 1, std::max(source.rows, 1));
+    BndHeader described;
+    DescribeLattice(source, described);
+    described.nbits = 32;
+    std::strcpy(described.layout, LayoutName(layoutCode));
+    const auto plan = DataPlan::Of(described, layoutCode);
+    std::unique_ptr<unsigned char[]> window;
+    if (plan) {
+        window.reset(new (std::nothrow) unsigned char[static_cast<std::size_t>(plan->bufferBytes)]);
     }
-    std::unique_ptr<unsigned char[]> newEncoded(
-        new (std::nothrow) unsigned char[static_cast<std::size_t>(encodedBytes * newWindowRows)]);
-    if (!newEncoded) {
+    if (!window) {
         return orvo::ExportStatus::NotHandled;
     }
     // A BSQ file holds only its last lattice: start it again, empty, so that
     // the rows this one never delivers are zeros.
-    if (layoutCode == BndLayout::BSQ && latticeCount > 0) {
+    if (plan->geometry.bandSequential && latticeCount > 0) {
         dataFile.Abort(false);
         dataFile.Open(outputPath.c_str(), "wb", kShare, false);
     }
 
     source.storageOrder = 2;
     source.storageFlags = 0;
-    lattice.reset(source.Clone());
-    const auto& copy = static_cast<const orvo::TrUniformLattice&>(*lattice);
-    header = BndHeader{};
-    DescribeLattice(copy, header);
-    header.nbits = 32;
-    std::strcpy(header.layout, LayoutName(layoutCode));
-    sourceType = copy.elementType;
+    header = described;
+    sourceType = source.elementType;
     sourceSize = size;
-    rowCount = copy.rows;
     rowBytes = newRowBytes;
     progressTotal = newProgressTotal;
     rowIndex = 0;
-    encoded_ = std::move(newEncoded);
-    windowRows_ = newWindowRows;
+    plan_ = *plan;
+    encoded_ = std::move(window);
     windowFirst_ = 0;
     windowFilled_ = 0;
     ++latticeCount;
@@ -155,9 +149,10 @@ orvo::ExportStatus BndExportFilter::TakeRow(const orvo::TrLatticeScan& scan)
     if (!progress->Proportion(done)) {
         return orvo::ExportStatus::Stopped;
     }
-    // A lattice without columns or bands has empty rows: nothing to write.
-    if (rowIndex < rowCount && rowBytes > 0) {
-        WriteRow(scan.rowBuffer, sourceSize);
+    // Rows of further planes are counted, not written; a lattice without
+    // columns or bands has empty rows: nothing to write.
+    if (rowIndex < header.nrows && rowBytes > 0) {
+        WriteRow(scan.rowBuffer);
     }
     ++rowIndex;
     return orvo::ExportStatus::Done;
@@ -168,9 +163,11 @@ orvo::ExportStatus BndExportFilter::EndExport()
     if (!dataFile.IsOpen()) {
         ThrowError(kExportSource, __LINE__, orvo::ErrNoExportOpen);
     }
-    if (layoutCode == BndLayout::BSQ && latticeCount >= 1) {
-        WriteBSQ();
-        CompleteBSQ();
+    if (latticeCount >= 1) {
+        WriteWindow();
+        if (plan_.geometry.bandSequential) {
+            FillToSize();
+        }
     }
     dataFile.Close();
     orvo::ExportStatus result = orvo::ExportStatus::Done;

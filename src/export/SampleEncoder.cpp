@@ -6,7 +6,10 @@
 #include <cstring>
 #include <type_traits>
 
-#ifdef __SSE2__
+#include "support/BandTranspose.h"
+#include "support/Vectors.h"
+
+#ifdef FENNICK_SSE2
 #include <emmintrin.h>
 #endif
 
@@ -52,7 +55,7 @@ void EncodeRun(const unsigned char* source, std::size_t stride, std::size_t coun
     }
 }
 
-#ifdef __SSE2__
+#ifdef FENNICK_SSE2
 
 // Adjacent floating-point values, 4 at a time: where all 4 lie within the
 // 32-bit range (which NaN does not) the truncating conversion gives exactly
@@ -95,7 +98,7 @@ std::size_t EncodeFloatVectors(const unsigned char* source, std::size_t count, u
 template <class T>
 void EncodeTyped(const unsigned char* source, std::size_t stride, std::size_t count, unsigned char* target)
 {
-#ifdef __SSE2__
+#ifdef FENNICK_SSE2
     if constexpr (std::is_floating_point_v<T>) {
         if (stride == sizeof(T)) {
             const std::size_t done = EncodeFloatVectors<T>(source, count, target);
@@ -133,6 +136,23 @@ void EncodeSamples(tamsel::CPrimType type, const unsigned char* source, std::siz
     case tamsel::CPrimType::Float32: EncodeTyped<float>(source, stride, count, target); break;
     case tamsel::CPrimType::Float64: EncodeTyped<double>(source, stride, count, target); break;
     default: break;
+    }
+}
+
+void EncodeBands(tamsel::CPrimType type, const unsigned char* cells, std::size_t bands, std::size_t count,
+                 unsigned char* target, std::size_t bandDistance)
+{
+    const auto size = static_cast<std::size_t>(tamsel::CPrimType::TypeSize[type]);
+    // Whole numbers of at most 32 bits split in whole blocks; everything else,
+    // and the cells after the last block, band by band.
+    std::size_t done = 0;
+    if (type <= tamsel::CPrimType::UInt32) {
+        const bool isSigned = type == tamsel::CPrimType::Int8 || type == tamsel::CPrimType::Int16;
+        done = SplitBlocks(cells, bands, count, size, isSigned, target, bandDistance);
+    }
+    for (std::size_t b = 0; b < bands && done < count; ++b) {
+        EncodeSamples(type, cells + (done * bands + b) * size, bands * size, count - done,
+                      target + b * bandDistance + done * kWrittenSampleSize);
     }
 }
 

@@ -20,4 +20,11 @@ bool IsEncodable(tamsel::CPrimType type);
 void EncodeSamples(tamsel::CPrimType type, const unsigned char* source, std::size_t stride, std::size_t count,
                    unsigned char* target);
 
+// Encodes a row of `count` cells of `bands` values of `type` (value b of
+// cell i at `cells` + (i x bands + b) x the type's size) as band rows of
+// written samples, band b's at `target` + b x `bandDistance`. `type` must be
+// encodable.
+void EncodeBands(tamsel::CPrimType type, const unsigned char* cells, std::size_t bands, std::size_t count,
+                 unsigned char* target, std::size_t bandDistance);
+
 } // namespace fennick

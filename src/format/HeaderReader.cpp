@@ -10,19 +10,17 @@
 
 #include "format/DataGeometry.h"
 #include "format/FieldScan.h"
-#include "format/Platform.h"
-#include "format/Reporting.h"
 #include "format/SideFiles.h"
 #include "format/TextLines.h"
 #include "orvo/IoFilter.h"
 #include "pelmo/Pelmo.h"
+#include "support/Platform.h"
+#include "support/Reporting.h"
 #include "tamsel/Path.h"
 
 namespace fennick {
 
 namespace {
-
-using orvo::IoFilter;
 
 // A keyword and how its value is scanned into the description.
 struct Keyword {
@@ -97,8 +95,8 @@ bool IsDecodableWidth(std::int32_t nbits)
     return nbits == 1 || nbits == 4 || nbits == 8 || nbits == 16 || nbits == 32;
 }
 
-int ParseHeaderLines(tamsel::CBufferedFile& file, const std::string& headerPath, bool quiet, BndDescription& out,
-                     GivenGeometry& given)
+int ParseHeaderLines(tamsel::CBufferedFile& file, const std::string& headerPath, const Reporter& report,
+                     BndDescription& out, GivenGeometry& given)
 {
     TextLines lines(file);
     std::string line;
@@ -115,14 +113,14 @@ int ParseHeaderLines(tamsel::CBufferedFile& file, const std::string& headerPath,
             continue;
         }
         if (!keyword->scan(text, out)) {
-            return RecordError(kImportSource, __LINE__, headerPath.c_str(), quiet, lineNumber);
+            return report.BadRecord(__LINE__, headerPath.c_str(), lineNumber);
         }
         const std::string_view name = keyword->name;
         given.xdim = given.xdim || name == "xdim";
         given.ydim = given.ydim || name == "ydim";
         given.ulxmap = given.ulxmap || name == "ulxmap";
     }
-    return lines.Error() != 0 ? TextReadFailed(headerPath.c_str(), lines.Error(), quiet) : 0;
+    return lines.Error() != 0 ? report.ReadFailed(__LINE__, headerPath.c_str(), lines.Error()) : 0;
 }
 
 // Grid-style geometry where the header's own keywords are absent: the cell
@@ -170,18 +168,16 @@ tamsel::CPrimType SampleTypeOf(const BndDescription& d)
 
 // Completes the absent values, refuses values the import cannot use, and
 // derives the layout code, byte order and sample type.
-int CompleteHeader(const std::string& headerPath, bool quiet, const GivenGeometry& given, BndDescription& out)
+int CompleteHeader(const std::string& headerPath, const Reporter& report, const GivenGeometry& given,
+                   BndDescription& out)
 {
     BndHeader& header = out.header;
     if (header.nrows <= 1 || header.ncols <= 1) {
         return 1;
     }
     const auto invalid = [&](std::int64_t value, const char* keyword) {
-        if (quiet) {
-            return 1;
-        }
-        IoFilter::ThrowError(kImportSource, __LINE__, "Invalid value %d for %s in %s.", static_cast<int>(value),
-                             keyword, headerPath.c_str());
+        return report.Fail(__LINE__, "Invalid value %d for %s in %s.", static_cast<int>(value), keyword,
+                           headerPath.c_str());
     };
     if (header.nbands < 1) {
         return invalid(header.nbands, "nbands");
@@ -238,16 +234,13 @@ int CompleteHeader(const std::string& headerPath, bool quiet, const GivenGeometr
     out.sampleType = SampleTypeOf(out);
 
     if (header.nbits == 1 && header.nbands != 1) {
-        if (quiet) {
-            return 1;
-        }
-        IoFilter::ThrowError(kImportSource, __LINE__, "When nbits is 1, nbands must also be 1.");
+        return report.Fail(__LINE__, "When nbits is 1, nbands must also be 1.");
     }
     return 0;
 }
 
 // The header file alone, into `out` (which it completes).
-int ReadHeaderFile(const char* dataPath, bool quiet, BndDescription& out)
+int ReadHeaderFile(const char* dataPath, const Reporter& report, BndDescription& out)
 {
     if (!tamsel::CPath::HasExtension(dataPath)) {
         return 1;
@@ -258,32 +251,25 @@ int ReadHeaderFile(const char* dataPath, bool quiet, BndDescription& out)
         tamsel::CBufferedFile file;
         if (!file.OpenNoThrow(headerPath.c_str(), "rt", kShare, false)) {
             const std::string reason = platform::UnreadableReason(headerPath.c_str(), errno);
-            if (quiet) {
-                return 1;
-            }
             if (!reason.empty()) {
-                IoFilter::ThrowError(kImportSource, __LINE__,
-                                     "The header file %s cannot be read (%s).\r\nThis file is required and must be "
-                                     "a text file in the same folder as %s.",
-                                     headerPath.c_str(), reason.c_str(), dataPath);
+                return report.Fail(__LINE__,
+                                   "The header file %s cannot be read (%s).\r\nThis file is required and must be "
+                                   "a text file in the same folder as %s.",
+                                   headerPath.c_str(), reason.c_str(), dataPath);
             }
-            IoFilter::ThrowError(
-                kImportSource, __LINE__,
+            return report.Fail(
+                __LINE__,
                 "Unable to find the header file %s.\r\nThis file is required and must be in the same folder as %s.",
                 headerPath.c_str(), dataPath);
         }
         if (pelmo::IsBinary(file, 256)) {
-            if (quiet) {
-                return 1;
-            }
-            IoFilter::ThrowError(kImportSource, __LINE__, "%s must be in ASCII form for %s.", headerPath.c_str(),
-                                 dataPath);
+            return report.Fail(__LINE__, "%s must be in ASCII form for %s.", headerPath.c_str(), dataPath);
         }
-        if (const int result = ParseHeaderLines(file, headerPath, quiet, out, given); result != 0) {
+        if (const int result = ParseHeaderLines(file, headerPath, report, out, given); result != 0) {
             return result;
         }
     }
-    return CompleteHeader(headerPath, quiet, given, out);
+    return CompleteHeader(headerPath, report, given, out);
 }
 
 } // namespace
@@ -291,13 +277,14 @@ int ReadHeaderFile(const char* dataPath, bool quiet, BndDescription& out)
 int ReadDescription(const char* dataPath, bool quiet, BndDescription& out)
 {
     out = BndDescription{};
-    if (const int result = ReadHeaderFile(dataPath, quiet, out); result != 0) {
+    const Reporter report(quiet);
+    if (const int result = ReadHeaderFile(dataPath, report, out); result != 0) {
         return result;
     }
-    if (const int result = ReadWorldFile(dataPath, quiet, out.header); result != 0) {
+    if (const int result = ReadWorldFile(dataPath, report, out.header); result != 0) {
         return result;
     }
-    return ReadStatisticsFile(dataPath, quiet, out.valueMin, out.valueMax);
+    return ReadStatisticsFile(dataPath, report, out.valueMin, out.valueMax);
 }
 
 } // namespace fennick

@@ -3,8 +3,8 @@
 #include <charconv>
 #include <iterator>
 
-#include "format/Reporting.h"
 #include "orvo/IoFilter.h"
+#include "support/Reporting.h"
 #include "tamsel/BufferedFile.h"
 #include "tamsel/Format.h"
 

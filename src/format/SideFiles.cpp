@@ -5,10 +5,9 @@
 #include <string>
 
 #include "format/FieldScan.h"
-#include "format/Platform.h"
-#include "format/Reporting.h"
 #include "format/TextLines.h"
-#include "orvo/IoFilter.h"
+#include "support/Platform.h"
+#include "support/Reporting.h"
 #include "tamsel/Format.h"
 #include "tamsel/Path.h"
 
@@ -18,33 +17,29 @@ namespace {
 
 // Opens an optional side file. False when there is none; a path that exists
 // but cannot be read is an error (1 when quiet), as its values would be lost.
-bool OpenSideFile(tamsel::CBufferedFile& file, const std::string& path, const char* what, bool quiet, int& result)
+bool OpenSideFile(tamsel::CBufferedFile& file, const std::string& path, const char* what, const Reporter& report,
+                  int& result)
 {
     result = 0;
     if (file.OpenNoThrow(path.c_str(), "rt", kShare, false)) {
         return true;
     }
     const std::string reason = platform::UnreadableReason(path.c_str(), errno);
-    if (reason.empty()) {
-        return false;
+    if (!reason.empty()) {
+        result = report.Fail(__LINE__, "The %s file %s cannot be read (%s).", what, path.c_str(), reason.c_str());
     }
-    if (quiet) {
-        result = 1;
-        return false;
-    }
-    orvo::IoFilter::ThrowError(kImportSource, __LINE__, "The %s file %s cannot be read (%s).", what, path.c_str(),
-                               reason.c_str());
+    return false;
 }
 
 } // namespace
 
 // Six lines by position: x step, two rotation terms (skipped: the raster is
 // taken as aligned with the axes), y step, then the upper-left x and y.
-int ReadWorldFile(const char* dataPath, bool quiet, BndHeader& header)
+int ReadWorldFile(const char* dataPath, const Reporter& report, BndHeader& header)
 {
     const std::string path = tamsel::CPath::ChangeExtension(dataPath, ".blw");
     tamsel::CBufferedFile file;
-    if (int result = 0; !OpenSideFile(file, path, "world", quiet, result)) {
+    if (int result = 0; !OpenSideFile(file, path, "world", report, result)) {
         return result;
     }
     const std::array<double*, 6> targets = {&header.xdim, nullptr,        nullptr,
@@ -54,12 +49,12 @@ int ReadWorldFile(const char* dataPath, bool quiet, BndHeader& header)
     for (int lineNumber = 1; lineNumber <= 6; ++lineNumber) {
         lines.Next(line); // a missing line reads as empty and fails below
         if (lines.Error() != 0) {
-            return TextReadFailed(path.c_str(), lines.Error(), quiet);
+            return report.ReadFailed(__LINE__, path.c_str(), lines.Error());
         }
         double* target = targets[static_cast<std::size_t>(lineNumber - 1)];
         const char* text = line.c_str();
         if (target != nullptr && !ScanDouble(text, *target)) {
-            return RecordError(kImportSource, __LINE__, path.c_str(), quiet, lineNumber);
+            return report.BadRecord(__LINE__, path.c_str(), lineNumber);
         }
     }
     return 0;
@@ -67,11 +62,11 @@ int ReadWorldFile(const char* dataPath, bool quiet, BndHeader& header)
 
 // Lines "band min max ..."; the range is the smallest minimum and the largest
 // maximum of all of them. Lines that do not begin with a digit are ignored.
-int ReadStatisticsFile(const char* dataPath, bool quiet, double& valueMin, double& valueMax)
+int ReadStatisticsFile(const char* dataPath, const Reporter& report, double& valueMin, double& valueMax)
 {
     const std::string path = tamsel::CPath::ChangeExtension(dataPath, ".stx");
     tamsel::CBufferedFile file;
-    if (int result = 0; !OpenSideFile(file, path, "statistics", quiet, result)) {
+    if (int result = 0; !OpenSideFile(file, path, "statistics", report, result)) {
         return result;
     }
     TextLines lines(file);
@@ -89,7 +84,7 @@ int ReadStatisticsFile(const char* dataPath, bool quiet, double& valueMin, doubl
         double minimum = 0.0;
         double maximum = 0.0;
         if (!ScanInt(text, band) || !ScanDouble(text, minimum) || !ScanDouble(text, maximum)) {
-            return RecordError(kImportSource, __LINE__, path.c_str(), quiet, lineNumber);
+            return report.BadRecord(__LINE__, path.c_str(), lineNumber);
         }
         if (first || minimum < valueMin) {
             valueMin = minimum;
@@ -99,7 +94,7 @@ int ReadStatisticsFile(const char* dataPath, bool quiet, double& valueMin, doubl
         }
         first = false;
     }
-    return lines.Error() != 0 ? TextReadFailed(path.c_str(), lines.Error(), quiet) : 0;
+    return lines.Error() != 0 ? report.ReadFailed(__LINE__, path.c_str(), lines.Error()) : 0;
 }
 
 } // namespace fennick

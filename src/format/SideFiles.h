@@ -2,18 +2,19 @@
 #pragma once
 
 #include "format/BndHeader.h"
+#include "support/Reporting.h"
 
 namespace fennick {
 
 // Replaces xdim, ydim, ulxmap and ulymap of `header` by the world file's
 // lines 1, 4, 5 and 6. 0 when read or absent; a malformed or missing line is
-// a bad record (1 when `quiet`).
-int ReadWorldFile(const char* dataPath, bool quiet, BndHeader& header);
+// a bad record.
+int ReadWorldFile(const char* dataPath, const Reporter& report, BndHeader& header);
 
 // Widens [valueMin, valueMax] to the smallest minimum and the largest maximum
 // of the statistics file's lines; the first line replaces them. 0 when read
 // or absent; a line that begins with a digit but lacks three numbers is a bad
-// record (1 when `quiet`).
-int ReadStatisticsFile(const char* dataPath, bool quiet, double& valueMin, double& valueMax);
+// record. Failures go to `report`.
+int ReadStatisticsFile(const char* dataPath, const Reporter& report, double& valueMin, double& valueMax);
 
 } // namespace fennick

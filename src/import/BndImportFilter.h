@@ -1,15 +1,13 @@
 // The import filter: from a banded-raster data file to a lattice in the host.
 #pragma once
 
-#include <string>
-
-#include "format/BndHeader.h"
+#include "format/HeaderReader.h"
 #include "orvo/IoFilter.h"
 #include "orvo/Progress.h"
 #include "orvo/Transferable.h"
 #include "plugin/BndFilter.h"
+#include "plugin/DataPlan.h"
 #include "tamsel/BufferedFile.h"
-#include "tamsel/PrimType.h"
 
 namespace fennick {
 
@@ -21,32 +19,23 @@ public:
     int ProbeFile(const char* path) override;
     orvo::ImportStatus ImportFromFile(const char* path, bool flag) override;
 
-    // Reads the header beside `dataPath`, then its world and statistics files
-    // (ReadDescription), into the members below. 0 when all was read, 1 when
-    // not; with `quiet` every failure returns 1.
+    // Reads the header beside `dataPath`, then its world and statistics
+    // files, into `description`, starting again from the defaults. 0 when all
+    // was read, 1 when not; with `quiet` every failure returns 1.
     int ReadHeader(const char* dataPath, bool quiet);
-    // Reports a malformed line of `path`: 1 when quiet, else raises code 23.
-    int RecordError(const char* sourceFile, int sourceLine, const char* path, bool quiet, int lineNumber);
 
     // Stores the import summary under "LatticeInfo" in the lattice's parameters.
     void SetLatticeInfo(orvo::TrUniformLattice& lattice, const char* name);
 
-    // Deliver every row of the data file to the host, top row first. 0 when all
-    // rows were delivered, 1 when the user cancelled or the host refused a row.
-    int ReadBIL(orvo::TrLatticeScan& scan, orvo::CProgress& progress, tamsel::CBufferedFile& file, int sampleSize);
-    int ReadBIP(orvo::TrLatticeScan& scan, orvo::CProgress& progress, tamsel::CBufferedFile& file, int sampleSize);
-    int ReadBSQ(orvo::TrLatticeScan& scan, orvo::CProgress& progress, tamsel::CBufferedFile& file, int sampleSize);
-
-    // Set by ReadHeader; every read starts again from these initial values.
-    BndHeader header;
-    double valueMin = 0.0;
-    double valueMax = 1.0;
-    BndLayout layoutCode = BndLayout::BIL;
-    tamsel::CPrimType sampleType = tamsel::CPrimType::Int8;
-    bool swapBytes = false;
+    // The header record with the values derived from it and the value range,
+    // as the last ReadHeader left them.
+    BndDescription description;
 
 private:
-    int ReadRows(orvo::TrLatticeScan& scan, orvo::CProgress& progress, tamsel::CBufferedFile& file, int sampleSize);
+    // Delivers every row of the data file to the host, top row first. 0 when
+    // all rows were delivered, 1 when the user cancelled or the host refused a row.
+    int ReadRows(const DataPlan& plan, orvo::TrLatticeScan& scan, orvo::CProgress& progress,
+                 tamsel::CBufferedFile& file);
 };
 
 } // namespace fennick

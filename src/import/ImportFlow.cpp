@@ -1,14 +1,20 @@
 // Probing and importing a data file.
-#include "format/DataGeometry.h"
+#include <cerrno>
+
 #include "format/LatticeGeometry.h"
-#include "format/Platform.h"
-#include "format/Reporting.h"
 #include "import/BndImportFilter.h"
+#include "support/Platform.h"
+#include "support/Reporting.h"
 #include "tamsel/Path.h"
 
 namespace fennick {
 
 BndImportFilter::BndImportFilter(orvo::IoManager& manager) : BndFilter(manager) {}
+
+int BndImportFilter::ReadHeader(const char* dataPath, bool quiet)
+{
+    return ReadDescription(dataPath, quiet, description);
+}
 
 int BndImportFilter::ProbeFile(const char* path)
 {
@@ -20,8 +26,8 @@ int BndImportFilter::ProbeFile(const char* path)
     if (length == 0 || ReadHeader(path, true) != 0) {
         return 0;
     }
-    const auto geometry = DataGeometry::Of(header, layoutCode);
-    return geometry && length == geometry->expectedSize ? 1 : 2;
+    const auto plan = DataPlan::Of(description.header, description.layoutCode);
+    return plan && length == plan->geometry.expectedSize ? 1 : 2;
 }
 
 orvo::ImportStatus BndImportFilter::ImportFromFile(const char* path, bool /*flag*/)
@@ -38,16 +44,17 @@ orvo::ImportStatus BndImportFilter::ImportFromFile(const char* path, bool /*flag
         file.Open(path, "rb", kShare, false); // raises the host's error for a missing file
     }
 
-    // The size check counts exactly what the readers will read, so a file it
-    // accepts is never read past its end; it runs before anything is allocated.
+    // The plan counts exactly what the rows will read, so a file of its size
+    // is never read past its end; it is checked before anything is allocated.
+    const BndHeader& header = description.header;
     const std::int64_t length = file.GetLength();
-    const auto geometry = DataGeometry::Of(header, layoutCode);
-    if (!geometry || length < geometry->expectedSize) {
+    const auto plan = DataPlan::Of(header, description.layoutCode);
+    if (!plan || length < plan->geometry.expectedSize) {
         ThrowError(kImportSource, __LINE__,
                    "%s\r\ndoes not appear to be complete according to the information from\r\n%s", path,
                    tamsel::CPath::ChangeExtension(path, ".hdr").c_str());
     }
-    if (length > geometry->expectedSize &&
+    if (length > plan->geometry.expectedSize &&
         Warning(tamsel::IError::YesNo,
                 "%s is larger than it should be.\r\n\r\nThis can happen if CR/LF translation was performed during "
                 "unpacking.  Continue anyway?",
@@ -55,10 +62,10 @@ orvo::ImportStatus BndImportFilter::ImportFromFile(const char* path, bool /*flag
         return orvo::ImportStatus::Declined;
     }
 
-    orvo::TrUniformLattice lattice(sampleType, header.ncols, header.nrows, 1, header.nbands);
+    orvo::TrUniformLattice lattice(description.sampleType, header.ncols, header.nrows, 1, header.nbands);
     PlaceLattice(header, lattice);
-    lattice.zMin = valueMin;
-    lattice.dz = valueMax - valueMin;
+    lattice.zMin = description.valueMin;
+    lattice.dz = description.valueMax - description.valueMin;
     lattice.storageOrder = 2;
     lattice.storageFlags = 0;
     SetLatticeInfo(lattice, path);
@@ -66,18 +73,10 @@ orvo::ImportStatus BndImportFilter::ImportFromFile(const char* path, bool /*flag
         return orvo::ImportStatus::Stopped;
     }
 
-    const int sampleSize = tamsel::CPrimType::TypeSize[sampleType];
     orvo::CProgress progress(GetIoManager(), nullptr, true, true);
     progress.MessageVA("Importing banded file %s", tamsel::CPath::GetNamePtr(file.GetFileName()));
     orvo::TrLatticeScan scan(lattice);
-
-    int result = 0;
-    switch (layoutCode) {
-    case BndLayout::BIL: result = ReadBIL(scan, progress, file, sampleSize); break;
-    case BndLayout::BIP: result = ReadBIP(scan, progress, file, sampleSize); break;
-    case BndLayout::BSQ: result = ReadBSQ(scan, progress, file, sampleSize); break;
-    }
-    return result == 0 ? orvo::ImportStatus::Done : orvo::ImportStatus::Stopped;
+    return ReadRows(*plan, scan, progress, file) == 0 ? orvo::ImportStatus::Done : orvo::ImportStatus::Stopped;
 }
 
 } // namespace fennick

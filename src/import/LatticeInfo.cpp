@@ -19,8 +19,8 @@ void BndImportFilter::SetLatticeInfo(orvo::TrUniformLattice& lattice, const char
                          "NE Corner:\t%.12G, %.12G\r\nSE Corner:\t%.12G, %.12G\r\n",
                          name, GetIoManager().GetFormatName().c_str(), lattice.rows, lattice.columns, lattice.planes,
                          std::fabs(lattice.dx), std::fabs(lattice.dy), std::fabs(lattice.dz), lattice.xMin, xMax,
-                         lattice.yMin, yMax, valueMin, valueMax, lattice.xMin, lattice.yMin, lattice.xMin, yMax, xMax,
-                         yMax, xMax, lattice.yMin);
+                         lattice.yMin, yMax, description.valueMin, description.valueMax, lattice.xMin, lattice.yMin,
+                         lattice.xMin, yMax, xMax, yMax, xMax, lattice.yMin);
     lattice.GetParams().Set("LatticeInfo", text);
 }
 

@@ -1,11 +1,12 @@
 #include "import/SampleDecoder.h"
 
-#include "import/BandShuffle.h"
-
 #include <cstdint>
 #include <cstring>
 
-#ifdef __SSE2__
+#include "support/BandTranspose.h"
+#include "support/Vectors.h"
+
+#ifdef FENNICK_SSE2
 #include <emmintrin.h>
 #endif
 
@@ -42,7 +43,7 @@ template <class T>
 void SwapInPlace(unsigned char* values, std::size_t count)
 {
     std::size_t i = 0;
-#ifdef __SSE2__
+#ifdef FENNICK_SSE2
     for (; i + 16 / sizeof(T) <= count; i += 16 / sizeof(T)) {
         auto* at = reinterpret_cast<__m128i*>(values + i * sizeof(T));
         __m128i v = _mm_loadu_si128(at);
@@ -109,7 +110,7 @@ bool InterleaveFew(const unsigned char* source, std::size_t runDistance, std::si
     if (bands < 2 || bands > 4) {
         return false;
     }
-    const std::size_t done = ShuffleBands(source, runDistance, bands, count, sizeof(T), swapBytes, target);
+    const std::size_t done = InterleaveBlocks(source, runDistance, bands, count, sizeof(T), swapBytes, target);
     source += done * sizeof(T);
     target += done * bands * sizeof(T);
     count -= done;
@@ -141,7 +142,7 @@ struct UnpackTable {
     }
 };
 
-#ifdef __SSE2__
+#ifdef FENNICK_SSE2
 
 // Unpacks `blocks` blocks of 16 packed bytes into adjacent cells, 16 cells a
 // vector. 4 bits: the high and low halves, interleaved. 1 bit: each byte
@@ -189,7 +190,7 @@ void UnpackSamples(const unsigned char* source, std::size_t count, unsigned char
     constexpr std::size_t perByte = UnpackTable<Bits>::PerByte;
     const std::size_t wholeBytes = stride == 1 ? count / perByte : 0;
     std::size_t j = 0;
-#ifdef __SSE2__
+#ifdef FENNICK_SSE2
     UnpackBlocks<Bits>(source, wholeBytes / 16, target);
     j = wholeBytes / 16 * 16;
 #endif

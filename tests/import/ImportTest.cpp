@@ -248,8 +248,10 @@ TEST_F(Import, GeometryAndSummaryFollowTheHeader)
         TestHost host;
         BndImportFilter filter(host);
         ASSERT_EQ(filter.ReadHeader(dir.File("geo.bil").c_str(), false), 0);
-        const std::string data =
-            dir.Write("geo.bil", std::string(static_cast<std::size_t>(filter.header.nrows * filter.header.ncols), 0));
+        const std::string data = dir.Write(
+            "geo.bil",
+            std::string(static_cast<std::size_t>(filter.description.header.nrows * filter.description.header.ncols),
+                        0));
         ASSERT_EQ(filter.ImportFromFile(data.c_str(), false), ImportStatus::Done);
         EXPECT_DOUBLE_EQ(host.lattice->xMin, c.xMin);
         EXPECT_DOUBLE_EQ(host.lattice->yMin, c.yMin);

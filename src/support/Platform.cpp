@@ -1,4 +1,4 @@
-#include "format/Platform.h"
+#include "support/Platform.h"
 
 #include <cerrno>
 #include <strings.h>

@@ -1,0 +1,32 @@
+#include "plugin/DataPlan.h"
+
+#include <algorithm>
+
+namespace fennick {
+
+std::optional<DataPlan> DataPlan::Of(const BndHeader& header, BndLayout layout)
+{
+    const auto geometry = DataGeometry::Of(header, layout);
+    if (!geometry) {
+        return std::nullopt;
+    }
+    DataPlan plan;
+    plan.geometry = *geometry;
+    const DataGeometry& g = plan.geometry;
+    const auto bandRows = CheckedMultiply(g.runsPerRow, g.rowStride); // one row of every band
+    if (g.bandSequential && bandRows && *bandRows > 0) {
+        plan.windowRows = std::clamp<std::int64_t>(kBandWindowBytes / *bandRows, 1, std::max<std::int64_t>(g.rows, 1));
+    }
+    const std::int64_t slot = plan.WindowSpan(plan.windowRows);
+    plan.runDistance = g.bandSequential ? slot : g.runStride;
+    const auto between = CheckedMultiply(std::max<std::int64_t>(g.runsPerRow - 1, 0), plan.runDistance);
+    const auto buffer = between ? CheckedAdd(*between, slot) : std::nullopt;
+    if (!buffer) {
+        return std::nullopt;
+    }
+    plan.bufferBytes = *buffer;
+    plan.inPlace = header.nbits >= 8 && g.runsPerRow == 1;
+    return plan;
+}
+
+} // namespace fennick

@@ -1,0 +1,46 @@
+// What the row loops of both filters need, worked out once per import and
+// once per export from a completed header: the data geometry, the band
+// window and the buffer. Every size is checked here, so the loops trust it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "format/DataGeometry.h"
+
+namespace fennick {
+
+// The most a BSQ import reads ahead, or a BSQ export keeps, of band rows: its
+// band window (at least one row). Small enough that decoding or encoding the
+// window finds it in cache, large enough that each band's part is one long run.
+inline constexpr std::int64_t kBandWindowBytes = std::int64_t{1} << 20;
+
+struct DataPlan {
+    DataGeometry geometry;
+    // Rows of each run held at once: up to kBandWindowBytes of band rows for
+    // BSQ, one row otherwise (BIL and BIP need one row of memory, whatever
+    // the raster's size).
+    std::int64_t windowRows = 1;
+    // The buffer holds a window of each run, run r's at r x runDistance. Its
+    // rows lie rowStride apart as in the file, the last without its padding;
+    // a BIL row's runs keep their file distance, so that one read moves them.
+    std::int64_t runDistance = 0;
+    std::int64_t bufferBytes = 0;
+    // Import: one run of whole-byte samples per row, read straight into the
+    // lattice row without the buffer.
+    bool inPlace = false;
+
+    // Empty when a size does not fit in 64 bits.
+    static std::optional<DataPlan> Of(const BndHeader& header, BndLayout layout);
+
+    // Bytes of one run's part of a window of `rows` rows.
+    [[nodiscard]] std::int64_t WindowSpan(std::int64_t rows) const
+    {
+        return (rows - 1) * geometry.rowStride + geometry.runBytes;
+    }
+
+    // The runs lie in the file as in the buffer, so one read moves them all.
+    [[nodiscard]] bool RunsTogether() const { return geometry.runsPerRow == 1 || geometry.runStride == runDistance; }
+};
+
+} // namespace fennick

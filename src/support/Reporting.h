@@ -1,0 +1,49 @@
+// How the module's layers report what went wrong: the source-file names that
+// errors carry, the sharing mode of every file, and the reporter that either
+// raises a failure through the host or, for a quiet caller, returns it.
+#pragma once
+
+#include <string>
+
+#include "orvo/IoFilter.h"
+#include "tamsel/BufferedFile.h"
+
+namespace fennick {
+
+// The source-file names that errors carry: the filter whose work raised them.
+inline constexpr const char* kImportSource = "BndImportFilter";
+inline constexpr const char* kExportSource = "BndExportFilter";
+
+// Every file is opened with this sharing mode.
+inline constexpr auto kShare = tamsel::CBufferedFile::ShareReadWrite;
+
+// A failure is raised through orvo::IoFilter::ThrowError, or, when the caller
+// asked to be quiet (a probe), returned as 1 with nothing shown. Every failure
+// site is one `return report.Fail(...)`, whichever the caller wanted.
+class Reporter {
+public:
+    explicit Reporter(bool quiet) : quiet_(quiet) {}
+
+    [[nodiscard]] bool Quiet() const { return quiet_; }
+
+    // A message of the import, printf-style.
+    template <class... Args>
+    int Fail(int sourceLine, const char* format, Args... args) const
+    {
+        if (quiet_) {
+            return 1;
+        }
+        orvo::IoFilter::ThrowError(kImportSource, sourceLine, format, args...);
+    }
+
+    // Line `lineNumber` (from 1) of the text file `path` is malformed: code 23.
+    int BadRecord(int sourceLine, const char* path, int lineNumber) const;
+
+    // Reading the text file `path` failed with system error `error`: code 8.
+    int ReadFailed(int sourceLine, const char* path, int error) const;
+
+private:
+    bool quiet_;
+};
+
+} // namespace fennick
