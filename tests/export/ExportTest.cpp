@@ -406,14 +406,15 @@ TEST(Export, ALatticeTooLargeToDescribeIsNotHandled)
     EXPECT_EQ(filter.EndExport(), ExportStatus::NothingExported);
 }
 
-// Export every layout with 1 and 3 bands and import the pair back: every value
-// and the geometry come back. The wide shape's BSQ band rows reach the file
-// in several writes of a few rows each (and one of the last row alone).
+// Export every layout with 1, 3 and 5 bands and import the pair back: every
+// value and the geometry come back. The wide shapes' BSQ band rows reach the
+// file in several writes of a few rows each (and one of the last row alone),
+// or of one row each where a row of all bands is over the band window.
 TEST(Export, RoundTripsThroughTheImport)
 {
-    for (const auto& [columns, rows] : {std::pair{7, 13}, std::pair{40000, 5}}) {
+    for (const auto& [columns, rows] : {std::pair{7, 13}, std::pair{40000, 5}, std::pair{90000, 3}}) {
         for (const char* extension : {".bil", ".bip", ".bsq"}) {
-            for (const int bands : {1, 3}) {
+            for (const int bands : {1, 3, 5}) {
                 SCOPED_TRACE(std::string(extension) + " bands " + std::to_string(bands) + " columns " +
                              std::to_string(columns));
                 TempDir dir;
