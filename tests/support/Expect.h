@@ -19,7 +19,7 @@ orvo::IoError CatchIoError(Action&& action)
         return error;
     }
     ADD_FAILURE() << "expected an orvo::IoError";
-    return orvo::IoError("(none raised)", std::nullopt, "", 0);
+    return orvo::IoError("(none raised)", std::nullopt, "");
 }
 
 // The code-23 error of a malformed line: the record text, the line and the path.

@@ -2,8 +2,8 @@
 
 namespace orvo {
 
-IoError::IoError(const std::string& message, std::optional<int> code, std::string sourceFile, int sourceLine)
-    : std::runtime_error(message), code_(code), sourceFile_(std::move(sourceFile)), sourceLine_(sourceLine)
+IoError::IoError(const std::string& message, std::optional<int> code, std::string sourceFile)
+    : std::runtime_error(message), code_(code), sourceFile_(std::move(sourceFile))
 {
 }
 

@@ -41,23 +41,23 @@ IoFilter::~IoFilter() = default;
 
 void IoFilter::GetPropertyPages(std::vector<IoPropertyPage*>& /*pages*/, const char* /*text*/) {}
 
-void IoFilter::ThrowError(const char* file, int line, ErrCode code, ...)
+void IoFilter::ThrowError(const char* file, int /*line*/, ErrCode code, ...)
 {
     va_list args;
     va_start(args, code);
     std::string text = CodeMessage(code, args);
     va_end(args);
-    throw IoError(text, code.value, file, line);
+    throw IoError(text, code.value, file);
 }
 
-void IoFilter::ThrowError(const char* file, int line, const char* format, ...)
+void IoFilter::ThrowError(const char* file, int /*line*/, const char* format, ...)
 {
     std::string text;
     va_list args;
     va_start(args, format);
     tamsel::FormatStringV(text, format, args);
     va_end(args);
-    throw IoError(text, std::nullopt, file, line);
+    throw IoError(text, std::nullopt, file);
 }
 
 int IoFilter::Warning(tamsel::IError::WarnStyle style, const char* format, ...) const

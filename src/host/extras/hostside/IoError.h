@@ -14,17 +14,15 @@ namespace orvo {
 // is empty for the message form.
 class HOST_API IoError : public std::runtime_error {
 public:
-    IoError(const std::string& message, std::optional<int> code, std::string sourceFile, int sourceLine);
+    IoError(const std::string& message, std::optional<int> code, std::string sourceFile);
     ~IoError() override;
 
     [[nodiscard]] std::optional<int> GetCode() const { return code_; }
     [[nodiscard]] const std::string& GetSourceFile() const { return sourceFile_; }
-    [[nodiscard]] int GetSourceLine() const { return sourceLine_; }
 
 private:
     std::optional<int> code_;
     std::string sourceFile_;
-    int sourceLine_;
 };
 
 } // namespace orvo
