@@ -52,60 +52,6 @@ struct TransposeMasks {
     }
 };
 
-// Whole blocks in one direction: Bands input vectors, vector k of block i at
-// `from` + k x `step` + i x `block`; output vector o of block i goes to
-// store(o, i, vector).
-template <std::size_t Size, std::size_t Bands, bool Swap, bool ToCells, class Store>
-__attribute__((target("ssse3"))) std::size_t TransposeBlocks(const unsigned char* from, std::size_t step,
-                                                             std::size_t block, std::size_t count, Store store)
-{
-    static constexpr TransposeMasks<Size, Bands, Swap> table;
-    const auto& chosen = ToCells ? table.toCells : table.toRuns;
-    __m128i masks[Bands][Bands];
-    for (std::size_t o = 0; o < Bands; ++o) {
-        for (std::size_t k = 0; k < Bands; ++k) {
-            masks[o][k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chosen[o][k]));
-        }
-    }
-    const std::size_t blocks = count / (16 / Size);
-    for (std::size_t i = 0; i < blocks; ++i) {
-        __m128i in[Bands];
-        for (std::size_t k = 0; k < Bands; ++k) {
-            in[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + k * step + i * block));
-        }
-        for (std::size_t o = 0; o < Bands; ++o) {
-            __m128i out = _mm_shuffle_epi8(in[0], masks[o][0]);
-            for (std::size_t k = 1; k < Bands; ++k) {
-                out = _mm_or_si128(out, _mm_shuffle_epi8(in[k], masks[o][k]));
-            }
-            store(o, i, out);
-        }
-    }
-    return blocks * (16 / Size);
-}
-
-template <std::size_t Size, bool Swap, bool ToCells, class Store>
-std::size_t ForBands(std::size_t bands, const unsigned char* from, std::size_t step, std::size_t block,
-                     std::size_t count, Store store)
-{
-    switch (bands) {
-    case 2: return TransposeBlocks<Size, 2, Swap, ToCells>(from, step, block, count, store);
-    case 3: return TransposeBlocks<Size, 3, Swap, ToCells>(from, step, block, count, store);
-    case 4: return TransposeBlocks<Size, 4, Swap, ToCells>(from, step, block, count, store);
-    default: return 0;
-    }
-}
-
-template <std::size_t Size, bool Swap>
-std::size_t Interleave(const unsigned char* runs, std::size_t runDistance, std::size_t bands, std::size_t count,
-                       unsigned char* cells)
-{
-    const auto store = [=](std::size_t o, std::size_t i, __m128i vector) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(cells + (i * bands + o) * 16), vector);
-    };
-    return ForBands<Size, Swap, true>(bands, runs, runDistance, 16, count, store);
-}
-
 // Widens the 16 / Size values of `values` to 32 bits, by their own
 // signedness, and stores them at `target`: the high halves of an unpack with
 // the value itself, shifted down, extend the sign; an unpack with zero does not.
@@ -145,14 +91,55 @@ void StoreWidened(__m128i values, unsigned char* target)
     }
 }
 
-template <std::size_t Size, bool Signed>
-std::size_t Split(const unsigned char* cells, std::size_t bands, std::size_t count, unsigned char* runs,
-                  std::size_t runDistance)
+// Whole blocks of 16 / Size samples of each run, in one direction. ToCells:
+// from Bands runs (run b at `from` + b x runDistance) to cells at `to`.
+// Otherwise from cells to runs, each run vector widened to 32-bit values as
+// it is stored (Signed: sign-extended). Returns the samples of each run done.
+template <std::size_t Size, std::size_t Bands, bool Swap, bool ToCells, bool Signed = false>
+__attribute__((target("ssse3"))) std::size_t TransposeBlocks(const unsigned char* from, unsigned char* to,
+                                                             std::size_t runDistance, std::size_t count)
 {
-    const auto store = [=](std::size_t o, std::size_t i, __m128i vector) {
-        StoreWidened<Size, Signed>(vector, runs + o * runDistance + i * (16 / Size) * 4);
-    };
-    return ForBands<Size, false, false>(bands, cells, 16, bands * 16, count, store);
+    static constexpr TransposeMasks<Size, Bands, Swap> table;
+    const auto& chosen = ToCells ? table.toCells : table.toRuns;
+    __m128i masks[Bands][Bands];
+    for (std::size_t o = 0; o < Bands; ++o) {
+        for (std::size_t k = 0; k < Bands; ++k) {
+            masks[o][k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chosen[o][k]));
+        }
+    }
+    constexpr std::size_t perBlock = 16 / Size;
+    const std::size_t blocks = count / perBlock;
+    for (std::size_t i = 0; i < blocks; ++i) {
+        __m128i in[Bands];
+        for (std::size_t k = 0; k < Bands; ++k) {
+            const unsigned char* at = ToCells ? from + k * runDistance + i * 16 : from + (i * Bands + k) * 16;
+            in[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        }
+        for (std::size_t o = 0; o < Bands; ++o) {
+            __m128i out = _mm_shuffle_epi8(in[0], masks[o][0]);
+            for (std::size_t k = 1; k < Bands; ++k) {
+                out = _mm_or_si128(out, _mm_shuffle_epi8(in[k], masks[o][k]));
+            }
+            if constexpr (ToCells) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(to + (i * Bands + o) * 16), out);
+            } else {
+                StoreWidened<Size, Signed>(out, to + o * runDistance + i * perBlock * 4);
+            }
+        }
+    }
+    return blocks * perBlock;
+}
+
+template <std::size_t Size, bool Swap, bool ToCells, bool Signed = false>
+std::size_t ForBands(std::size_t bands, const unsigned char* from, unsigned char* to, std::size_t runDistance,
+                     std::size_t count)
+{
+    switch (bands) {
+    case 2: return TransposeBlocks<Size, 2, Swap, ToCells, Signed>(from, to, runDistance, count);
+    case 3: return TransposeBlocks<Size, 3, Swap, ToCells, Signed>(from, to, runDistance, count);
+    case 4: return TransposeBlocks<Size, 4, Swap, ToCells, Signed>(from, to, runDistance, count);
+    default: return 0;
+    }
 }
 
 } // namespace
@@ -160,17 +147,17 @@ std::size_t Split(const unsigned char* cells, std::size_t bands, std::size_t cou
 std::size_t InterleaveBlocks(const unsigned char* runs, std::size_t runDistance, std::size_t bands, std::size_t count,
                              std::size_t size, bool swapBytes, unsigned char* cells)
 {
-    if (!HasByteShuffles()) {
-        return 0;
+    if (bands < 2 || bands > 4 || count * size < 16 || !HasByteShuffles()) {
+        return 0; // not one whole block, or nothing the blocks do
     }
     switch (size) {
-    case 1: return Interleave<1, false>(runs, runDistance, bands, count, cells);
+    case 1: return ForBands<1, false, true>(bands, runs, cells, runDistance, count);
     case 2:
-        return swapBytes ? Interleave<2, true>(runs, runDistance, bands, count, cells)
-                         : Interleave<2, false>(runs, runDistance, bands, count, cells);
+        return swapBytes ? ForBands<2, true, true>(bands, runs, cells, runDistance, count)
+                         : ForBands<2, false, true>(bands, runs, cells, runDistance, count);
     case 4:
-        return swapBytes ? Interleave<4, true>(runs, runDistance, bands, count, cells)
-                         : Interleave<4, false>(runs, runDistance, bands, count, cells);
+        return swapBytes ? ForBands<4, true, true>(bands, runs, cells, runDistance, count)
+                         : ForBands<4, false, true>(bands, runs, cells, runDistance, count);
     default: return 0;
     }
 }
@@ -178,17 +165,17 @@ std::size_t InterleaveBlocks(const unsigned char* runs, std::size_t runDistance,
 std::size_t SplitBlocks(const unsigned char* cells, std::size_t bands, std::size_t count, std::size_t size,
                         bool isSigned, unsigned char* runs, std::size_t runDistance)
 {
-    if (!HasByteShuffles()) {
-        return 0;
+    if (bands < 2 || bands > 4 || count * size < 16 || !HasByteShuffles()) {
+        return 0; // not one whole block, or nothing the blocks do
     }
     switch (size) {
     case 1:
-        return isSigned ? Split<1, true>(cells, bands, count, runs, runDistance)
-                        : Split<1, false>(cells, bands, count, runs, runDistance);
+        return isSigned ? ForBands<1, false, false, true>(bands, cells, runs, runDistance, count)
+                        : ForBands<1, false, false, false>(bands, cells, runs, runDistance, count);
     case 2:
-        return isSigned ? Split<2, true>(cells, bands, count, runs, runDistance)
-                        : Split<2, false>(cells, bands, count, runs, runDistance);
-    case 4: return Split<4, false>(cells, bands, count, runs, runDistance);
+        return isSigned ? ForBands<2, false, false, true>(bands, cells, runs, runDistance, count)
+                        : ForBands<2, false, false, false>(bands, cells, runs, runDistance, count);
+    case 4: return ForBands<4, false, false>(bands, cells, runs, runDistance, count);
     default: return 0;
     }
 }
