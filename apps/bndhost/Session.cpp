@@ -1,12 +1,15 @@
 #include "Session.h"
 
 #include <cerrno>
+#include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <stdexcept>
 #include <strings.h>
 #include <sys/stat.h>
 #include <vector>
 
+#include "BandStatistics.h"
 #include "HeaderFacts.h"
 #include "StagedOutput.h"
 #include "hostside/IoError.h"
@@ -190,11 +193,21 @@ Exit Session::Convert(const std::string& in, const std::string& out)
     if (exporter->BeginExport(staged.DataPath().c_str(), false) != orvo::ExportStatus::Done) {
         return NotDone("refused: the module would not export to " + out);
     }
-    bool fractional = false; // a floating-point lattice, whose fractions the export drops
+    // What the export changes in a floating-point lattice (imports give no
+    // other that it changes): its fractions, and, counted as the rows go by,
+    // values beyond the signed 32-bit range (which saturate) and NaN (written as 0).
+    bool fractional = false;
+    std::uint64_t saturated = 0;
+    std::uint64_t nan = 0;
     const auto forward = [&](orvo::TrBase& object) {
         if (object.GetTypeId() == orvo::TrUniformLattice::GetClassTypeId()) {
             const int type = static_cast<orvo::TrLattice&>(object).elementType;
-            fractional = fractional || type == tamsel::CPrimType::Float32 || type == tamsel::CPrimType::Float64;
+            fractional = type == tamsel::CPrimType::Float32 || type == tamsel::CPrimType::Float64;
+        } else if (fractional && object.GetTypeId() == orvo::TrLatticeScan::GetClassTypeId()) {
+            ForEachValue(static_cast<const orvo::TrLatticeScan&>(object), [&](std::size_t, std::size_t, double value) {
+                nan += std::isnan(value) ? 1 : 0;
+                saturated += value >= 0x1p31 || value < -0x1p31 ? 1 : 0;
+            });
         }
         return exporter->ExportObject(object) == orvo::ExportStatus::Done;
     };
@@ -211,8 +224,18 @@ Exit Session::Convert(const std::string& in, const std::string& out)
     }
     staged.Commit();
     if (fractional) {
-        Complain("note: " + in + " holds floating-point values; " + out +
-                 " holds them as whole numbers (fractions are dropped)");
+        std::string said = "fractions are dropped";
+        const auto count = [](std::uint64_t n, const char* what) {
+            return std::to_string(n) + (n == 1 ? " " + std::string(what) + " is" : " " + std::string(what) + "s are");
+        };
+        if (saturated > 0) {
+            said += "; " + count(saturated, "value") + " beyond the signed 32-bit range, saturated";
+        }
+        if (nan > 0) {
+            said += "; " + count(nan, "NaN value") + " written as 0";
+        }
+        Complain("note: " + in + " holds floating-point values; " + out + " holds them as whole numbers (" + said +
+                 ")");
     }
     return ExitDone;
 }

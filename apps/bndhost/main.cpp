@@ -42,7 +42,8 @@ convert and xyz write under temporary names beside OUT and move the files into
 place only when complete, so an existing OUT stays as it was on any error or
 interruption; they refuse an OUT (or, for convert, its header) that is IN or
 one of IN's files. convert notes on stderr when IN holds floating-point values,
-whose fractions the export drops.
+whose fractions the export drops, and counts the values it saturates to the
+signed 32-bit range and the NaN it writes as 0.
 
 Exit status: 0 done; 1 error (its message is one line on stderr, including a
 data file shorter than its header says); 2 stopped, declined, refused or not

@@ -183,7 +183,10 @@ orvo::ExportStatus BndExportFilter::EndExport()
 
 void BndExportFilter::WriteHeader()
 {
-    WriteHeaderFile(tamsel::CPath::ChangeExtension(outputPath.c_str(), ".hdr"), header);
+    // An unsigned 32-bit lattice's samples are its exact bits, which only an
+    // unsigned reading gives back; every other lattice's are signed.
+    WriteHeaderFile(tamsel::CPath::ChangeExtension(outputPath.c_str(), ".hdr"), header,
+                    sourceType == tamsel::CPrimType::UInt32 ? "UNSIGNEDINT" : "SIGNEDINT");
 }
 
 } // namespace fennick

@@ -1,9 +1,11 @@
 #include "export/SampleEncoder.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <type_traits>
 
 #include "support/BandTranspose.h"
@@ -17,25 +19,31 @@ namespace fennick {
 
 namespace {
 
-// A value as a signed 64-bit integer, as the host widens elements: integers
-// by their own signedness, floating-point values truncated toward zero, NaN
-// as 0 and values beyond the 64-bit range saturated, so that no input has
-// undefined behaviour.
+// A value as a written sample. Whole numbers keep their value, an unsigned
+// 32-bit one its exact bits; 64-bit ones beyond the signed 32-bit range
+// saturate. Floating-point values truncate toward zero and saturate beyond
+// that range; NaN gives 0. No input has undefined behaviour.
 template <class T>
-std::int64_t Widen(T value)
+std::uint32_t Sample(T value)
 {
+    constexpr std::int32_t low = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int32_t high = std::numeric_limits<std::int32_t>::max();
     if constexpr (std::is_floating_point_v<T>) {
         if (std::isnan(value)) {
             return 0;
         }
-        if (value >= static_cast<T>(0x1p63)) {
-            return INT64_MAX;
+        if (value >= static_cast<T>(0x1p31)) {
+            return static_cast<std::uint32_t>(high);
         }
-        if (value < static_cast<T>(-0x1p63)) {
-            return INT64_MIN;
+        if (value < static_cast<T>(-0x1p31)) {
+            return static_cast<std::uint32_t>(low);
         }
+        return static_cast<std::uint32_t>(static_cast<std::int32_t>(value));
+    } else if constexpr (sizeof(T) == 8) {
+        return static_cast<std::uint32_t>(static_cast<std::int32_t>(std::clamp<T>(value, low, high)));
+    } else {
+        return static_cast<std::uint32_t>(value);
     }
-    return static_cast<std::int64_t>(value);
 }
 
 // One typed run; `Adjacent` runs have stride sizeof(T), known at compile time
@@ -47,7 +55,7 @@ void EncodeRun(const unsigned char* source, std::size_t stride, std::size_t coun
     for (std::size_t i = 0; i < count; ++i) {
         T value;
         std::memcpy(&value, source + i * step, sizeof(T));
-        auto sample = static_cast<std::uint32_t>(Widen(value));
+        std::uint32_t sample = Sample(value);
         if constexpr (std::endian::native == std::endian::big) {
             sample = __builtin_bswap32(sample);
         }
@@ -58,9 +66,8 @@ void EncodeRun(const unsigned char* source, std::size_t stride, std::size_t coun
 #ifdef FENNICK_SSE2
 
 // Adjacent floating-point values, 4 at a time: where all 4 lie within the
-// 32-bit range (which NaN does not) the truncating conversion gives exactly
-// the low 32 bits of their 64-bit whole numbers; other vectors go value by
-// value. Returns the values done.
+// signed 32-bit range (which NaN does not) the truncating conversion gives
+// exactly their samples; other vectors go value by value. Returns the values done.
 template <class T>
 std::size_t EncodeFloatVectors(const unsigned char* source, std::size_t count, unsigned char* target)
 {

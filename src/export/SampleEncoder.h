@@ -14,9 +14,11 @@ inline constexpr std::size_t kWrittenSampleSize = 4;
 bool IsEncodable(tamsel::CPrimType type);
 
 // Encodes `count` values of `type`, `stride` bytes apart from `source`, as
-// written samples one after another at `target`: each value is widened to 64
-// bits as the host's tamsel::CPrimData::GetWideInt does and its low 32 bits
-// are kept. Values need not be aligned. `type` must be encodable.
+// written samples one after another at `target`: whole numbers keep their
+// value (an unsigned 32-bit one its exact bits), and those beyond the signed
+// 32-bit range (64-bit ones) saturate to it; floating-point values truncate
+// toward zero and saturate beyond that range, NaN is written as 0. Values
+// need not be aligned. `type` must be encodable.
 void EncodeSamples(tamsel::CPrimType type, const unsigned char* source, std::size_t stride, std::size_t count,
                    unsigned char* target);
 

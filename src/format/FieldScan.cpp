@@ -1,6 +1,7 @@
 #include "format/FieldScan.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstring>
 
 namespace fennick {
@@ -81,6 +82,18 @@ bool ScanDouble(const char*& text, double& value)
     }
     value = result;
     text = end;
+    return true;
+}
+
+bool ScanFinite(const char*& text, double& value)
+{
+    const char* at = text;
+    double result = 0.0;
+    if (!ScanDouble(at, result) || !std::isfinite(result)) {
+        return false;
+    }
+    value = result;
+    text = at;
     return true;
 }
 

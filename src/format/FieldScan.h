@@ -22,4 +22,7 @@ bool ScanInt(const char*& text, std::int32_t& value);
 // beyond the range of a double is malformed.
 bool ScanDouble(const char*& text, double& value);
 
+// A finite floating-point number: as ScanDouble, without "inf" and "nan".
+bool ScanFinite(const char*& text, double& value);
+
 } // namespace fennick

@@ -44,6 +44,18 @@ bool ScanOptional(const char*& text, std::optional<double>& field)
     return true;
 }
 
+// A spacing (xdim, ydim, cellsize): finite and not zero.
+template <class Field>
+bool ScanSpacing(const char*& text, Field& field)
+{
+    double value = 0.0;
+    if (!ScanFinite(text, value) || value == 0.0) {
+        return false;
+    }
+    field = value;
+    return true;
+}
+
 // The header's own keywords, then those of other tools' headers.
 constexpr std::array<Keyword, 25> kKeywords = {{
     {"nrows", [](const char*& t, BndDescription& d) { return ScanInt(t, d.header.nrows); }},
@@ -53,10 +65,10 @@ constexpr std::array<Keyword, 25> kKeywords = {{
     {"byteorder", [](const char*& t, BndDescription& d) { return ScanInto(t, d.header.byteorder, 1); }},
     {"layout", [](const char*& t, BndDescription& d) { return ScanInto(t, d.header.layout, 3); }},
     {"skipbytes", [](const char*& t, BndDescription& d) { return ScanInt(t, d.header.skipbytes); }},
-    {"ulxmap", [](const char*& t, BndDescription& d) { return ScanDouble(t, d.header.ulxmap); }},
-    {"ulymap", [](const char*& t, BndDescription& d) { return ScanDouble(t, d.header.ulymap); }},
-    {"xdim", [](const char*& t, BndDescription& d) { return ScanDouble(t, d.header.xdim); }},
-    {"ydim", [](const char*& t, BndDescription& d) { return ScanDouble(t, d.header.ydim); }},
+    {"ulxmap", [](const char*& t, BndDescription& d) { return ScanFinite(t, d.header.ulxmap); }},
+    {"ulymap", [](const char*& t, BndDescription& d) { return ScanFinite(t, d.header.ulymap); }},
+    {"xdim", [](const char*& t, BndDescription& d) { return ScanSpacing(t, d.header.xdim); }},
+    {"ydim", [](const char*& t, BndDescription& d) { return ScanSpacing(t, d.header.ydim); }},
     {"bandrowbytes", [](const char*& t, BndDescription& d) { return ScanInt(t, d.header.bandrowbytes); }},
     {"totalrowbytes", [](const char*& t, BndDescription& d) { return ScanInt(t, d.header.totalrowbytes); }},
     {"bandgapbytes", [](const char*& t, BndDescription& d) { return ScanInt(t, d.header.bandgapbytes); }},
@@ -64,7 +76,7 @@ constexpr std::array<Keyword, 25> kKeywords = {{
     {"Datum", [](const char*& t, BndDescription& d) { return ScanInto(t, d.header.Datum, 79); }},
     {"Units", [](const char*& t, BndDescription& d) { return ScanInto(t, d.header.Units, 39); }},
     {"pixeltype", [](const char*& t, BndDescription& d) { return ScanInto(t, d.pixeltype, 15); }},
-    {"cellsize", [](const char*& t, BndDescription& d) { return ScanOptional(t, d.cellsize); }},
+    {"cellsize", [](const char*& t, BndDescription& d) { return ScanSpacing(t, d.cellsize); }},
     {"xllcorner", [](const char*& t, BndDescription& d) { return ScanOptional(t, d.xllcorner); }},
     {"yllcorner", [](const char*& t, BndDescription& d) { return ScanOptional(t, d.yllcorner); }},
     {"xllcenter", [](const char*& t, BndDescription& d) { return ScanOptional(t, d.xllcenter); }},
@@ -150,12 +162,17 @@ void ApplyGridGeometry(const GivenGeometry& given, BndDescription& out)
     }
 }
 
-// The lattice's element type: nbits and pixeltype.
+// The lattice's element type: nbits and pixeltype. 8-bit samples are
+// unsigned unless the header says SIGNEDINT (they are imagery and class maps);
+// 16- and 32-bit ones signed unless it says UNSIGNEDINT (elevations often
+// carry no pixeltype).
 tamsel::CPrimType SampleTypeOf(const BndDescription& d)
 {
     const bool isUnsigned = platform::EqualsIgnoreCase(d.pixeltype, "UNSIGNEDINT");
     switch (d.header.nbits) {
-    case 8: return isUnsigned ? tamsel::CPrimType::UInt8 : tamsel::CPrimType::Int8;
+    case 8:
+        return platform::EqualsIgnoreCase(d.pixeltype, "SIGNEDINT") ? tamsel::CPrimType::Int8
+                                                                    : tamsel::CPrimType::UInt8;
     case 16: return isUnsigned ? tamsel::CPrimType::UInt16 : tamsel::CPrimType::Int16;
     case 32:
         if (platform::EqualsIgnoreCase(d.pixeltype, "FLOAT")) {
@@ -245,7 +262,7 @@ int ReadHeaderFile(const char* dataPath, const Reporter& report, BndDescription&
     if (!tamsel::CPath::HasExtension(dataPath)) {
         return 1;
     }
-    const std::string headerPath = tamsel::CPath::ChangeExtension(dataPath, ".hdr");
+    const std::string headerPath = SideFilePath(dataPath, ".hdr");
     GivenGeometry given;
     {
         tamsel::CBufferedFile file;

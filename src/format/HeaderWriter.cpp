@@ -39,7 +39,7 @@ void AppendFixed(std::string& text, const char* keyword, double value)
 
 } // namespace
 
-void WriteHeaderFile(const std::string& headerPath, const BndHeader& header)
+void WriteHeaderFile(const std::string& headerPath, const BndHeader& header, const char* pixeltype)
 {
     tamsel::CBufferedFile file;
     if (!file.OpenNoThrow(headerPath.c_str(), "wb", kShare, false)) {
@@ -55,7 +55,9 @@ void WriteHeaderFile(const std::string& headerPath, const BndHeader& header)
     AppendFixed(text, "ulymap", header.ulymap);
     text += "layout ";
     text += header.layout;
-    text += "\r\npixeltype SIGNEDINT\r\n";
+    text += "\r\npixeltype ";
+    text += pixeltype;
+    text += "\r\n";
     file.Write(text.data(), static_cast<unsigned int>(text.size()));
     file.Close();
 }

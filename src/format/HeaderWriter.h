@@ -9,9 +9,10 @@ namespace fennick {
 
 // Writes `header` to `headerPath`: ten lines of the classic template, then a
 // "layout" line so that multi-band BIP and BSQ files read back with their real
-// arrangement, and "pixeltype SIGNEDINT" so that readers that assume unsigned
-// 32-bit samples read the signs right. Raises "Unable to create the header file %s." when the file
+// arrangement, and a "pixeltype" line with `pixeltype` (SIGNEDINT or
+// UNSIGNEDINT) so that readers that assume another sample type read the
+// values right. Raises "Unable to create the header file %s." when the file
 // cannot be created; a failed write leaves no header behind.
-void WriteHeaderFile(const std::string& headerPath, const BndHeader& header);
+void WriteHeaderFile(const std::string& headerPath, const BndHeader& header, const char* pixeltype);
 
 } // namespace fennick

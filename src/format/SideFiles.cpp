@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cmath>
 #include <string>
 
 #include "format/FieldScan.h"
@@ -12,6 +13,11 @@
 #include "tamsel/Path.h"
 
 namespace fennick {
+
+std::string SideFilePath(const char* dataPath, const char* extension)
+{
+    return platform::FindIgnoringCase(tamsel::CPath::ChangeExtension(dataPath, extension));
+}
 
 namespace {
 
@@ -34,10 +40,11 @@ bool OpenSideFile(tamsel::CBufferedFile& file, const std::string& path, const ch
 } // namespace
 
 // Six lines by position: x step, two rotation terms (skipped: the raster is
-// taken as aligned with the axes), y step, then the upper-left x and y.
+// taken as aligned with the axes), y step, then the upper-left x and y. Each
+// must be a finite number, and the steps not zero.
 int ReadWorldFile(const char* dataPath, const Reporter& report, BndHeader& header)
 {
-    const std::string path = tamsel::CPath::ChangeExtension(dataPath, ".blw");
+    const std::string path = SideFilePath(dataPath, ".blw");
     tamsel::CBufferedFile file;
     if (int result = 0; !OpenSideFile(file, path, "world", report, result)) {
         return result;
@@ -52,9 +59,17 @@ int ReadWorldFile(const char* dataPath, const Reporter& report, BndHeader& heade
             return report.ReadFailed(__LINE__, path.c_str(), lines.Error());
         }
         double* target = targets[static_cast<std::size_t>(lineNumber - 1)];
+        const bool spacing = target == &header.xdim || target == &header.ydim;
         const char* text = line.c_str();
-        if (target != nullptr && !ScanDouble(text, *target)) {
+        double value = 0.0;
+        // The rotation terms are not used: only a number that is not finite is refused there.
+        const bool usable = target == nullptr ? !ScanDouble(text, value) || std::isfinite(value)
+                                              : ScanFinite(text, value) && (!spacing || value != 0.0);
+        if (!usable) {
             return report.BadRecord(__LINE__, path.c_str(), lineNumber);
+        }
+        if (target != nullptr) {
+            *target = value;
         }
     }
     return 0;
@@ -64,7 +79,7 @@ int ReadWorldFile(const char* dataPath, const Reporter& report, BndHeader& heade
 // maximum of all of them. Lines that do not begin with a digit are ignored.
 int ReadStatisticsFile(const char* dataPath, const Reporter& report, double& valueMin, double& valueMax)
 {
-    const std::string path = tamsel::CPath::ChangeExtension(dataPath, ".stx");
+    const std::string path = SideFilePath(dataPath, ".stx");
     tamsel::CBufferedFile file;
     if (int result = 0; !OpenSideFile(file, path, "statistics", report, result)) {
         return result;

@@ -1,10 +1,18 @@
 // The optional world (.blw) and statistics (.stx) files beside a data file.
 #pragma once
 
+#include <string>
+
 #include "format/BndHeader.h"
 #include "support/Reporting.h"
 
 namespace fennick {
+
+// The file beside `dataPath` with `extension` (".hdr", ".blw", ".stx"): the
+// data path with its extension replaced, as found on a system whose file
+// names ignore case (so "scene.bil" finds "scene.HDR"); the built name when
+// no such file exists.
+std::string SideFilePath(const char* dataPath, const char* extension);
 
 // Replaces xdim, ydim, ulxmap and ulymap of `header` by the world file's
 // lines 1, 4, 5 and 6. 0 when read or absent; a malformed or missing line is

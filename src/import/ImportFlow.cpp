@@ -2,6 +2,7 @@
 #include <cerrno>
 
 #include "format/LatticeGeometry.h"
+#include "format/SideFiles.h"
 #include "import/BndImportFilter.h"
 #include "support/Platform.h"
 #include "support/Reporting.h"
@@ -52,7 +53,7 @@ orvo::ImportStatus BndImportFilter::ImportFromFile(const char* path, bool /*flag
     if (!plan || length < plan->geometry.expectedSize) {
         ThrowError(kImportSource, __LINE__,
                    "%s\r\ndoes not appear to be complete according to the information from\r\n%s", path,
-                   tamsel::CPath::ChangeExtension(path, ".hdr").c_str());
+                   SideFilePath(path, ".hdr").c_str());
     }
     if (length > plan->geometry.expectedSize &&
         Warning(tamsel::IError::YesNo,

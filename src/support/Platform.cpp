@@ -1,11 +1,13 @@
 #include "support/Platform.h"
 
 #include <cerrno>
+#include <filesystem>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "tamsel/Format.h"
+#include "tamsel/Path.h"
 
 namespace fennick::platform {
 
@@ -42,6 +44,26 @@ std::string UnreadableReason(const char* path, int error)
     }
     errno = error;
     return tamsel::FormatSystemErrorMsg();
+}
+
+std::string FindIgnoringCase(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::exists(fs::symlink_status(path, error))) {
+        return path;
+    }
+    const char* name = tamsel::CPath::GetNamePtr(path.c_str());
+    const std::string folder = path.substr(0, static_cast<std::size_t>(name - path.c_str()));
+    std::string found;
+    for (fs::directory_iterator it(folder.empty() ? "." : folder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string candidate = it->path().filename().string();
+        if (EqualsIgnoreCase(candidate.c_str(), name) && (found.empty() || candidate < found)) {
+            found = candidate;
+        }
+    }
+    return found.empty() ? path : folder + found;
 }
 
 int RemoveFile(const char* path)

@@ -13,6 +13,12 @@ bool EqualsIgnoreCase(const char* a, const char* b);
 // does not exist.
 std::string UnreadableReason(const char* path, int error);
 
+// The file `path` names, found as on a system whose file names ignore case:
+// `path` itself when it exists; else the file in the same folder whose name
+// equals its name ignoring ASCII case, the first in sorted order when several
+// do; else `path` unchanged.
+std::string FindIgnoringCase(const std::string& path);
+
 // Deletes a file; whether that succeeds is the caller's to look at or not.
 int RemoveFile(const char* path);
 

@@ -144,32 +144,53 @@ TEST(Export, WritesEachLayoutsOrderByteForByte)
     }
 }
 
+// The samples of a one-value lattice, and its header's pixeltype line.
 template <class T>
-Bytes EncodeOne(CPrimType type, T value)
+std::pair<Bytes, std::string> EncodeOne(CPrimType type, T value)
 {
     TempDir dir;
     Owned owned(type, 1, 1, 1, std::vector<T>{value});
-    return Export(dir.File("one.bil"), owned);
+    Bytes samples = Export(dir.File("one.bil"), owned);
+    const std::string header = ReadText(dir.File("one.hdr"));
+    const std::size_t at = header.find("pixeltype ");
+    return {samples, header.substr(at, header.find("\r\n", at) - at)};
 }
 
-TEST(Export, EveryElementTypeKeepsTheLow32BitsOfItsWholeNumber)
+// Whole numbers keep their value (an unsigned 32-bit one its exact bits, read
+// back as unsigned); beyond the signed 32-bit range they saturate, and so do
+// floating-point values, which otherwise truncate; NaN is written as 0.
+TEST(Export, EveryElementTypeWritesItsValueOrSaturates)
 {
     constexpr double inf = std::numeric_limits<double>::infinity();
-    EXPECT_EQ(EncodeOne<std::int8_t>(CPrimType::Int8, -1), Le32({0xFFFFFFFF}));
-    EXPECT_EQ(EncodeOne<std::uint8_t>(CPrimType::UInt8, 255), Le32({255}));
-    EXPECT_EQ(EncodeOne<std::int16_t>(CPrimType::Int16, -2), Le32({0xFFFFFFFE}));
-    EXPECT_EQ(EncodeOne<std::uint16_t>(CPrimType::UInt16, 65535), Le32({65535}));
-    EXPECT_EQ(EncodeOne<std::int32_t>(CPrimType::Int32, INT32_MIN), Le32({0x80000000}));
-    EXPECT_EQ(EncodeOne<std::uint32_t>(CPrimType::UInt32, 4000000000U), (Bytes{0x00, 0x28, 0x6B, 0xEE}));
-    EXPECT_EQ(EncodeOne<std::int64_t>(CPrimType::Int64, 0x123456789LL), Le32({0x23456789}));
-    EXPECT_EQ(EncodeOne<std::int64_t>(CPrimType::Int64, -1), Le32({0xFFFFFFFF}));
-    EXPECT_EQ(EncodeOne<float>(CPrimType::Float32, -7.9F), Le32({0xFFFFFFF9}));
-    EXPECT_EQ(EncodeOne<float>(CPrimType::Float32, static_cast<float>(inf)), Le32({0xFFFFFFFF}));
-    EXPECT_EQ(EncodeOne<double>(CPrimType::Float64, 4294967296.0), Le32({0}));
-    EXPECT_EQ(EncodeOne<double>(CPrimType::Float64, 3.99), Le32({3}));
-    EXPECT_EQ(EncodeOne<double>(CPrimType::Float64, std::nan("")), Le32({0}));
-    EXPECT_EQ(EncodeOne<double>(CPrimType::Float64, 1e30), Le32({0xFFFFFFFF}));
-    EXPECT_EQ(EncodeOne<double>(CPrimType::Float64, -1e30), Le32({0}));
+    const std::string isSigned = "pixeltype SIGNEDINT";
+    const auto max = static_cast<std::uint32_t>(INT32_MAX);
+    const auto min = static_cast<std::uint32_t>(INT32_MIN);
+    const std::pair<Bytes, std::string> cases[][2] = {
+        {EncodeOne<std::int8_t>(CPrimType::Int8, -1), {Le32({0xFFFFFFFF}), isSigned}},
+        {EncodeOne<std::uint8_t>(CPrimType::UInt8, 255), {Le32({255}), isSigned}},
+        {EncodeOne<std::int16_t>(CPrimType::Int16, -2), {Le32({0xFFFFFFFE}), isSigned}},
+        {EncodeOne<std::uint16_t>(CPrimType::UInt16, 65535), {Le32({65535}), isSigned}},
+        {EncodeOne<std::int32_t>(CPrimType::Int32, INT32_MIN), {Le32({min}), isSigned}},
+        {EncodeOne<std::uint32_t>(CPrimType::UInt32, 4000000000U),
+         {Bytes{0x00, 0x28, 0x6B, 0xEE}, "pixeltype UNSIGNEDINT"}},
+        {EncodeOne<std::int64_t>(CPrimType::Int64, 0x123456789LL), {Le32({max}), isSigned}},
+        {EncodeOne<std::int64_t>(CPrimType::Int64, -0x123456789LL), {Le32({min}), isSigned}},
+        {EncodeOne<std::int64_t>(CPrimType::Int64, -1), {Le32({0xFFFFFFFF}), isSigned}},
+        {EncodeOne<std::int64_t>(CPrimType::Int64, INT32_MAX), {Le32({max}), isSigned}},
+        {EncodeOne<float>(CPrimType::Float32, -7.9F), {Le32({0xFFFFFFF9}), isSigned}},
+        {EncodeOne<float>(CPrimType::Float32, static_cast<float>(inf)), {Le32({max}), isSigned}},
+        {EncodeOne<float>(CPrimType::Float32, static_cast<float>(-inf)), {Le32({min}), isSigned}},
+        {EncodeOne<double>(CPrimType::Float64, 4294967296.0), {Le32({max}), isSigned}},
+        {EncodeOne<double>(CPrimType::Float64, 2147483647.9), {Le32({max}), isSigned}},
+        {EncodeOne<double>(CPrimType::Float64, -2147483648.9), {Le32({min}), isSigned}},
+        {EncodeOne<double>(CPrimType::Float64, 3.99), {Le32({3}), isSigned}},
+        {EncodeOne<double>(CPrimType::Float64, std::nan("")), {Le32({0}), isSigned}},
+        {EncodeOne<double>(CPrimType::Float64, 1e10), {Le32({max}), isSigned}},
+        {EncodeOne<double>(CPrimType::Float64, -1e10), {Le32({min}), isSigned}},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(cases[i][0], cases[i][1]) << "case " << i;
+    }
 }
 
 // Adjacent floating-point values go 4 at a time where all 4 fit 32 bits:

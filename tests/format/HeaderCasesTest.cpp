@@ -115,6 +115,11 @@ TEST(HeaderCases, EachCaseReadsOrIsRefusedAsItSays)
                 dir.Lay(name.substr(0, name.rfind('.')) + "." + side, c.Get(side));
             }
         }
+        for (const auto& [key, text] : c.fields) {
+            if (key.starts_with("file ")) {
+                dir.Lay(key.substr(5), text);
+            }
+        }
         BndDescription read;
         const auto loud = [&] { return ReadDescription(data.c_str(), false, read); };
         if (c.Has("expect")) {

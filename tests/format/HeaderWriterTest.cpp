@@ -27,7 +27,7 @@ TEST(HeaderWriter, WritesAndReadsDecimalPointsUnderACommaLocale)
 
     const BndHeader written{
         .nrows = 3, .ncols = 4, .nbits = 32, .ulxmap = -1.5, .ulymap = 7.75, .xdim = 2.5, .ydim = 0.125};
-    WriteHeaderFile(dir.File("scene.hdr"), written);
+    WriteHeaderFile(dir.File("scene.hdr"), written, "SIGNEDINT");
     const std::string text = ReadText(dir.File("scene.hdr"));
     BndDescription read;
     const int result = ReadDescription(dir.File("scene.bil").c_str(), false, read);

@@ -33,7 +33,7 @@ int ElementType(int nbits, const std::string& pixeltype)
 {
     const int unsignedStep = pixeltype == "UNSIGNEDINT" ? 1 : 0;
     switch (nbits) {
-    case 8: return unsignedStep;
+    case 8: return pixeltype == "SIGNEDINT" ? 0 : 1; // unsigned unless it says signed
     case 16: return 2 + unsignedStep;
     case 32: return pixeltype == "FLOAT" ? 7 : 4 + unsignedStep;
     default: return 0;
