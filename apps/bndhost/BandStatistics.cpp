@@ -21,7 +21,8 @@ void BandStatistics::Begin(const orvo::TrLattice& lattice, std::optional<double>
 
 void BandStatistics::Add(const orvo::TrLatticeScan& scan)
 {
-    ForEachValue(scan, [&](std::size_t /*column*/, std::size_t band, double value) {
+    ForEachValue(scan, [&](std::size_t /*column*/, std::size_t band, auto sample) {
+        const auto value = static_cast<double>(sample);
         Band& b = bands_[band];
         if (std::isnan(value)) {
             ++b.nan;

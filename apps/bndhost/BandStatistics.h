@@ -49,7 +49,8 @@ private:
     std::optional<double> nodata_;
 };
 
-// Calls visit(column, band, value) for every value of one row.
+// Calls visit(column, band, value) for every value of one row, each value of
+// the C++ type of the lattice's element type.
 template <class Visit>
 void ForEachValue(const orvo::TrLatticeScan& scan, Visit&& visit)
 {
@@ -63,7 +64,7 @@ void ForEachValue(const orvo::TrLatticeScan& scan, Visit&& visit)
             for (std::size_t band = 0; band < bands; ++band, cell += sizeof(T)) {
                 T value;
                 std::memcpy(&value, cell, sizeof(T));
-                visit(column, band, static_cast<double>(value));
+                visit(column, band, value);
             }
         }
     });

@@ -6,16 +6,18 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <optional>
 #include <stdexcept>
-#include <utility>
-#include <vector>
+#include <strings.h>
 
 #include "BandStatistics.h"
 #include "HeaderFacts.h"
+#include "Outputs.h"
 #include "PngWriter.h"
-#include "StagedOutput.h"
+#include "Session.h"
 #include "hostside/ParamReader.h"
 #include "tamsel/Format.h"
 
@@ -32,38 +34,35 @@ const char* ProbeMeaning(int probe)
     }
 }
 
+orvo::TrUniformLattice* AsLattice(orvo::TrBase& object)
+{
+    return object.GetTypeId() == orvo::TrUniformLattice::GetClassTypeId()
+               ? &static_cast<orvo::TrUniformLattice&>(object)
+               : nullptr;
+}
+
 // What an import handed over besides the rows: a copy of the lattice and its summary.
 struct Imported {
     std::optional<orvo::TrUniformLattice> lattice;
     std::string info;
 };
 
-// Imports `path` and gathers each band's statistics, leaving out `nodata`.
+// Imports `path`, keeping the lattice and each band's statistics without `nodata`.
 Exit Gather(Session& session, const std::string& path, std::optional<double> nodata, BandStatistics& stats,
             Imported& imported)
 {
-    return session.Import(
-        path,
-        [&](orvo::TrUniformLattice& lattice) {
-            stats.Begin(lattice, nodata);
-            imported.lattice.emplace(lattice);
-            if (const std::string* text = tamsel::CParamReader::Find(lattice.GetParams(), "LatticeInfo")) {
+    return session.Import(path, [&](orvo::TrBase& object) {
+        if (orvo::TrUniformLattice* lattice = AsLattice(object)) {
+            stats.Begin(*lattice, nodata);
+            imported.lattice.emplace(*lattice);
+            if (const std::string* text = tamsel::CParamReader::Find(lattice->GetParams(), "LatticeInfo")) {
                 imported.info = *text;
             }
-            return true;
-        },
-        [&](orvo::TrLatticeScan& scan) {
-            stats.Add(scan);
-            return true;
-        });
-}
-
-// After an import that read the header, a second quiet read that failed
-// means the files changed or their storage failed: say so rather than print less.
-Exit HeaderLost(const std::string& path)
-{
-    Complain("the header of " + path + " was read by the import but could not be read again");
-    return ExitError;
+        } else {
+            stats.Add(static_cast<orvo::TrLatticeScan&>(object));
+        }
+        return true;
+    });
 }
 
 std::optional<double> NodataOf(const std::optional<HeaderFacts>& facts)
@@ -71,13 +70,20 @@ std::optional<double> NodataOf(const std::optional<HeaderFacts>& facts)
     return facts ? facts->description.nodata : std::nullopt;
 }
 
-// Appends the shortest text that reads back as `value`; integers have no point.
+// The shortest text that reads back as `value`; integers have no point.
 template <class T>
 void AppendNumber(std::string& text, T value)
 {
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    text.append(buffer, result.ptr);
+    text.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+}
+
+// A coordinate: the shortest text that reads back as `value`, in plain
+// decimal notation (500000, not 5e+05).
+void AppendCoordinate(std::string& text, double value)
+{
+    char buffer[400]; // the longest double in fixed notation fits
+    text.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed).ptr);
 }
 
 std::string Number(double value)
@@ -88,54 +94,73 @@ std::string Number(double value)
 }
 
 // A JSON number, or null for what JSON cannot hold (NaN, infinities).
-std::string JsonNumber(double value)
+std::string JsonNumber(double value, bool coordinate = false)
 {
-    return std::isfinite(value) ? Number(value) : "null";
+    std::string text;
+    if (!std::isfinite(value)) {
+        return "null";
+    }
+    coordinate ? AppendCoordinate(text, value) : AppendNumber(text, value);
+    return text;
 }
 
-std::string JsonString(const std::string& text)
+// The length of the UTF-8 sequence at `text`, or 0 when it is not a valid one.
+std::size_t Utf8Length(std::string_view text)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    const std::size_t length = lead < 0x80                   ? 1
+                               : lead >= 0xC2 && lead < 0xE0 ? 2
+                               : lead >= 0xE0 && lead < 0xF0 ? 3
+                               : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                             : 0;
+    if (length == 0 || length > text.size()) {
+        return 0;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    // No overlong three- or four-byte forms, no surrogates, nothing past U+10FFFF.
+    const bool refused = (lead == 0xE0 && byte(1) < 0xA0) || (lead == 0xED && byte(1) >= 0xA0) ||
+                         (lead == 0xF0 && byte(1) < 0x90) || (lead == 0xF4 && byte(1) >= 0x90);
+    return refused ? 0 : length;
+}
+
+// A JSON string: quotes, backslashes and control characters escaped, and
+// each byte that is not part of valid UTF-8 (a file name's may not be) as U+FFFD.
+std::string JsonString(std::string_view text)
 {
     std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            quoted += '\\';
-            quoted += c;
+    while (!text.empty()) {
+        const std::size_t length = Utf8Length(text);
+        const char c = text[0];
+        if (length == 0) {
+            quoted += "\\ufffd";
+        } else if (c == '"' || c == '\\') {
+            quoted += {'\\', c};
         } else if (static_cast<unsigned char>(c) < 0x20) {
             char escape[8];
             std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
             quoted += escape;
         } else {
-            quoted += c;
+            quoted += text.substr(0, length);
         }
+        text.remove_prefix(std::max<std::size_t>(length, 1));
     }
     return quoted + '"';
 }
-
-struct Missing {
-    std::uint64_t nodata = 0;
-    std::uint64_t nan = 0;
-};
 
 std::string Nodes(std::uint64_t count)
 {
     return std::to_string(count) + (count == 1 ? " node" : " nodes");
 }
 
-Missing CountMissing(const BandStatistics& stats)
-{
-    Missing missing;
-    for (const BandStatistics::Band& band : stats.Bands()) {
-        missing.nodata += band.nodata;
-        missing.nan += band.nan;
-    }
-    return missing;
-}
-
 void PrintInfoText(int probe, const HeaderFacts& facts, const Imported& imported, const BandStatistics& stats,
                    std::ostream& out)
 {
-    out << "probe: " << probe << " (" << ProbeMeaning(probe) << ")\n";
-    out << PlainText(imported.info);
+    out << "probe: " << probe << " (" << ProbeMeaning(probe) << ")\n" << PlainText(imported.info);
     const fennick::BndDescription& d = facts.description;
     out << "Layout:\t" << fennick::LayoutName(d.layoutCode) << "\nBands:\t" << imported.lattice->components
         << "\nBits:\t" << d.header.nbits << ", byte order " << (d.swapBytes ? "M (most" : "I (least")
@@ -143,13 +168,17 @@ void PrintInfoText(int probe, const HeaderFacts& facts, const Imported& imported
     if (facts.dataSize) {
         out << "Data size:\t" << *facts.dataSize << " bytes (the header describes " << facts.expectedSize << ")\n";
     }
-    const Missing missing = CountMissing(stats);
-    if (d.nodata) {
-        out << "Nodata:\t" << Number(*d.nodata) << ", held by " << Nodes(missing.nodata)
-            << " (left out of the statistics)\n";
+    std::uint64_t nodata = 0;
+    std::uint64_t nan = 0;
+    for (const BandStatistics::Band& band : stats.Bands()) {
+        nodata += band.nodata;
+        nan += band.nan;
     }
-    if (missing.nan > 0) {
-        out << "NaN:\t" << Nodes(missing.nan) << " (left out of the statistics)\n";
+    if (d.nodata) {
+        out << "Nodata:\t" << Number(*d.nodata) << ", held by " << Nodes(nodata) << " (left out of the statistics)\n";
+    }
+    if (nan > 0) {
+        out << "NaN:\t" << Nodes(nan) << " (left out of the statistics)\n";
     }
     out << "band  minimum          maximum          mean\n";
     std::string line;
@@ -167,21 +196,18 @@ void PrintInfoText(int probe, const HeaderFacts& facts, const Imported& imported
 void PrintInfoJson(const std::string& path, int probe, const HeaderFacts& facts, const Imported& imported,
                    const BandStatistics& stats, std::ostream& out)
 {
-    out << "{\n  \"file\": " << JsonString(path) << ",\n  \"probe\": " << probe
-        << ",\n  \"rows\": " << imported.lattice->rows << ",\n  \"columns\": " << imported.lattice->columns
-        << ",\n  \"bands\": " << imported.lattice->components
-        << ",\n  \"elementType\": " << JsonString(ElementTypeName(imported.lattice->elementType))
-        << ",\n  \"xMin\": " << JsonNumber(imported.lattice->xMin)
-        << ",\n  \"yMin\": " << JsonNumber(imported.lattice->yMin)
-        << ",\n  \"dx\": " << JsonNumber(imported.lattice->dx) << ",\n  \"dy\": " << JsonNumber(imported.lattice->dy)
-        << ",\n";
+    const orvo::TrUniformLattice& lattice = *imported.lattice;
     const fennick::BndDescription& d = facts.description;
-    out << "  \"layout\": " << JsonString(fennick::LayoutName(d.layoutCode)) << ",\n  \"nbits\": " << d.header.nbits
+    out << "{\n  \"file\": " << JsonString(path) << ",\n  \"probe\": " << probe << ",\n  \"rows\": " << lattice.rows
+        << ",\n  \"columns\": " << lattice.columns << ",\n  \"bands\": " << lattice.components
+        << ",\n  \"elementType\": " << JsonString(ElementTypeName(lattice.elementType))
+        << ",\n  \"xMin\": " << JsonNumber(lattice.xMin, true) << ",\n  \"yMin\": " << JsonNumber(lattice.yMin, true)
+        << ",\n  \"dx\": " << JsonNumber(lattice.dx, true) << ",\n  \"dy\": " << JsonNumber(lattice.dy, true)
+        << ",\n  \"layout\": " << JsonString(fennick::LayoutName(d.layoutCode)) << ",\n  \"nbits\": " << d.header.nbits
         << ",\n  \"byteorder\": \"" << (d.swapBytes ? 'M' : 'I')
         << "\",\n  \"dataSize\": " << (facts.dataSize ? std::to_string(*facts.dataSize) : "null")
         << ",\n  \"expectedSize\": " << facts.expectedSize
-        << ",\n  \"nodata\": " << (d.nodata ? JsonNumber(*d.nodata) : "null") << ",\n";
-    out << "  \"statistics\": [";
+        << ",\n  \"nodata\": " << (d.nodata ? JsonNumber(*d.nodata) : "null") << ",\n  \"statistics\": [";
     for (std::size_t band = 0; band < stats.Bands().size(); ++band) {
         const BandStatistics::Band& b = stats.Bands()[band];
         const bool any = b.count > 0;
@@ -194,39 +220,71 @@ void PrintInfoJson(const std::string& path, int probe, const HeaderFacts& facts,
     out << "\n  ]\n}\n";
 }
 
-// Where xyz lines go: standard output, or a file whose writes are checked.
-class TextSink {
-public:
-    TextSink(std::FILE* file, std::string name) : file_(file), name_(std::move(name)) {}
+// Writes to `stream` or throws with `name` and the system's reason.
+void Put(std::ostream& stream, const std::string& text, const std::string& name)
+{
+    if (!stream.write(text.data(), static_cast<std::streamsize>(text.size()))) {
+        throw std::runtime_error("cannot write " + name + ": " + std::strerror(errno));
+    }
+}
 
-    void Write(const std::string& text)
-    {
-        if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) {
-            Fail();
+// Every node of `path` as a line "x y v0 [v1 ...]", top row first, west to
+// east; to standard output for no OUT or "-", else to OUT.
+Exit RunXyz(Session& session, const std::string& path, const std::string& out)
+{
+    const bool toStandardOutput = out.empty() || out == "-";
+    std::optional<Output> output;
+    std::ofstream file;
+    if (!toStandardOutput) {
+        output.emplace(path, out, Output::Kind::Text);
+        file.open(output->Path(), std::ios::binary | std::ios::trunc);
+        if (!file) {
+            throw std::runtime_error("cannot write " + out + ": " + std::strerror(errno));
         }
     }
-    // Flushes, and closes a file that is not standard output.
-    void Finish()
-    {
-        if (std::fflush(file_) != 0 || (file_ != stdout && std::fclose(std::exchange(file_, nullptr)) != 0)) {
-            Fail();
+    std::ostream& stream = toStandardOutput ? std::cout : file;
+    const std::string name = toStandardOutput ? "the standard output" : out;
+    // The first column lies at the lattice's xMin (the header's ulxmap) and
+    // the top row at the header's ulymap (else where the lattice puts it).
+    const std::optional<HeaderFacts> facts = HeaderFacts::Of(path);
+    std::optional<orvo::TrUniformLattice> lattice;
+    double top = 0.0;
+    int row = 0;
+    std::string text;
+    const Exit result = session.Import(path, [&](orvo::TrBase& object) {
+        if (orvo::TrUniformLattice* received = AsLattice(object)) {
+            lattice.emplace(*received);
+            top = facts ? facts->description.header.ulymap : lattice->yMin + (lattice->rows - 1) * lattice->dy;
+            return true;
         }
+        const double y = top - row * lattice->dy;
+        text.clear();
+        ForEachValue(static_cast<orvo::TrLatticeScan&>(object), [&](std::size_t column, std::size_t band, auto value) {
+            if (band == 0) {
+                text += column == 0 ? "" : "\n";
+                AppendCoordinate(text, lattice->xMin + static_cast<double>(column) * lattice->dx);
+                text += ' ';
+                AppendCoordinate(text, y);
+            }
+            text += ' ';
+            AppendNumber(text, value);
+        });
+        text += '\n';
+        Put(stream, text, name);
+        ++row;
+        return true;
+    });
+    if (result != ExitDone) {
+        return result; // an unfinished OUT is removed; an existing one stays as it was
     }
-    ~TextSink()
-    {
-        if (file_ != nullptr && file_ != stdout) {
-            std::fclose(file_);
-        }
+    if (!stream.flush() || (file.is_open() && (file.close(), !file))) {
+        throw std::runtime_error("cannot write " + name + ": " + std::strerror(errno));
     }
-    TextSink(const TextSink&) = delete;
-    TextSink& operator=(const TextSink&) = delete;
-
-private:
-    [[noreturn]] void Fail() const { throw std::runtime_error("cannot write " + name_ + ": " + std::strerror(errno)); }
-
-    std::FILE* file_;
-    std::string name_;
-};
+    if (output) {
+        output->Commit();
+    }
+    return ExitDone;
+}
 
 } // namespace
 
@@ -236,91 +294,74 @@ Exit RunInfo(Session& session, const std::string& path, bool json, std::ostream&
     const std::optional<HeaderFacts> facts = HeaderFacts::Of(path);
     BandStatistics stats;
     Imported imported;
-    const Exit result = Gather(session, path, NodataOf(facts), stats, imported);
-    if (result != ExitDone) {
+    if (const Exit result = Gather(session, path, NodataOf(facts), stats, imported); result != ExitDone) {
         return result;
     }
-    if (probe == 0) {
-        // The probe never raises: it fails quietly when it cannot read.
-        Complain("the probe of " + path + " could not read it, but the import could: its storage may be failing");
-        return ExitError;
+    // The probe and the second header read fail only quietly: after an import
+    // that read the file, the files changed or their storage is failing.
+    if (probe == 0 || !facts) {
+        throw std::runtime_error("the import of " + path +
+                                 " read it, but a second read could not: its files "
+                                 "changed or their storage is failing");
     }
-    if (!facts) {
-        return HeaderLost(path);
-    }
-    if (json) {
-        PrintInfoJson(path, probe, *facts, imported, stats, out);
-    } else {
-        PrintInfoText(probe, *facts, imported, stats, out);
-    }
+    json ? PrintInfoJson(path, probe, *facts, imported, stats, out)
+         : PrintInfoText(probe, *facts, imported, stats, out);
     return ExitDone;
 }
 
 Exit RunConvert(Session& session, const std::string& in, const std::string& out)
 {
-    return session.Convert(in, out);
-}
-
-Exit RunXyz(Session& session, const std::string& path, const std::string& out)
-{
-    std::optional<StagedOutput> staged;
-    std::FILE* file = stdout;
-    if (!out.empty()) {
-        if (const std::string overlap = OverwriteRefusal(path, out, false); !overlap.empty()) {
-            Complain(overlap);
-            return ExitError;
-        }
-        staged.emplace(out, StagedOutput::Files::DataOnly);
-        file = std::fopen(staged->DataPath().c_str(), "wb");
-        if (file == nullptr) {
-            throw std::runtime_error("cannot write " + out + ": " + std::strerror(errno));
-        }
+    Output output(in, out, Output::Kind::Raster);
+    const std::string extension = std::filesystem::path(out).extension().string();
+    if (extension.empty() || extension == ".") {
+        return NotDone("refused: " + out + " has no extension (.bil, .bip or .bsq chooses the layout)");
     }
-    TextSink sink(file, out.empty() ? "the standard output" : out);
-    // The top row lies at the header's ulymap (else where the lattice puts it);
-    // rows go south by dy.
-    const std::optional<HeaderFacts> facts = HeaderFacts::Of(path);
-    int row = 0;
-    double top = 0.0;
-    Imported imported;
-    std::string text;
-    const Exit result = session.Import(
-        path,
-        [&](orvo::TrUniformLattice& lattice) {
-            imported.lattice.emplace(lattice);
-            top = facts ? facts->description.header.ulymap : lattice.yMin + (lattice.rows - 1) * lattice.dy;
-            return true;
-        },
-        [&](orvo::TrLatticeScan& scan) {
-            const double y = top - row * imported.lattice->dy;
-            const auto bands = static_cast<std::size_t>(imported.lattice->components);
-            text.clear();
-            tamsel::VisitPrimType(imported.lattice->elementType, [&](auto zero) {
-                using T = decltype(zero);
-                const unsigned char* cell = scan.rowBuffer;
-                for (int column = 0; column < imported.lattice->columns; ++column) {
-                    AppendNumber(text, imported.lattice->xMin + column * imported.lattice->dx);
-                    text += ' ';
-                    AppendNumber(text, y);
-                    for (std::size_t band = 0; band < bands; ++band, cell += sizeof(T)) {
-                        T value;
-                        std::memcpy(&value, cell, sizeof(T));
-                        text += ' ';
-                        AppendNumber(text, value);
-                    }
-                    text += '\n';
-                }
+    if (strcasecmp(extension.c_str(), ".hdr") == 0) {
+        return NotDone("refused: " + out + " ends in .hdr, so its header would overwrite it");
+    }
+    const std::unique_ptr<orvo::IoExportFilter> exporter = session.NewExporter();
+    if (exporter->BeginExport(output.Path().c_str(), false) != orvo::ExportStatus::Done) {
+        return NotDone("refused: the module would not export to " + out);
+    }
+    // What the export changes in a floating-point lattice (imports give no
+    // other that it changes): its fractions, and, counted as the rows go by,
+    // values beyond the signed 32-bit range (which saturate) and NaN (written as 0).
+    bool fractional = false;
+    std::uint64_t saturated = 0;
+    std::uint64_t nan = 0;
+    const Exit imported = session.Import(in, [&](orvo::TrBase& object) {
+        if (const orvo::TrUniformLattice* lattice = AsLattice(object)) {
+            fractional = lattice->elementType == tamsel::CPrimType::Float32 ||
+                         lattice->elementType == tamsel::CPrimType::Float64;
+        } else if (fractional) {
+            ForEachValue(static_cast<const orvo::TrLatticeScan&>(object), [&](std::size_t, std::size_t, auto value) {
+                const auto number = static_cast<double>(value);
+                nan += std::isnan(number) ? 1 : 0;
+                saturated += number >= 0x1p31 || number < -0x1p31 ? 1 : 0;
             });
-            sink.Write(text);
-            ++row;
-            return true;
-        });
-    if (result != ExitDone) {
-        return result; // a staged output is removed; an existing OUT stays as it was
+        }
+        return exporter->ExportObject(object) == orvo::ExportStatus::Done;
+    });
+    if (imported != ExitDone) {
+        return imported; // the unfinished files are removed; a previous output stays as it was
     }
-    sink.Finish();
-    if (staged) {
-        staged->Commit();
+    if (exporter->EndExport() != orvo::ExportStatus::Done) {
+        return NotDone("refused: nothing was exported to " + out);
+    }
+    if (HostManager::StopRequested()) {
+        Complain("interrupted");
+        return ExitInterrupted;
+    }
+    output.Commit();
+    if (fractional) {
+        const auto count = [](std::uint64_t n, const std::string& what) {
+            return std::to_string(n) + " " + what + (n == 1 ? " is" : "s are");
+        };
+        std::string said = "fractions are dropped";
+        said += saturated > 0 ? "; " + count(saturated, "value") + " beyond the signed 32-bit range, saturated" : "";
+        said += nan > 0 ? "; " + count(nan, "NaN value") + " written as 0" : "";
+        Complain("note: " + in + " holds floating-point values; " + out + " holds them as whole numbers (" + said +
+                 ")");
     }
     return ExitDone;
 }
@@ -329,6 +370,7 @@ Exit RunXyz(Session& session, const std::string& path, const std::string& out)
 // into the image, so memory holds only the 8-bit image. Nodata and NaN nodes are black.
 Exit RunPreview(Session& session, const std::string& path, const std::string& png, int band, std::ostream& out)
 {
+    Output output(path, png, Output::Kind::Text);
     const std::optional<HeaderFacts> facts = HeaderFacts::Of(path);
     BandStatistics stats;
     Imported imported;
@@ -336,40 +378,110 @@ Exit RunPreview(Session& session, const std::string& path, const std::string& pn
         return result;
     }
     if (band < 0 || static_cast<std::size_t>(band) >= stats.Bands().size()) {
-        Complain(path + " has no band " + std::to_string(band) + " (it has " + std::to_string(stats.Bands().size()) +
-                 ", counted from 0)");
-        return ExitError;
+        throw std::runtime_error(path + " has no band " + std::to_string(band) + " (it has " +
+                                 std::to_string(stats.Bands().size()) + ", counted from 0)");
     }
     const double low = stats.Bands()[static_cast<std::size_t>(band)].minimum;
     const double high = stats.Bands()[static_cast<std::size_t>(band)].maximum;
     const double scale = high > low ? 255.0 / (high - low) : 0.0;
-    int width = 0;
-    int height = 0;
+    const int width = imported.lattice->columns;
+    const int height = imported.lattice->rows;
     std::vector<unsigned char> pixels;
-    const Exit result = session.Import(
-        path,
-        [&](orvo::TrUniformLattice& lattice) {
-            width = lattice.columns;
-            height = lattice.rows;
-            pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-            return true;
-        },
-        [&](orvo::TrLatticeScan& scan) {
-            ForEachValue(scan, [&](std::size_t /*column*/, std::size_t b, double value) {
+    pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    const Exit result = session.Import(path, [&](orvo::TrBase& object) {
+        if (AsLattice(object) == nullptr) {
+            ForEachValue(static_cast<orvo::TrLatticeScan&>(object), [&](std::size_t, std::size_t b, auto value) {
                 if (b == static_cast<std::size_t>(band)) {
-                    const long level = stats.IsMissing(value) ? 0 : std::lround((value - low) * scale);
+                    const auto number = static_cast<double>(value);
+                    const long level = stats.IsMissing(number) ? 0 : std::lround((number - low) * scale);
                     pixels.push_back(static_cast<unsigned char>(std::clamp(level, 0L, 255L)));
                 }
             });
-            return true;
-        });
+        }
+        return true;
+    });
     if (result != ExitDone) {
         return result;
     }
-    WriteGrayPng(png, width, height, pixels);
+    WriteGrayPng(output.Path(), width, height, pixels);
+    output.Commit();
     out << "wrote " << png << " (" << width << " x " << height << ", band " << band << ", " << low << " to " << high
         << ")\n";
     return ExitDone;
 }
+
+const std::vector<Command> kCommands = {
+    {"info", 1, 1, "info FILE [--json]", "info takes one FILE",
+     [](Session& session, const std::vector<std::string>& operands, const Flags& flags) {
+         return RunInfo(session, operands[0], flags.json, std::cout);
+     }},
+    {"convert", 2, 2, "convert IN OUT", "convert takes IN and OUT",
+     [](Session& session, const std::vector<std::string>& operands, const Flags& /*flags*/) {
+         return RunConvert(session, operands[0], operands[1]);
+     }},
+    {"xyz", 1, 2, "xyz FILE [OUT]", "xyz takes FILE and at most one OUT",
+     [](Session& session, const std::vector<std::string>& operands, const Flags& /*flags*/) {
+         return RunXyz(session, operands[0], operands.size() > 1 ? operands[1] : std::string());
+     }},
+    {"preview", 2, 2, "preview FILE OUT.png [--band N]", "preview takes FILE and OUT.png",
+     [](Session& session, const std::vector<std::string>& operands, const Flags& flags) {
+         return RunPreview(session, operands[0], operands[1], flags.band, std::cout);
+     }},
+    {"demo", 0, 1, "demo [DIR]", "demo takes at most one DIR",
+     [](Session& session, const std::vector<std::string>& operands, const Flags& /*flags*/) {
+         return RunDemo(session, operands.empty() ? std::string() : operands[0], std::cout);
+     }},
+};
+
+const char* const kHelp = R"(Usage: bndhost [--plugin PATH] [--yes | --no] [--quiet] COMMAND ...
+
+Drives the fennick banded-raster filter module as a host application does.
+
+Commands:
+  info FILE [--json]        probe and import FILE; print the probe result, the
+                            lattice summary, layout, bits, byte order, element
+                            type, bands, data size against the expected size and
+                            each band's minimum, maximum, mean (nodata values
+                            left out); --json prints them as one JSON object
+  convert IN OUT            import IN and export it to OUT; OUT's extension
+                            picks the layout (.bip, .bsq, anything else BIL)
+  xyz FILE [OUT]            every node of FILE as a line 'x y v0 [v1 ...]', top
+                            row first, west to east, to OUT, or to standard
+                            output when OUT is absent or '-'
+  preview FILE OUT.png [--band N]
+                            a grayscale PNG of band N (default 0), scaled from
+                            the band's minimum to its maximum
+  demo [DIR]                write a sample raster into DIR (a new or empty
+                            folder; default: a new one under the temporary
+                            folder), convert it to BIL, BIP and BSQ, import each
+                            back and check every value
+
+Options:
+  --plugin PATH   the filter module (default: $FENNICK_PLUGIN, else fennick.so
+                  beside bndhost, else the installed one)
+  --yes, --no     the answer to the module's questions when there is no
+                  terminal to ask (without either, the answer is no)
+  --quiet         no progress display
+  -h, --help      this text
+  --version       bndhost's version
+
+Outputs: convert, xyz and preview write under hidden temporary names beside
+OUT and move the files into place only when complete, keeping the permission
+bits of the files they replace, so an existing OUT stays as it was on any error
+or interruption. They refuse (status 1) an OUT that is IN or one of IN's
+files, an existing OUT the user may not write, and, for convert, an OUT whose
+header is also the header of another data file of its name (.bil, .bip, .bsq)
+or beside which a world (.blw) or statistics (.stx) file would override the
+new header. A FIFO or device as xyz or preview OUT is written directly.
+
+convert notes on stderr when IN holds floating-point values, whose fractions
+the export drops, and counts the values it saturates to the signed 32-bit
+range and the NaN it writes as 0.
+
+Exit status: 0 done; 1 error (its message is one line on stderr, including a
+data file shorter than its header says, and a failed write to standard
+output); 2 stopped, declined, refused or not importable; 64 usage error; 130
+interrupted (Ctrl-C); 141 standard output closed (a pipe whose reader ended).
+)";
 
 } // namespace bndhost

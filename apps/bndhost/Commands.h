@@ -1,29 +1,57 @@
-// The bndhost commands; each returns bndhost's exit status.
+// bndhost's commands, the table that checks and runs them, and its help.
 #pragma once
 
+#include <cstddef>
 #include <iosfwd>
 #include <string>
-
-#include "Session.h"
+#include <vector>
 
 namespace bndhost {
+
+// Exit statuses of bndhost.
+enum Exit : int {
+    ExitDone = 0,
+    ExitError = 1,   // an error; its message is one line on stderr
+    ExitNotDone = 2, // stopped, declined, refused or not importable; a line says which
+    ExitUsage = 64,
+    ExitInterrupted = 130, // Ctrl-C
+};
+
+class Session;
+
+// The options that belong to one command.
+struct Flags {
+    int band = 0;      // preview
+    bool json = false; // info
+};
+
+// One command: its operands, the start of its line in the help, and what it runs.
+struct Command {
+    const char* name;
+    std::size_t fewest;
+    std::size_t most;
+    const char* synopsis;
+    const char* takes; // the usage error when the operands do not fit
+    Exit (*run)(Session& session, const std::vector<std::string>& operands, const Flags& flags);
+};
+
+extern const std::vector<Command> kCommands;
+
+// bndhost --help.
+extern const char* const kHelp;
 
 // Probe and import `path`; print the probe result, the lattice summary, what
 // the header says of the samples and each band's minimum, maximum and mean
 // (leaving out nodata and NaN values), as text or as one JSON object.
 Exit RunInfo(Session& session, const std::string& path, bool json, std::ostream& out);
 
-// Import `in` and export it to `out`.
+// Import `in` and export it to `out`, noting what the export changes.
 Exit RunConvert(Session& session, const std::string& in, const std::string& out);
-
-// Every node of `path` as a line "x y v0 [v1 ...]", top row first, west to
-// east; to standard output when `out` is empty, else staged into `out`.
-Exit RunXyz(Session& session, const std::string& path, const std::string& out);
 
 // A grayscale PNG of band `band` of `path`, scaled from the band's minimum to its maximum.
 Exit RunPreview(Session& session, const std::string& path, const std::string& png, int band, std::ostream& out);
 
-// The built-in example (see Demo.cpp).
+// The built-in example (Demo.cpp).
 Exit RunDemo(Session& session, const std::string& folder, std::ostream& out);
 
 } // namespace bndhost

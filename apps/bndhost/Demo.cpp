@@ -11,7 +11,9 @@
 
 #include "BandStatistics.h"
 #include "Commands.h"
+#include "Outputs.h"
 #include "RasterWriter.h"
+#include "Session.h"
 
 namespace bndhost {
 
@@ -91,9 +93,9 @@ Exit Check(Session& session, const std::string& path, long long& failures, std::
             out << "  mismatch in " << path << ": " << what << '\n';
         }
     };
-    const Exit result = session.Import(
-        path,
-        [&](orvo::TrUniformLattice& lattice) {
+    const Exit result = session.Import(path, [&](orvo::TrBase& object) {
+        if (object.GetTypeId() == orvo::TrUniformLattice::GetClassTypeId()) {
+            const auto& lattice = static_cast<const orvo::TrUniformLattice&>(object);
             if (lattice.columns != kColumns || lattice.rows != kRows || lattice.components != kBands) {
                 fail("size");
             }
@@ -102,17 +104,17 @@ Exit Check(Session& session, const std::string& path, long long& failures, std::
                 fail("geometry");
             }
             return true;
-        },
-        [&](orvo::TrLatticeScan& scan) {
-            ForEachValue(scan, [&](std::size_t column, std::size_t band, double value) {
-                if (value != DemoValue(static_cast<int>(band), row, static_cast<int>(column))) {
+        }
+        ForEachValue(
+            static_cast<const orvo::TrLatticeScan&>(object), [&](std::size_t column, std::size_t band, auto value) {
+                if (static_cast<double>(value) != DemoValue(static_cast<int>(band), row, static_cast<int>(column))) {
                     fail("row " + std::to_string(row) + " column " + std::to_string(column) + " band " +
                          std::to_string(band));
                 }
             });
-            ++row;
-            return true;
-        });
+        ++row;
+        return true;
+    });
     if (result == ExitDone && row != kRows) {
         fail(std::to_string(row) + " rows");
     }
@@ -130,8 +132,8 @@ Exit RunDemo(Session& session, const std::string& folderArgument, std::ostream& 
             throw std::runtime_error("cannot create a folder under " + fs::temp_directory_path().string());
         }
         folder = pattern;
-    } else if (std::error_code error; !fs::create_directories(folder, error) && error) {
-        throw std::runtime_error("cannot create the folder " + folder.string() + ": " + error.message());
+    } else {
+        PrepareEmptyFolder(folder.string());
     }
     out << "fennick demo in " << folder.string() << "\n\n";
     const std::string sample = WriteSample(folder);
@@ -147,7 +149,7 @@ Exit RunDemo(Session& session, const std::string& folderArgument, std::ostream& 
     for (const char* extension : {".bil", ".bip", ".bsq"}) {
         // Each layout gets its own name: a data file's header is found by its name alone.
         const std::string converted = (folder / (std::string("converted-") + (extension + 1) + extension)).string();
-        if (const Exit result = session.Convert(sample, converted); result != ExitDone) {
+        if (const Exit result = RunConvert(session, sample, converted); result != ExitDone) {
             return result;
         }
         if (const Exit result = Check(session, converted, failures, out); result != ExitDone) {

@@ -1,7 +1,10 @@
 // bndhost: a command-line host that loads the fennick module by path and
 // drives its filters as the host application would.
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <getopt.h>
 #include <iostream>
@@ -13,130 +16,25 @@
 #include "Commands.h"
 #include "HostManager.h"
 #include "ModuleLoader.h"
-#include "StagedOutput.h"
+#include "Outputs.h"
+#include "Session.h"
 #include "hostside/IoError.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using bndhost::Command;
 using bndhost::Exit;
-
-// The commands come from kCommands.
-constexpr const char* kHelp =
-    R"(Usage: bndhost [--plugin PATH] [--yes | --no] [--quiet] COMMAND ...
-
-Drives the fennick banded-raster filter module as a host application does.
-
-Commands:
-%s
-Options:
-  --plugin PATH   the filter module (default: $FENNICK_PLUGIN, else fennick.so
-                  beside bndhost, else the installed one)
-  --yes, --no     the answer to the module's questions when there is no
-                  terminal to ask (without either, the answer is no)
-  --quiet         no progress display
-  -h, --help      this text
-  --version       bndhost's version
-
-convert and xyz write under temporary names beside OUT and move the files into
-place only when complete, so an existing OUT stays as it was on any error or
-interruption; they refuse an OUT (or, for convert, its header) that is IN or
-one of IN's files. convert notes on stderr when IN holds floating-point values,
-whose fractions the export drops, and counts the values it saturates to the
-signed 32-bit range and the NaN it writes as 0.
-
-Exit status: 0 done; 1 error (its message is one line on stderr, including a
-data file shorter than its header says); 2 stopped, declined, refused or not
-importable; 64 usage error; 130 interrupted (Ctrl-C).
-)";
-
-// The options that belong to one command.
-struct Flags {
-    int band = 0;      // preview
-    bool json = false; // info
-};
-
-// One command: its operands, how the help shows it, and what it runs.
-struct Command {
-    const char* name;
-    std::size_t fewest;
-    std::size_t most;
-    const char* synopsis;    // the help's first column
-    const char* description; // the help's second column, lines split at '\n'
-    const char* takes;       // the usage error when the operands do not fit
-    Exit (*run)(bndhost::Session& session, const std::vector<std::string>& operands, const Flags& flags);
-};
-
-constexpr Command kCommands[] = {
-    {"info", 1, 1, "info FILE [--json]",
-     "probe and import FILE; print the probe result, the\nlattice summary, layout, bits, byte order, element type,\n"
-     "bands, data size against the expected size and each\nband's minimum, maximum, mean (nodata values left out);\n"
-     "--json prints them as one JSON object",
-     "info takes one FILE",
-     [](bndhost::Session& session, const std::vector<std::string>& operands, const Flags& flags) {
-         return bndhost::RunInfo(session, operands[0], flags.json, std::cout);
-     }},
-    {"convert", 2, 2, "convert IN OUT",
-     "import IN and export it to OUT; OUT's extension picks\nthe layout (.bip, .bsq, anything else BIL)",
-     "convert takes IN and OUT",
-     [](bndhost::Session& session, const std::vector<std::string>& operands, const Flags& /*flags*/) {
-         return bndhost::RunConvert(session, operands[0], operands[1]);
-     }},
-    {"xyz", 1, 2, "xyz FILE [OUT]",
-     "every node of FILE as a line 'x y v0 [v1 ...]', top\nrow first, west to east, to OUT (replaced only when\n"
-     "complete) or to standard output",
-     "xyz takes FILE and at most one OUT",
-     [](bndhost::Session& session, const std::vector<std::string>& operands, const Flags& /*flags*/) {
-         return bndhost::RunXyz(session, operands[0], operands.size() > 1 ? operands[1] : std::string());
-     }},
-    {"preview", 2, 2, "preview FILE OUT.png [--band N]",
-     "a grayscale PNG of band N (default 0), scaled from\nthe band's minimum to its maximum",
-     "preview takes FILE and OUT.png",
-     [](bndhost::Session& session, const std::vector<std::string>& operands, const Flags& flags) {
-         return bndhost::RunPreview(session, operands[0], operands[1], flags.band, std::cout);
-     }},
-    {"demo", 0, 1, "demo [DIR]",
-     "write a sample raster into DIR (default: a new folder\nunder the temporary folder), convert it to BIL, BIP\n"
-     "and BSQ, import each back and check every value",
-     "demo takes at most one DIR",
-     [](bndhost::Session& session, const std::vector<std::string>& operands, const Flags& /*flags*/) {
-         return bndhost::RunDemo(session, operands.empty() ? std::string() : operands[0], std::cout);
-     }},
-};
+using bndhost::Flags;
 
 const Command* FindCommand(const std::string& name)
 {
-    for (const Command& command : kCommands) {
+    for (const Command& command : bndhost::kCommands) {
         if (name == command.name) {
             return &command;
         }
     }
     return nullptr;
-}
-
-// The help text with the command table in its place.
-std::string Help()
-{
-    constexpr std::size_t kColumn = 28;
-    std::string commands;
-    for (const Command& command : kCommands) {
-        std::string synopsis = std::string("  ") + command.synopsis;
-        std::string_view description = command.description;
-        if (synopsis.size() + 2 > kColumn) {
-            commands += synopsis + "\n";
-            synopsis.clear();
-        }
-        for (bool first = true; first || !description.empty(); first = false) {
-            const std::size_t end = description.find('\n');
-            std::string line = first ? synopsis : std::string();
-            line.resize(kColumn, ' ');
-            commands += line + std::string(description.substr(0, end)) + "\n";
-            description = end == std::string_view::npos ? std::string_view() : description.substr(end + 1);
-        }
-    }
-    std::string text = kHelp;
-    text.replace(text.find("%s"), 2, commands);
-    return text;
 }
 
 Exit Usage(const std::string& message)
@@ -180,7 +78,7 @@ void OnSignal(int signal)
         bndhost::HostManager::RequestStop();
         return;
     }
-    bndhost::StagedOutput::RemoveInSignalHandler();
+    bndhost::Output::RemoveInSignalHandler();
     ::_exit(signal == SIGINT ? bndhost::ExitInterrupted : 128 + signal);
 }
 
@@ -221,8 +119,15 @@ Exit Run(int argc, char** argv)
     while ((c = getopt_long(argc, argv, ":h", options, nullptr)) != -1) {
         switch (c) {
         case 'p': plugin = optarg; break;
-        case 'y': answer = bndhost::HostManager::Answer::Yes; break;
-        case 'n': answer = bndhost::HostManager::Answer::No; break;
+        case 'y':
+        case 'n': {
+            const auto given = c == 'y' ? bndhost::HostManager::Answer::Yes : bndhost::HostManager::Answer::No;
+            if (answer != bndhost::HostManager::Answer::Ask && answer != given) {
+                return Usage("--yes and --no answer the same question: give one");
+            }
+            answer = given;
+            break;
+        }
         case 'q': quiet = true; break;
         case 'b': {
             char* end = nullptr;
@@ -235,7 +140,7 @@ Exit Run(int argc, char** argv)
             break;
         }
         case 'j': flags.json = true; break;
-        case 'h': std::cout << Help(); return bndhost::ExitDone;
+        case 'h': std::cout << bndhost::kHelp; return bndhost::ExitDone;
         case 'V': std::cout << "bndhost (fennick) " << FENNICK_VERSION << '\n'; return bndhost::ExitDone;
         case ':': return Usage(std::string(argv[optind - 1]) + " needs a value");
         default: return Usage(std::string("unknown option '") + argv[optind - 1] + "'");
@@ -265,16 +170,26 @@ Exit Run(int argc, char** argv)
     return command->run(session, operands, flags);
 }
 
+// What a command wrote to standard output must have reached it.
+Exit CheckStandardOutput(Exit result)
+{
+    if (!std::cout.flush() || std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        bndhost::Complain(std::string("cannot write the standard output: ") + std::strerror(errno));
+        return bndhost::ExitError;
+    }
+    return result;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     try {
-        return Run(argc, argv);
+        return CheckStandardOutput(Run(argc, argv));
     } catch (const std::bad_alloc&) {
         bndhost::Complain("not enough memory");
     } catch (const std::exception& error) {
-        bndhost::Complain(error.what());
+        bndhost::Complain(bndhost::Output::AsGiven(error.what()));
     }
-    return bndhost::ExitError;
+    return CheckStandardOutput(bndhost::ExitError);
 }
