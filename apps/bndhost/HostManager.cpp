@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <poll.h>
 #include <unistd.h>
 
 namespace bndhost {
@@ -165,8 +166,18 @@ int HostManager::Warning(tamsel::IError::WarnStyle style, const std::string& tex
         return 0;
     }
     std::cerr << "[y/N] " << std::flush;
+    // The terminal gives a line (or the end of the input) at once when it has
+    // one; until then Ctrl-C is looked for, which the import then ends as
+    // interrupted. The end of the input declines. Either way the next message
+    // starts a line of its own.
     std::string reply;
-    std::getline(std::cin, reply);
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    while (stopRequested == 0 && ::poll(&input, 1, 100) == 0) {
+    }
+    if (stopRequested != 0 || !std::getline(std::cin, reply)) {
+        std::cerr << '\n';
+        return 0;
+    }
     return !reply.empty() && (reply[0] == 'y' || reply[0] == 'Y') ? 1 : 0;
 }
 

@@ -112,7 +112,7 @@ void RefuseNeighbours(const fs::path& out, const fs::path& header)
                                 strcasecmp(extension.c_str(), ".bip") == 0 ||
                                 strcasecmp(extension.c_str(), ".bsq") == 0;
             if (banded && other.stem() == out.stem() && other.filename() != out.filename() && !SameFile(other, out)) {
-                Refuse(header.string() + " is also the header of " + other.string() +
+                Refuse(header.string() + " is also the header of " + (out.parent_path() / other.filename()).string() +
                        ", which would then read wrong; give the output another name");
             }
         }
@@ -165,6 +165,12 @@ void Remember(const std::string& temporary, const std::string& given)
 Output::Output(const std::string& in, const std::string& out, Kind kind)
 {
     std::error_code error;
+    RefuseOverlap(in, out);
+    const fs::file_status status = fs::status(out, error);
+    if (kind == Kind::Text && (fs::is_fifo(status) || fs::is_character_file(status))) {
+        final_ = out; // a stream (/dev/stdout, a FIFO): written directly, nothing to replace
+        return;
+    }
     fs::path target = out;
     if (fs::is_symlink(fs::symlink_status(target, error))) {
         target = fs::canonical(target, error);
@@ -174,20 +180,16 @@ Output::Output(const std::string& in, const std::string& out, Kind kind)
     }
     final_ = target.string();
     finalHeader_ = kind == Kind::Raster ? HeaderOf(final_) : std::string();
-    RefuseOverlap(in, out);
     if (kind == Kind::Raster) {
         RefuseOverlap(in, HeaderOf(out));
         RefuseNeighbours(target, finalHeader_);
     }
     for (const std::string& path : {final_, finalHeader_}) {
-        const fs::file_status status = fs::status(path, error);
-        if (path.empty() || !fs::exists(status)) {
+        const fs::file_status existing = fs::status(path, error);
+        if (path.empty() || !fs::exists(existing)) {
             continue;
         }
-        if (kind == Kind::Text && (fs::is_fifo(status) || fs::is_character_file(status))) {
-            return; // a stream: written directly, nothing to replace
-        }
-        if (!fs::is_regular_file(status)) {
+        if (!fs::is_regular_file(existing)) {
             throw std::runtime_error(path + " exists and is not a regular file; it is not replaced");
         }
         if (::access(path.c_str(), W_OK) != 0) {

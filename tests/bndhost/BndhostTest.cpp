@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "RasterWriter.h"
 #include "support/CaseFile.h"
@@ -83,6 +84,7 @@ TEST_F(Bndhost, TheQuestionIsAnsweredByYesNoOrNo)
 {
     RasterShape shape;
     Raster("long.bil", shape, MakeSamples(shape));
+    Raster("image.bil", shape, MakeSamples(shape));
     dir.Write("long.bil", std::string(21, 'x'));
     const struct {
         const char* option;
@@ -95,6 +97,20 @@ TEST_F(Bndhost, TheQuestionIsAnsweredByYesNoOrNo)
         EXPECT_TRUE(Contains(outcome.err, "is larger than it should be.\n\nThis can happen")) << outcome.err;
         EXPECT_TRUE(Contains(outcome.err, c.said)) << outcome.err;
     }
+    // On a terminal bndhost asks, and draws its progress: an answer of y goes
+    // on, the end of the input declines on a line of its own, Ctrl-C interrupts.
+    const struct {
+        const char* keys;
+        int status;
+        const char* said;
+    } typed[] = {{"y\r", 0, "probe: 2"}, {"\x04", 2, "[y/N] \r\nbndhost: declined"}, {"\x03", 130, "interrupted"}};
+    for (const auto& c : typed) {
+        const ProgramRun outcome = RunOnTerminal(dir, {BNDHOST_PATH, "info", "long.bil"}, "[y/N] ", c.keys);
+        EXPECT_EQ(outcome.status, c.status) << outcome.out;
+        EXPECT_TRUE(Contains(outcome.out, c.said)) << outcome.out;
+    }
+    const ProgramRun shown = RunOnTerminal(dir, {BNDHOST_PATH, "info", "image.bil"}, "", "");
+    EXPECT_TRUE(Contains(shown.out, "\x1b[KImporting banded file image.bil [ ")) << shown.out;
 }
 
 TEST_F(Bndhost, ErrorsAndUsageMistakesHaveTheirExitStatus)
@@ -126,6 +142,10 @@ TEST_F(Bndhost, ErrorsAndUsageMistakesHaveTheirExitStatus)
         {"frobnicate", "", 64, "unknown command"},
         {"convert one.bil", "", 64, "convert takes"},
         {"--band 2 info one.bil", "", 64, "--band belongs to preview"},
+        {"--yes --no info one.bil", "", 64, "--yes and --no answer the same question"},
+        {"info image.bil > /dev/full", "", 1, "cannot write the standard output: No space left on device"},
+        {"info --json image.bil > /dev/full", "", 1, "cannot write the standard output"},
+        {"--help > /dev/full", "", 1, "cannot write the standard output"},
         {"--colour info one.bil", "", 64, "unknown option"},
     };
     for (const auto& c : cases) {
@@ -197,6 +217,7 @@ TEST_F(Bndhost, AnExistingOutputIsReplacedOnlyWhenTheNewOneIsComplete)
         const ProgramRun outcome = Run(std::string("--quiet ") + c.arguments, c.environment);
         EXPECT_EQ(outcome.status, 1) << c.arguments;
         EXPECT_TRUE(Contains(outcome.err, c.said)) << outcome.err;
+        EXPECT_FALSE(Contains(outcome.err, ".fennick-")) << "a message names a temporary file: " << outcome.err;
         EXPECT_TRUE(FilesIn(dir) == before) << c.arguments << ": the old pair changed or a file was left";
     }
 
@@ -207,13 +228,29 @@ TEST_F(Bndhost, AnExistingOutputIsReplacedOnlyWhenTheNewOneIsComplete)
     EXPECT_TRUE(fs::is_fifo(dir.File("pipe.bil")));
     EXPECT_FALSE(fs::exists(dir.File("pipe.hdr")));
 
+    // A file the user may not write is not replaced, as cp would not (root may).
+    fs::permissions(dir.File("old.hdr"), fs::perms::owner_read);
+    const ProgramRun readOnly = Run("--quiet convert big.bil old.bsq");
+    EXPECT_EQ(readOnly.status, ::geteuid() == 0 ? 0 : 1) << readOnly.err;
+
+    // The replaced files keep their permission bits.
     fs::create_symlink("old.bsq", dir.File("link.bsq"));
+    fs::permissions(dir.File("old.bsq"), fs::perms::owner_read | fs::perms::owner_write);
+    fs::permissions(dir.File("old.hdr"), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     const ProgramRun throughLink = Run("--quiet convert big.bil link.bsq");
     ASSERT_EQ(throughLink.status, 0) << throughLink.err;
     EXPECT_TRUE(fs::is_symlink(dir.File("link.bsq"))) << "the link is kept, its target replaced";
     shape.layout = "BSQ";
     EXPECT_EQ(ReadAll(dir.File("old.bsq")), DataBytes(shape, samples));
     EXPECT_TRUE(Contains(ReadText(dir.File("old.hdr")), "layout BSQ"));
+    EXPECT_EQ(fs::status(dir.File("old.bsq")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(dir.File("old.hdr")).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    // A preview that fails leaves the previous PNG.
+    dir.Write("old.png", "old picture");
+    const ProgramRun tooLarge = Run("--quiet preview big.bil old.png", "ulimit -f 10 &&");
+    EXPECT_EQ(tooLarge.status, 1) << tooLarge.err;
+    EXPECT_EQ(ReadText(dir.File("old.png")), "old picture");
 }
 
 TEST_F(Bndhost, PreviewWritesAPngOfTheRastersSize)

@@ -56,7 +56,7 @@ std::vector<Case> ReadCases(const std::string& name)
             ADD_FAILURE() << path << ":" << number << ": not a case line: " << line;
             continue;
         }
-        std::string key = line.substr(0, colon);
+        std::string key = Unescape(line.substr(0, colon));
         std::string value = Unescape(line.substr(colon + 2));
         if (const std::size_t star = key.find('*'); star != std::string::npos) {
             const std::size_t times = std::stoul(key.substr(star + 1));

@@ -5,7 +5,7 @@
 //   hdr: nrows 3\nncols 4\n
 //   data*12: x
 //
-// Values take the escapes \n \r \t \0 \\ and \xHH; "key*N: text" repeats the
+// Keys and values take the escapes \n \r \t \0 \\ and \xHH; "key*N: text" repeats the
 // text N times. Blank lines and lines starting with '#' are skipped.
 #pragma once
 
