@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "Commands.h"
 #include "RasterWriter.h"
 #include "support/CaseFile.h"
 #include "support/RunProgram.h"
@@ -251,6 +252,28 @@ TEST_F(Bndhost, AnExistingOutputIsReplacedOnlyWhenTheNewOneIsComplete)
     const ProgramRun tooLarge = Run("--quiet preview big.bil old.png", "ulimit -f 10 &&");
     EXPECT_EQ(tooLarge.status, 1) << tooLarge.err;
     EXPECT_EQ(ReadText(dir.File("old.png")), "old picture");
+}
+
+// The help is one text: it shows each command of the table, and no other.
+TEST_F(Bndhost, TheHelpShowsEveryCommandOfTheTable)
+{
+    const std::string help = bndhost::kHelp;
+    const std::size_t start = help.find("\nCommands:\n");
+    const std::size_t end = help.find("\n\n", start + 1);
+    ASSERT_TRUE(start != std::string::npos && end != std::string::npos);
+    std::istringstream lines(help.substr(start + 11, end - start - 11));
+    std::vector<std::string> shown;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.size() > 2 && line[2] != ' ') {
+            shown.push_back(line.substr(2, line.find("  ", 2) - 2));
+        }
+    }
+    std::vector<std::string> table;
+    for (const bndhost::Command& command : bndhost::kCommands) {
+        table.emplace_back(command.synopsis);
+    }
+    EXPECT_EQ(shown, table);
+    EXPECT_EQ(Run("--help").out, help);
 }
 
 TEST_F(Bndhost, PreviewWritesAPngOfTheRastersSize)
