@@ -39,8 +39,8 @@ struct DataPlan {
         return (rows - 1) * geometry.rowStride + geometry.runBytes;
     }
 
-    // The runs lie in the file as in the buffer, so one read moves them all.
-    [[nodiscard]] bool RunsTogether() const { return geometry.runsPerRow == 1 || geometry.runStride == runDistance; }
+    // The runs lie in the file as they lie in the buffer, so one read moves them all.
+    [[nodiscard]] bool RunsTogether() const { return geometry.runStride == runDistance; }
 };
 
 } // namespace fennick
