@@ -1,6 +1,8 @@
 // The malformed and malicious file sets of tests/data/hostile.cases.
 #include <gtest/gtest.h>
 
+#include "RasterWriter.h"
+#include "export/BndExportFilter.h"
 #include "hostside/IoError.h"
 #include "import/BndImportFilter.h"
 #include "support/AllocationWatch.h"
@@ -53,6 +55,43 @@ TEST(HostileCorpus, EveryCaseEndsCleanlyWithoutOversizedAllocations)
         }
         EXPECT_FALSE(host.lattice) << "the host receives nothing from a refused file";
         EXPECT_FALSE(host.ProgressOpen());
+    }
+}
+
+// Memory is one row (a BSQ band window: at most 1 MiB) whatever the raster's
+// size: no single allocation of an import or an export of a 12 MB raster
+// comes near its size, in any layout.
+TEST(HostileCorpus, MemoryIsARowOrABandWindowWhateverTheRastersSize)
+{
+    if (!AllocationWatchSeesArrays()) {
+        GTEST_SKIP() << "the allocation watch cannot see array allocations here";
+    }
+    constexpr std::size_t kBound = std::size_t{3} << 19; // the 1 MiB window and a row or two
+    for (const char* layout : {"BIL", "BIP", "BSQ"}) {
+        SCOPED_TRACE(layout);
+        TempDir dir;
+        const rasters::RasterShape shape{.layout = layout, .nbits = 16, .nrows = 1500, .ncols = 2000, .nbands = 2};
+        const std::string in = dir.File("in.dat");
+        rasters::WriteRaster(
+            in, shape, [](int row, int band, int column) { return static_cast<std::uint32_t>(row + band + column); });
+        TestHost host;
+        ResetLargestAllocation();
+        ASSERT_EQ(BndImportFilter(host).ImportFromFile(in.c_str(), false), orvo::ImportStatus::Done);
+        EXPECT_LT(LargestAllocation(), kBound);
+
+        orvo::TrUniformLattice lattice(tamsel::CPrimType::Int16, shape.ncols, shape.nrows, 1, shape.nbands);
+        orvo::TrLatticeScan scan(lattice);
+        const std::string out = dir.File(std::string("out.") + layout);
+        BndExportFilter exporter(host);
+        ResetLargestAllocation();
+        ASSERT_EQ(exporter.BeginExport(out.c_str(), false), orvo::ExportStatus::Done);
+        ASSERT_EQ(exporter.ExportObject(lattice), orvo::ExportStatus::Done);
+        for (int row = 0; row < shape.nrows; ++row) {
+            ASSERT_EQ(exporter.ExportObject(scan), orvo::ExportStatus::Done);
+        }
+        ASSERT_EQ(exporter.EndExport(), orvo::ExportStatus::Done);
+        EXPECT_LT(LargestAllocation(), kBound);
+        EXPECT_EQ(std::filesystem::file_size(out), std::uintmax_t{1500} * 2000 * 2 * 4);
     }
 }
 

@@ -27,7 +27,9 @@ void ResetLargestAllocation()
 bool AllocationWatchSeesArrays()
 {
     ResetLargestAllocation();
-    delete[] new unsigned char[4096];
+    // Through a volatile pointer, so that the compiler cannot leave the pair out.
+    unsigned char* volatile probe = new unsigned char[4096];
+    delete[] probe;
     return LargestAllocation() >= 4096;
 }
 
