@@ -314,6 +314,14 @@ TEST(Export, WithoutALatticeTheDataFileIsDeletedAndEndingTwiceIsAnError)
     const orvo::IoError error = CatchIoError([&] { filter.EndExport(); });
     EXPECT_EQ(error.GetCode(), 15);
     EXPECT_EQ(error.GetSourceFile(), "BndExportFilter");
+
+    // A row beyond a lattice without rows is counted as none done.
+    ASSERT_EQ(filter.BeginExport(path.c_str(), false), ExportStatus::Done);
+    Owned noRows(CPrimType::Int32, 2, 0, 1, std::vector<std::int32_t>{});
+    ASSERT_EQ(filter.ExportObject(noRows.lattice), ExportStatus::Done);
+    EXPECT_EQ(filter.ExportObject(scan), ExportStatus::Done);
+    EXPECT_EQ(host.proportions, std::vector<double>{0.0});
+    EXPECT_EQ(filter.EndExport(), ExportStatus::Done);
 }
 
 TEST(Export, AStopKeepsTheRowsReceivedAndBsqFillsTheRestWithZeros)
@@ -425,6 +433,11 @@ TEST(Export, ALatticeTooLargeToDescribeIsNotHandled)
     }
     EXPECT_EQ(filter.latticeCount, 0);
     EXPECT_EQ(filter.EndExport(), ExportStatus::NothingExported);
+
+    // The largest lattice that fits: rows x planes and each row just within 32 bits.
+    ASSERT_EQ(filter.BeginExport(dir.File("huge.bsq").c_str(), false), ExportStatus::Done);
+    orvo::TrUniformLattice largest(CPrimType::Int32, 1, INT32_MAX, 1, 1);
+    EXPECT_EQ(filter.ExportObject(largest), ExportStatus::Done);
 }
 
 // Export every layout with 1, 3 and 5 bands and import the pair back: every
