@@ -410,7 +410,9 @@ Exit RunPreview(Session& session, const std::string& path, const std::string& pn
     return ExitDone;
 }
 
-const std::vector<Command> kCommands = {
+namespace {
+
+constexpr Command kCommands[] = {
     {"info", 1, 1, "info FILE [--json]", "info takes one FILE",
      [](Session& session, const std::vector<std::string>& operands, const Flags& flags) {
          return RunInfo(session, operands[0], flags.json, std::cout);
@@ -432,6 +434,13 @@ const std::vector<Command> kCommands = {
          return RunDemo(session, operands.empty() ? std::string() : operands[0], std::cout);
      }},
 };
+
+} // namespace
+
+std::span<const Command> CommandTable()
+{
+    return kCommands;
+}
 
 const char* const kHelp = R"(Usage: bndhost [--plugin PATH] [--yes | --no] [--quiet] COMMAND ...
 

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <iosfwd>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,8 @@ struct Command {
     Exit (*run)(Session& session, const std::vector<std::string>& operands, const Flags& flags);
 };
 
-extern const std::vector<Command> kCommands;
+// Every command, in the order of the help.
+std::span<const Command> CommandTable();
 
 // bndhost --help.
 extern const char* const kHelp;

@@ -92,8 +92,11 @@ void RefuseOverlap(const std::string& in, const std::string& written)
     }};
     for (const auto& [path, role] : inputs) {
         if (SameFile(written, path)) {
-            Refuse(written == path ? "this would overwrite " + path + ", " + role
-                                   : "writing " + written + " would overwrite " + path + ", " + role);
+            std::string why = written == path ? "this" : "writing " + written;
+            why += " would overwrite ";
+            why += path;
+            why += ", ";
+            Refuse(why + role);
         }
     }
 }

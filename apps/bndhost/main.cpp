@@ -29,7 +29,7 @@ using bndhost::Flags;
 
 const Command* FindCommand(const std::string& name)
 {
-    for (const Command& command : bndhost::kCommands) {
+    for (const Command& command : bndhost::CommandTable()) {
         if (name == command.name) {
             return &command;
         }

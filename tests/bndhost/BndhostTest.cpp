@@ -269,7 +269,7 @@ TEST_F(Bndhost, TheHelpShowsEveryCommandOfTheTable)
         }
     }
     std::vector<std::string> table;
-    for (const bndhost::Command& command : bndhost::kCommands) {
+    for (const bndhost::Command& command : bndhost::CommandTable()) {
         table.emplace_back(command.synopsis);
     }
     EXPECT_EQ(shown, table);
