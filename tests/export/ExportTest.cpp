@@ -87,7 +87,7 @@ Bytes Le32(std::initializer_list<std::uint32_t> values)
 // wider lattice, of which exactly the lattice's row is taken from its start; a
 // second lattice, which takes the place of the first (BIL and BIP rows already
 // written stay ahead of its rows; a BSQ file and the header are its alone);
-// and lattices without rows or columns, which give an empty file.
+// and lattices without rows, columns or bands, which give an empty file.
 TEST(Export, WritesEachLayoutsOrderByteForByte)
 {
     const struct {
@@ -141,6 +141,8 @@ TEST(Export, WritesEachLayoutsOrderByteForByte)
         Owned noColumns(CPrimType::Int32, 0, 4, 2, std::vector<std::int32_t>{});
         EXPECT_TRUE(Export(dir.File(c.name), noColumns).empty());
         EXPECT_NE(ReadText(dir.File("a.hdr")).find("ncols 0\r\nnrows 4\r\n"), std::string::npos);
+        Owned noBands(CPrimType::Int32, 3, 2, 0, std::vector<std::int32_t>{});
+        EXPECT_TRUE(Export(dir.File(c.name), noBands).empty());
     }
 }
 
@@ -229,12 +231,13 @@ TEST(Export, AdjacentFloatsEncodeAsSpacedOnes)
 }
 
 // Splitting a row into band rows (in whole blocks where the processor can)
-// gives the bytes that encoding band by band gives, for every type the blocks
-// take, 2 to 4 bands, and rows that end inside a block.
+// gives the bytes that encoding band by band gives, for every type, 2 to 4
+// bands, and rows that end inside a block.
 TEST(Export, SplittingBandsMatchesEncodingThemOneByOne)
 {
-    for (const CPrimType type : {CPrimType::Int8, CPrimType::UInt8, CPrimType::Int16, CPrimType::UInt16,
-                                 CPrimType::Int32, CPrimType::UInt32}) {
+    for (const CPrimType type :
+         {CPrimType::Int8, CPrimType::UInt8, CPrimType::Int16, CPrimType::UInt16, CPrimType::Int32, CPrimType::UInt32,
+          CPrimType::Int64, CPrimType::Float32, CPrimType::Float64}) {
         const auto size = static_cast<std::size_t>(CPrimType::TypeSize[type]);
         for (std::size_t bands = 2; bands <= 4; ++bands) {
             for (const std::size_t count : {0, 1, 15, 16, 17, 64, 77}) {
