@@ -27,14 +27,7 @@ public:
     [[nodiscard]] bool Quiet() const { return quiet_; }
 
     // A message of the import, printf-style.
-    template <class... Args>
-    int Fail(int sourceLine, const char* format, Args... args) const
-    {
-        if (quiet_) {
-            return 1;
-        }
-        orvo::IoFilter::ThrowError(kImportSource, sourceLine, format, args...);
-    }
+    int Fail(int sourceLine, const char* format, ...) const __attribute__((format(printf, 3, 4)));
 
     // Line `lineNumber` (from 1) of the text file `path` is malformed: code 23.
     int BadRecord(int sourceLine, const char* path, int lineNumber) const;
