@@ -19,12 +19,15 @@ std::optional<DataPlan> DataPlan::Of(const BndHeader& header, BndLayout layout)
     }
     const std::int64_t slot = plan.WindowSpan(plan.windowRows);
     plan.runDistance = g.bandSequential ? slot : g.runStride;
-    const auto between = CheckedMultiply(std::max<std::int64_t>(g.runsPerRow - 1, 0), plan.runDistance);
-    const auto buffer = between ? CheckedAdd(*between, slot) : std::nullopt;
-    if (!buffer) {
-        return std::nullopt;
+    // A window of each run, and nothing without runs (a lattice without bands).
+    if (g.runsPerRow > 0) {
+        const auto between = CheckedMultiply(g.runsPerRow - 1, plan.runDistance);
+        const auto buffer = between ? CheckedAdd(*between, slot) : std::nullopt;
+        if (!buffer) {
+            return std::nullopt;
+        }
+        plan.bufferBytes = *buffer;
     }
-    plan.bufferBytes = *buffer;
     plan.inPlace = header.nbits >= 8 && g.runsPerRow == 1;
     return plan;
 }

@@ -92,6 +92,13 @@ TEST(HostileCorpus, MemoryIsARowOrABandWindowWhateverTheRastersSize)
         ASSERT_EQ(exporter.EndExport(), orvo::ExportStatus::Done);
         EXPECT_LT(LargestAllocation(), kBound);
         EXPECT_EQ(std::filesystem::file_size(out), std::uintmax_t{1500} * 2000 * 2 * 4);
+
+        // Rows of the widest lattice without bands hold nothing, and take nothing.
+        orvo::TrUniformLattice noBands(tamsel::CPrimType::Int32, INT32_MAX, 2, 1, 0);
+        ResetLargestAllocation();
+        ASSERT_EQ(exporter.BeginExport(out.c_str(), false), orvo::ExportStatus::Done);
+        EXPECT_EQ(exporter.ExportObject(noBands), orvo::ExportStatus::Done);
+        EXPECT_LT(LargestAllocation(), kBound);
     }
 }
 
