@@ -1,4 +1,5 @@
 // bndhost as a person runs it: the real program on files the tests make.
+#include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -42,6 +43,24 @@ bool Contains(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
+// `text` with bytes outside printable ASCII as \xHH (line ends kept), so that
+// a failure's report is text whatever bndhost printed.
+std::string Printable(const std::string& text)
+{
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte >= 0x20 && byte < 0x7F) || c == '\n') {
+            shown += c;
+        } else {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
+            shown += escape;
+        }
+    }
+    return shown;
+}
+
 // The runs of tests/data/bndhost.cases: what info, xyz and convert print and write.
 TEST_F(Bndhost, CaseFileRunsGiveTheirOutputAndFiles)
 {
@@ -53,30 +72,32 @@ TEST_F(Bndhost, CaseFileRunsGiveTheirOutputAndFiles)
                 folder.Write(key.substr(5), value);
             }
         }
-        const ProgramRun outcome = RunIn(folder, "'" BNDHOST_PATH "' " + c.Get("run"));
-        EXPECT_EQ(outcome.status, std::stoi(c.Get("status", "0"))) << outcome.err;
+        const ProgramRun run = RunIn(folder, "'" BNDHOST_PATH "' " + c.Get("run"));
+        const std::string out = Printable(run.out);
+        const std::string err = Printable(run.err);
+        EXPECT_EQ(run.status, std::stoi(c.Get("status", "0"))) << err;
         if (c.Has("out")) {
-            EXPECT_EQ(outcome.out, c.Get("out"));
+            EXPECT_EQ(out, Printable(c.Get("out")));
         }
-        std::istringstream lines(c.Get("out-has"));
+        std::istringstream lines(Printable(c.Get("out-has")));
         for (std::string line; std::getline(lines, line);) {
-            EXPECT_TRUE(Contains("\n" + outcome.out, "\n" + line + "\n")) << "no line '" << line << "' in\n"
-                                                                          << outcome.out;
+            EXPECT_TRUE(Contains("\n" + out, "\n" + line + "\n")) << "no line '" << line << "' in\n" << out;
         }
         if (c.Has("err-has")) {
-            EXPECT_TRUE(Contains(outcome.err, c.Get("err-has"))) << outcome.err;
+            EXPECT_TRUE(Contains(err, Printable(c.Get("err-has")))) << err;
         } else {
-            EXPECT_EQ(outcome.err, "");
+            EXPECT_EQ(err, "");
         }
         std::string names;
         for (const auto& [name, bytes] : FilesIn(folder)) {
-            names += (names.empty() ? "" : " ") + name;
+            names += (names.empty() ? "" : " ") + Printable(name);
             if (c.Has("expect " + name)) {
-                EXPECT_EQ(std::string(bytes.begin(), bytes.end()), c.Get("expect " + name)) << name;
+                EXPECT_EQ(Printable(std::string(bytes.begin(), bytes.end())), Printable(c.Get("expect " + name)))
+                    << Printable(name);
             }
         }
         if (c.Has("files")) {
-            EXPECT_EQ(names, c.Get("files"));
+            EXPECT_EQ(names, Printable(c.Get("files")));
         }
     }
 }
