@@ -172,7 +172,7 @@ TEST_F(Bndhost, ErrorsAndUsageMistakesHaveTheirExitStatus)
         {"info image.bil > /dev/full", "", 1, "cannot write the standard output: No space left on device"},
         {"info --json image.bil > /dev/full", "", 1, "cannot write the standard output"},
         {"--help > /dev/full", "", 1, "cannot write the standard output"},
-        {"--colour info one.bil", "", 64, "unknown option"},
+        {"--colour info one.bil", "", 64, "unknown option '--colour'"},
     };
     for (const auto& c : cases) {
         const ProgramRun outcome = Run(c.arguments, c.environment);
@@ -326,6 +326,7 @@ TEST_F(Bndhost, DemoChecksEverythingAndSucceeds)
     const ProgramRun outcome = Run("--quiet demo demo-folder");
     ASSERT_EQ(outcome.status, 0) << outcome.out << outcome.err;
     EXPECT_TRUE(Contains(outcome.out, "demo: every check held")) << outcome.out;
+    EXPECT_TRUE(Contains(outcome.out, "\nElement type:\tint16\n")) << "the sample's info, as text";
     EXPECT_TRUE(fs::exists(dir.File("demo-folder/converted-bsq.hdr")));
     EXPECT_TRUE(fs::exists(dir.File("demo-folder/demo.png")));
 
