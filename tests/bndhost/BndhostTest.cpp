@@ -1,7 +1,9 @@
 // bndhost as a person runs it: the real program on files the tests make.
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <png.h>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -168,6 +170,8 @@ TEST_F(Bndhost, ErrorsAndUsageMistakesHaveTheirExitStatus)
         {"preview image.bil out.png --band -1", "", 64, "--band needs a band number"},
         {"preview image.bil out.png --band 2x", "", 64, "--band needs a band number"},
         {"preview image.bil out.png --band=", "", 64, "--band needs a band number"},
+        {"preview image.bil out.png --band 1000001", "", 64, "--band needs a band number"},
+        {"preview image.bil out.png --band 1000000", "", 1, "has no band 1000000"},
         {"--yes --no info one.bil", "", 64, "--yes and --no answer the same question"},
         {"info image.bil > /dev/full", "", 1, "cannot write the standard output: No space left on device"},
         {"info --json image.bil > /dev/full", "", 1, "cannot write the standard output"},
@@ -301,23 +305,39 @@ TEST_F(Bndhost, TheHelpShowsEveryCommandOfTheTable)
     EXPECT_EQ(Run("--help").out, help);
 }
 
-TEST_F(Bndhost, PreviewWritesAPngOfTheRastersSize)
+// Each pixel is its value scaled from the band's least to its greatest, and
+// a nodata node is black.
+TEST_F(Bndhost, PreviewWritesEachValueScaledAndNodataBlack)
 {
     RasterShape shape{.nrows = 11, .ncols = 37, .nbands = 3};
-    Raster("image.bil", shape, MakeSamples(shape));
+    const Samples samples = MakeSamples(shape);
+    Raster("image.bil", shape, samples);
+    const std::uint32_t nodata = samples[0][2][0];
+    dir.Write("image.hdr", HeaderText(shape) + "nodata " + std::to_string(nodata) + "\n");
     const ProgramRun outcome = Run("preview image.bil out.png --band 2");
     ASSERT_EQ(outcome.status, 0) << outcome.err;
-    const std::vector<unsigned char> png = ReadAll(dir.File("out.png"));
-    ASSERT_GT(png.size(), 24U);
-    EXPECT_EQ(std::string(png.begin(), png.begin() + 8), "\x89PNG\r\n\x1a\n");
-    EXPECT_EQ(std::string(png.begin() + 12, png.begin() + 16), "IHDR");
-    const auto be32 = [&](std::size_t at) {
-        return png[at] << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
-    };
-    EXPECT_EQ(be32(16), 37);
-    EXPECT_EQ(be32(20), 11);
-    EXPECT_EQ(png[24], 8) << "8-bit samples";
-    EXPECT_EQ(png[25], 0) << "grayscale";
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_NE(png_image_begin_read_from_file(&image, dir.File("out.png").c_str()), 0) << image.message;
+    ASSERT_EQ(image.width * image.height, 37U * 11U);
+    image.format = PNG_FORMAT_GRAY;
+    std::vector<unsigned char> pixels(PNG_IMAGE_SIZE(image));
+    ASSERT_NE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr), 0) << image.message;
+    double low = 255;
+    double high = 0;
+    for (const auto& row : samples) {
+        for (const std::uint32_t value : row[2]) {
+            low = value == nodata ? low : std::min<double>(low, value);
+            high = value == nodata ? high : std::max<double>(high, value);
+        }
+    }
+    for (std::size_t r = 0; r < 11; ++r) {
+        for (std::size_t c = 0; c < 37; ++c) {
+            const std::uint32_t value = samples[r][2][c];
+            const long want = value == nodata ? 0 : std::lround((value - low) * 255 / (high - low));
+            EXPECT_EQ(pixels[r * 37 + c], want) << "row " << r << " column " << c;
+        }
+    }
     EXPECT_EQ(Run("preview image.bil out.png --band 3").status, 1);
 }
 
