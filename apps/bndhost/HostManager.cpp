@@ -1,5 +1,7 @@
 #include "HostManager.h"
 
+#include "Outputs.h"
+
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -88,21 +90,12 @@ void HostManager::ProgressStart()
     messages_.emplace_back();
 }
 
-void HostManager::ShowNameAs(std::string shown, std::string real)
-{
-    shownName_ = std::move(shown);
-    realName_ = std::move(real);
-}
-
 void HostManager::ProgressMessage(const std::string& text)
 {
     if (messages_.empty()) {
         messages_.emplace_back();
     }
-    messages_.back() = text;
-    if (const auto at = shownName_.empty() ? std::string::npos : text.find(shownName_); at != std::string::npos) {
-        messages_.back().replace(at, shownName_.size(), realName_);
-    }
+    messages_.back() = Output::AsGiven(text); // a convert's output by its name, not its temporary one
     lastPercent_ = -1;
 }
 

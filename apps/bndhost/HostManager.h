@@ -33,10 +33,6 @@ public:
     static void RequestStop();
     [[nodiscard]] static bool StopRequested();
 
-    // Progress messages show `real` where the module names `shown` (a
-    // convert's temporary file by the output's name).
-    void ShowNameAs(std::string shown, std::string real);
-
     [[nodiscard]] std::string GetFormatName() const override;
     void ProgressStart() override;
     void ProgressMessage(const std::string& text) override;
@@ -54,8 +50,6 @@ private:
     // (the import inside a convert) stops, the outer one shows again.
     std::vector<std::string> messages_;
     int lastPercent_ = -1;
-    std::string shownName_;
-    std::string realName_;
 };
 
 } // namespace bndhost

@@ -135,6 +135,9 @@ TEST_F(Bndhost, TheQuestionIsAnsweredByYesNoOrNo)
     }
     const ProgramRun shown = RunOnTerminal(dir, {BNDHOST_PATH, "info", "image.bil"}, "", "");
     EXPECT_TRUE(Contains(shown.out, "\x1b[KImporting banded file image.bil [ ")) << shown.out;
+    const ProgramRun converting = RunOnTerminal(dir, {BNDHOST_PATH, "convert", "image.bil", "shown.bip"}, "", "");
+    EXPECT_TRUE(Contains(converting.out, "Exporting to Banded format file shown.bip [")) << converting.out;
+    EXPECT_FALSE(Contains(converting.out, ".fennick-")) << converting.out;
 }
 
 TEST_F(Bndhost, ErrorsAndUsageMistakesHaveTheirExitStatus)
