@@ -11,13 +11,13 @@
 #include <iostream>
 #include <optional>
 #include <stdexcept>
-#include <strings.h>
 
 #include "BandStatistics.h"
 #include "HeaderFacts.h"
 #include "Outputs.h"
 #include "PngWriter.h"
 #include "Session.h"
+#include "System.h"
 #include "hostside/ParamReader.h"
 #include "tamsel/Format.h"
 
@@ -316,7 +316,7 @@ Exit RunConvert(Session& session, const std::string& in, const std::string& out)
     if (extension.empty() || extension == ".") {
         return NotDone("refused: " + out + " has no extension (.bil, .bip or .bsq chooses the layout)");
     }
-    if (strcasecmp(extension.c_str(), ".hdr") == 0) {
+    if (sys::EqualsIgnoreCase(extension, ".hdr")) {
         return NotDone("refused: " + out + " ends in .hdr, so its header would overwrite it");
     }
     const std::unique_ptr<orvo::IoExportFilter> exporter = session.NewExporter();

@@ -14,6 +14,7 @@
 #include "Outputs.h"
 #include "RasterWriter.h"
 #include "Session.h"
+#include "System.h"
 
 namespace bndhost {
 
@@ -127,11 +128,7 @@ Exit RunDemo(Session& session, const std::string& folderArgument, std::ostream& 
 {
     fs::path folder = folderArgument;
     if (folder.empty()) {
-        std::string pattern = (fs::temp_directory_path() / "fennick-demo-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("cannot create a folder under " + fs::temp_directory_path().string());
-        }
-        folder = pattern;
+        folder = sys::CreateTemporaryFolder("fennick-demo-");
     } else {
         PrepareEmptyFolder(folder.string());
     }

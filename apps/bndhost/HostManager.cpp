@@ -1,12 +1,11 @@
 #include "HostManager.h"
 
 #include "Outputs.h"
+#include "System.h"
 
 #include <csignal>
 #include <cstdio>
 #include <iostream>
-#include <poll.h>
-#include <unistd.h>
 
 namespace bndhost {
 
@@ -21,11 +20,6 @@ void ClearProgressLine()
         std::fputs("\r\033[K", stderr);
         progressDrawn = false;
     }
-}
-
-bool IsTerminal(int fd)
-{
-    return ::isatty(fd) == 1;
 }
 
 } // namespace
@@ -66,7 +60,7 @@ void Complain(const std::string& message)
 }
 
 HostManager::HostManager(Answer answer, bool quiet)
-    : answer_(answer), showProgress_(!quiet && IsTerminal(STDERR_FILENO))
+    : answer_(answer), showProgress_(!quiet && sys::IsTerminal(sys::Stream::Error))
 {
 }
 
@@ -154,7 +148,7 @@ int HostManager::Warning(tamsel::IError::WarnStyle style, const std::string& tex
         std::cerr << "bndhost: answering no (--no)\n";
         return 0;
     }
-    if (!IsTerminal(STDIN_FILENO) || !IsTerminal(STDERR_FILENO)) {
+    if (!sys::IsTerminal(sys::Stream::Input) || !sys::IsTerminal(sys::Stream::Error)) {
         std::cerr << "bndhost: no terminal to ask; answering no (--yes continues)\n";
         return 0;
     }
@@ -164,10 +158,7 @@ int HostManager::Warning(tamsel::IError::WarnStyle style, const std::string& tex
     // interrupted. The end of the input declines. Either way the next message
     // starts a line of its own.
     std::string reply;
-    pollfd input{STDIN_FILENO, POLLIN, 0};
-    while (stopRequested == 0 && ::poll(&input, 1, 100) == 0) {
-    }
-    if (stopRequested != 0 || !std::getline(std::cin, reply)) {
+    if (!sys::WaitForInput(stopRequested) || !std::getline(std::cin, reply)) {
         std::cerr << '\n';
         return 0;
     }

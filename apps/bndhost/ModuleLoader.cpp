@@ -1,37 +1,36 @@
 #include "ModuleLoader.h"
 
-#include <dlfcn.h>
+#include "System.h"
 
 namespace bndhost {
 
 ModuleLoader::ModuleLoader(const std::string& path) : path_(path)
 {
-    handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string reason;
+    handle_ = sys::OpenModule(path, reason);
     if (handle_ == nullptr) {
-        throw ModuleError("cannot load the filter module " + path + ": " + ::dlerror());
+        throw ModuleError("cannot load the filter module " + path + ": " + reason);
     }
     try {
         exporter_ = reinterpret_cast<ExportFactory>(Find("ExportBND"));
         importer_ = reinterpret_cast<ImportFactory>(Find("ImportBND"));
     } catch (...) {
-        ::dlclose(handle_);
+        sys::CloseModule(handle_);
         throw;
     }
 }
 
 ModuleLoader::~ModuleLoader()
 {
-    ::dlclose(handle_);
+    sys::CloseModule(handle_);
 }
 
 void* ModuleLoader::Find(const char* name) const
 {
-    ::dlerror();
-    void* symbol = ::dlsym(handle_, name);
+    std::string reason;
+    void* symbol = sys::FindSymbol(handle_, name, reason);
     if (symbol == nullptr) {
-        const char* reason = ::dlerror();
-        throw ModuleError("the filter module " + path_ + " has no " + name + ": " +
-                          (reason != nullptr ? reason : "symbol is null"));
+        throw ModuleError("the filter module " + path_ + " has no " + name + ": " + reason);
     }
     return symbol;
 }

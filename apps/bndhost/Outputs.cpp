@@ -1,18 +1,14 @@
 #include "Outputs.h"
 
 #include <array>
-#include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <stdexcept>
-#include <strings.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
+#include "System.h"
 #include "format/SideFiles.h"
 
 namespace bndhost {
@@ -35,27 +31,6 @@ std::string HeaderOf(const std::string& path)
 {
     return fs::path(path).replace_extension(".hdr").string();
 }
-
-// Blocks the signals that end bndhost while files are created or renamed, so
-// that a second Ctrl-C cannot leave a temporary file or new data beside an old header.
-class SignalsHeld {
-public:
-    SignalsHeld()
-    {
-        sigset_t held;
-        sigemptyset(&held);
-        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-            sigaddset(&held, signal);
-        }
-        sigprocmask(SIG_BLOCK, &held, &previous_);
-    }
-    ~SignalsHeld() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
-    SignalsHeld(const SignalsHeld&) = delete;
-    SignalsHeld& operator=(const SignalsHeld&) = delete;
-
-private:
-    sigset_t previous_{};
-};
 
 [[noreturn]] void Refuse(const std::string& why)
 {
@@ -111,9 +86,8 @@ void RefuseNeighbours(const fs::path& out, const fs::path& header)
         for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
             const fs::path other = it->path();
             const std::string extension = other.extension().string();
-            const bool banded = strcasecmp(extension.c_str(), ".bil") == 0 ||
-                                strcasecmp(extension.c_str(), ".bip") == 0 ||
-                                strcasecmp(extension.c_str(), ".bsq") == 0;
+            const bool banded = sys::EqualsIgnoreCase(extension, ".bil") || sys::EqualsIgnoreCase(extension, ".bip") ||
+                                sys::EqualsIgnoreCase(extension, ".bsq");
             if (banded && other.stem() == out.stem() && other.filename() != out.filename() && !SameFile(other, out)) {
                 Refuse(header.string() + " is also the header of " + (out.parent_path() / other.filename()).string() +
                        ", which would then read wrong; give the output another name");
@@ -129,32 +103,14 @@ void RefuseNeighbours(const fs::path& out, const fs::path& header)
     }
 }
 
-// The permission bits of an existing file, or those a new one gets.
-mode_t ModeFor(const std::string& path)
-{
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0) {
-        return info.st_mode & 07777;
-    }
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
 // Creates an empty file at a new hidden name beside `target` with its
-// extension; returns the name.
+// extension and permissions; returns the name.
 std::string CreateTemporary(const fs::path& target)
 {
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    const std::string extension = target.extension().string();
-    std::string pattern = (folder / ("." + target.stem().string() + ".fennick-XXXXXX")).string() + extension;
-    const int fd = ::mkstemps(pattern.data(), static_cast<int>(extension.size()));
-    if (fd < 0) {
-        throw std::runtime_error("cannot create a file in " + folder.string() + ": " + std::strerror(errno));
-    }
-    ::fchmod(fd, ModeFor(target.string()));
-    ::close(fd);
-    return pattern;
+    const std::string temporary = sys::CreateTemporary(folder, target.stem().string(), target.extension().string());
+    sys::CopyPermissions(target.string(), temporary);
+    return temporary;
 }
 
 void Remember(const std::string& temporary, const std::string& given)
@@ -195,23 +151,22 @@ Output::Output(const std::string& in, const std::string& out, Kind kind)
         if (!fs::is_regular_file(existing)) {
             throw std::runtime_error(path + " exists and is not a regular file; it is not replaced");
         }
-        if (::access(path.c_str(), W_OK) != 0) {
-            Refuse(path + " may not be written (" + std::strerror(errno) + ")");
+        if (std::string reason; !sys::MayWrite(path, reason)) {
+            Refuse(path + " may not be written (" + reason + ")");
         }
     }
 
-    const SignalsHeld held; // until the new files are known to the signal handler
+    const sys::InterruptsHeld held; // until the new files are known to the signal handler
     temporary_ = CreateTemporary(target);
     if (kind == Kind::Raster) {
         // The export writes the header beside the data file, by its name.
         temporaryHeader_ = HeaderOf(temporary_);
-        const int fd = ::open(temporaryHeader_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, ModeFor(finalHeader_));
-        if (fd < 0) {
-            const std::string reason = std::strerror(errno);
+        if (!sys::CreateNew(temporaryHeader_)) {
+            const std::string reason = sys::LastErrorText();
             temporaryHeader_.clear();
             throw std::runtime_error("cannot create a file beside " + out + ": " + reason);
         }
-        ::close(fd);
+        sys::CopyPermissions(finalHeader_, temporaryHeader_);
     }
     Remember(temporary_, out);
     if (!temporaryHeader_.empty()) {
@@ -226,11 +181,11 @@ Output::Output(const std::string& in, const std::string& out, Kind kind)
 
 Output::~Output()
 {
-    const SignalsHeld held;
+    const sys::InterruptsHeld held;
     pending = 0;
     for (const std::string& path : {temporary_, temporaryHeader_}) {
         if (!path.empty()) {
-            ::unlink(path.c_str());
+            sys::Remove(path.c_str());
         }
     }
 }
@@ -240,19 +195,19 @@ void Output::Commit()
     if (temporary_.empty()) {
         return; // written directly
     }
-    const SignalsHeld held;
+    const sys::InterruptsHeld held;
     // The export created the header anew: it gets the replaced header's bits.
     if (!temporaryHeader_.empty()) {
-        ::chmod(temporaryHeader_.c_str(), ModeFor(finalHeader_));
+        sys::CopyPermissions(finalHeader_, temporaryHeader_);
     }
-    if (::rename(temporary_.c_str(), final_.c_str()) != 0) {
-        throw std::runtime_error("cannot replace " + final_ + ": " + std::strerror(errno));
+    if (!sys::Replace(temporary_, final_)) {
+        throw std::runtime_error("cannot replace " + final_ + ": " + sys::LastErrorText());
     }
     temporary_.clear();
-    if (!temporaryHeader_.empty() && ::rename(temporaryHeader_.c_str(), finalHeader_.c_str()) != 0) {
+    if (!temporaryHeader_.empty() && !sys::Replace(temporaryHeader_, finalHeader_)) {
         // The complete data is in place; say plainly that its header is not.
         throw std::runtime_error(final_ + " was replaced, but its header " + finalHeader_ +
-                                 " could not be: " + std::strerror(errno));
+                                 " could not be: " + sys::LastErrorText());
     }
     temporaryHeader_.clear();
     pending = 0;
@@ -272,9 +227,9 @@ std::string Output::AsGiven(std::string text)
 void Output::RemoveInSignalHandler() noexcept
 {
     if (pending != 0) {
-        ::unlink(pendingData);
+        sys::Remove(pendingData);
         if (pendingHeader[0] != '\0') {
-            ::unlink(pendingHeader);
+            sys::Remove(pendingHeader);
         }
     }
 }

@@ -2,9 +2,9 @@
 
 #include <filesystem>
 #include <stdexcept>
-#include <strings.h>
 
 #include "HeaderFacts.h"
+#include "System.h"
 #include "hostside/IoError.h"
 
 namespace bndhost {
@@ -63,7 +63,7 @@ std::unique_ptr<orvo::IoExportFilter> Session::NewExporter()
 Exit Session::Import(const std::string& path, const std::function<bool(orvo::TrBase&)>& receive)
 {
     const std::string extension = fs::path(path).extension().string();
-    if (strcasecmp(extension.c_str(), ".hdr") == 0) {
+    if (sys::EqualsIgnoreCase(extension, ".hdr")) {
         return NotDone("refused: " + path + " is a header; give its data file");
     }
     std::error_code error;

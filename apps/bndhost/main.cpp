@@ -10,7 +10,6 @@
 #include <iostream>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 #include <vector>
 
 #include "Commands.h"
@@ -18,6 +17,7 @@
 #include "ModuleLoader.h"
 #include "Outputs.h"
 #include "Session.h"
+#include "System.h"
 #include "hostside/IoError.h"
 
 namespace {
@@ -55,9 +55,9 @@ std::string FindModule(const std::string& option)
         return variable;
     }
     std::error_code error;
-    const fs::path folder = fs::read_symlink("/proc/self/exe", error).parent_path();
-    const fs::path beside = folder / "fennick.so";
-    const fs::path installed = folder / FENNICK_PLUGIN_RELATIVE_DIR / "fennick.so";
+    const fs::path folder = bndhost::sys::ProgramFolder();
+    const fs::path beside = folder / bndhost::sys::kModuleFileName;
+    const fs::path installed = folder / FENNICK_PLUGIN_RELATIVE_DIR / bndhost::sys::kModuleFileName;
     for (const fs::path& candidate : {beside, installed}) {
         if (fs::exists(candidate, error)) {
             return candidate.lexically_normal().string();
@@ -68,30 +68,11 @@ std::string FindModule(const std::string& option)
 }
 
 // The first Ctrl-C asks the running operation to stop, which ends it with
-// "interrupted"; a second one, or SIGTERM or SIGHUP, ends bndhost at once,
+// "interrupted"; a second one, or a request to end, ends bndhost at once,
 // removing a convert's unfinished files first.
-void OnSignal(int signal)
-{
-    static volatile std::sig_atomic_t interrupts = 0;
-    if (signal == SIGINT && interrupts == 0) {
-        interrupts = 1;
-        bndhost::HostManager::RequestStop();
-        return;
-    }
-    bndhost::Output::RemoveInSignalHandler();
-    ::_exit(signal == SIGINT ? bndhost::ExitInterrupted : 128 + signal);
-}
-
 void HandleSignals()
 {
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        sigaction(signal, &action, nullptr);
-    }
-    // A file-size limit then fails the write with an error instead of killing bndhost.
-    std::signal(SIGXFSZ, SIG_IGN);
+    bndhost::sys::HandleInterrupts(bndhost::HostManager::RequestStop, bndhost::Output::RemoveInSignalHandler);
 }
 
 Exit Run(int argc, char** argv)
@@ -184,8 +165,15 @@ Exit CheckStandardOutput(Exit result)
 
 int main(int argc, char** argv)
 {
+    bndhost::sys::BinaryStandardOutput();
     try {
-        return CheckStandardOutput(Run(argc, argv));
+        std::vector<std::string> arguments = bndhost::sys::Arguments(argc, argv);
+        std::vector<char*> pointers;
+        for (std::string& argument : arguments) {
+            pointers.push_back(argument.data());
+        }
+        pointers.push_back(nullptr);
+        return CheckStandardOutput(Run(static_cast<int>(arguments.size()), pointers.data()));
     } catch (const std::bad_alloc&) {
         bndhost::Complain("not enough memory");
     } catch (const std::exception& error) {

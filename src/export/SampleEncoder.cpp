@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "support/BandTranspose.h"
+#include "support/ByteOrder.h"
 #include "support/Vectors.h"
 
 #ifdef FENNICK_SSE2
@@ -57,7 +58,7 @@ void EncodeRun(const unsigned char* source, std::size_t stride, std::size_t coun
         std::memcpy(&value, source + i * step, sizeof(T));
         std::uint32_t sample = Sample(value);
         if constexpr (std::endian::native == std::endian::big) {
-            sample = __builtin_bswap32(sample);
+            sample = SwapBytes(sample);
         }
         std::memcpy(target + i * kWrittenSampleSize, &sample, kWrittenSampleSize);
     }

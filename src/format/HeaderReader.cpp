@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -267,7 +266,7 @@ int ReadHeaderFile(const char* dataPath, const Reporter& report, BndDescription&
     {
         tamsel::CBufferedFile file;
         if (!file.OpenNoThrow(headerPath.c_str(), "rt", kShare, false)) {
-            const std::string reason = platform::UnreadableReason(headerPath.c_str(), errno);
+            const std::string reason = platform::UnreadableReason(headerPath.c_str(), platform::LastSystemError());
             if (!reason.empty()) {
                 return report.Fail(__LINE__,
                                    "The header file %s cannot be read (%s).\r\nThis file is required and must be "

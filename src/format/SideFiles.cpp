@@ -1,7 +1,6 @@
 #include "format/SideFiles.h"
 
 #include <array>
-#include <cerrno>
 #include <cmath>
 #include <string>
 
@@ -30,7 +29,7 @@ bool OpenSideFile(tamsel::CBufferedFile& file, const std::string& path, const ch
     if (file.OpenNoThrow(path.c_str(), "rt", kShare, false)) {
         return true;
     }
-    const std::string reason = platform::UnreadableReason(path.c_str(), errno);
+    const std::string reason = platform::UnreadableReason(path.c_str(), platform::LastSystemError());
     if (!reason.empty()) {
         result = report.Fail(__LINE__, "The %s file %s cannot be read (%s).", what, path.c_str(), reason.c_str());
     }

@@ -1,6 +1,7 @@
 #include "format/TextLines.h"
 
-#include <cerrno>
+#include "support/Platform.h"
+
 #include <cstring>
 
 namespace fennick {
@@ -20,7 +21,7 @@ bool TextLines::Fill()
     const unsigned int got = file_.Read(chunk_.data(), static_cast<unsigned int>(chunk_.size()));
     if (got < chunk_.size()) {
         ended_ = true;
-        error_ = errno;
+        error_ = platform::LastSystemError();
     }
     position_ = 0;
     end_ = got;

@@ -1,5 +1,4 @@
 // Probing and importing a data file.
-#include <cerrno>
 
 #include "format/LatticeGeometry.h"
 #include "format/SideFiles.h"
@@ -38,7 +37,7 @@ orvo::ImportStatus BndImportFilter::ImportFromFile(const char* path, bool /*flag
     }
     tamsel::CBufferedFile file;
     if (!file.OpenNoThrow(path, "rb", kShare, false)) {
-        const std::string reason = platform::UnreadableReason(path, errno);
+        const std::string reason = platform::UnreadableReason(path, platform::LastSystemError());
         if (!reason.empty()) {
             ThrowError(kImportSource, __LINE__, "The data file %s cannot be read (%s).", path, reason.c_str());
         }

@@ -2,12 +2,12 @@
 // row's runs lie in the file and in the buffer, which the plan says, so they
 // share one row loop.
 #include <algorithm>
-#include <cerrno>
 #include <memory>
 #include <new>
 
 #include "import/BndImportFilter.h"
 #include "import/SampleDecoder.h"
+#include "support/Platform.h"
 #include "support/Reporting.h"
 #include "tamsel/Format.h"
 
@@ -24,7 +24,8 @@ void ReadExactly(tamsel::CBufferedFile& file, std::int64_t offset, unsigned char
     while (count > 0) {
         const auto part = static_cast<unsigned int>(std::min(count, chunk));
         if (file.Read(buffer, part) != part) {
-            const std::string reason = errno != 0 ? tamsel::FormatSystemErrorMsg() : "Premature end of file.";
+            const std::string reason =
+                platform::LastSystemError() != 0 ? tamsel::FormatSystemErrorMsg() : "Premature end of file.";
             orvo::IoFilter::ThrowError(kImportSource, __LINE__, orvo::ErrReadFailed, file.GetFileName(),
                                        reason.c_str());
         }

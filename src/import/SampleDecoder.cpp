@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "support/BandTranspose.h"
+#include "support/ByteOrder.h"
 #include "support/Vectors.h"
 
 #ifdef FENNICK_SSE2
@@ -20,9 +21,9 @@ T Load(const unsigned char* at)
     T value;
     std::memcpy(&value, at, sizeof(T));
     if constexpr (Swap && sizeof(T) == 2) {
-        value = __builtin_bswap16(value);
+        value = static_cast<T>(SwapBytes(static_cast<std::uint16_t>(value)));
     } else if constexpr (Swap && sizeof(T) == 4) {
-        value = __builtin_bswap32(value);
+        value = static_cast<T>(SwapBytes(static_cast<std::uint32_t>(value)));
     }
     return value;
 }

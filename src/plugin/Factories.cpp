@@ -3,8 +3,7 @@
 
 #include "export/BndExportFilter.h"
 #include "import/BndImportFilter.h"
-
-#define FENNICK_EXPORT extern "C" __attribute__((visibility("default")))
+#include "support/Platform.h"
 
 FENNICK_EXPORT orvo::IoExportFilter* ExportBND(orvo::IoManager& manager)
 {

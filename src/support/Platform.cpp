@@ -1,74 +1,46 @@
 #include "support/Platform.h"
 
-#include <cerrno>
 #include <filesystem>
-#include <strings.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include "tamsel/Format.h"
 #include "tamsel/Path.h"
 
 namespace fennick::platform {
 
-bool EqualsIgnoreCase(const char* a, const char* b)
+namespace {
+
+// Paths are UTF-8 text in the module; std::filesystem is told so explicitly,
+// since a narrow path means the ANSI code page to it on Windows.
+std::filesystem::path PathOf(const std::string& utf8)
 {
-    return ::strcasecmp(a, b) == 0;
+    return {std::u8string(utf8.begin(), utf8.end())};
 }
 
-std::string UnreadableReason(const char* path, int error)
+std::string TextOf(const std::filesystem::path& path)
 {
-    if (error == ENOENT || error == ENOTDIR) {
-        return {};
-    }
-    if (error == ELOOP) {
-        return "it is a symbolic link loop";
-    }
-    struct stat info {};
-    if (::stat(path, &info) == 0) {
-        if (S_ISDIR(info.st_mode)) {
-            return "it is a folder";
-        }
-        if (S_ISFIFO(info.st_mode)) {
-            return "it is a FIFO";
-        }
-        if (S_ISCHR(info.st_mode)) {
-            return "it is a character device";
-        }
-        if (S_ISBLK(info.st_mode)) {
-            return "it is a block device";
-        }
-        if (S_ISSOCK(info.st_mode)) {
-            return "it is a socket";
-        }
-    }
-    errno = error;
-    return tamsel::FormatSystemErrorMsg();
+    const std::u8string utf8 = path.u8string();
+    return {utf8.begin(), utf8.end()};
 }
+
+} // namespace
 
 std::string FindIgnoringCase(const std::string& path)
 {
     namespace fs = std::filesystem;
     std::error_code error;
-    if (fs::exists(fs::symlink_status(path, error))) {
+    if (fs::exists(fs::symlink_status(PathOf(path), error))) {
         return path;
     }
     const char* name = tamsel::CPath::GetNamePtr(path.c_str());
     const std::string folder = path.substr(0, static_cast<std::size_t>(name - path.c_str()));
     std::string found;
-    for (fs::directory_iterator it(folder.empty() ? "." : folder, error), end; !error && it != end;
+    for (fs::directory_iterator it(PathOf(folder.empty() ? "." : folder), error), end; !error && it != end;
          it.increment(error)) {
-        const std::string candidate = it->path().filename().string();
+        const std::string candidate = TextOf(it->path().filename());
         if (EqualsIgnoreCase(candidate.c_str(), name) && (found.empty() || candidate < found)) {
             found = candidate;
         }
     }
     return found.empty() ? path : folder + found;
-}
-
-int RemoveFile(const char* path)
-{
-    return ::unlink(path);
 }
 
 } // namespace fennick::platform

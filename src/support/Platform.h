@@ -1,12 +1,26 @@
-// The few C-runtime and system services the filters use, in their POSIX form.
+// The few C-runtime and system services the filters use. Platform.cpp holds
+// what is the same everywhere; PlatformPosix.cpp and PlatformWindows.cpp the rest.
 #pragma once
 
 #include <string>
+
+// Marks the module's two factories as its only exported symbols.
+#ifdef _WIN32
+#define FENNICK_EXPORT extern "C" __declspec(dllexport)
+#else
+#define FENNICK_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 namespace fennick::platform {
 
 // True when the two texts are equal ignoring ASCII case.
 bool EqualsIgnoreCase(const char* a, const char* b);
+
+// The calling thread's last system error (errno, or the thread's last error
+// on Windows), as the host's FormatSystemErrorMsg reads it.
+int LastSystemError();
+// Sets it, so that FormatSystemErrorMsg describes `error`.
+void SetLastSystemError(int error);
 
 // Why a file that could not be opened for reading (with system error
 // `error`) cannot be read, as a phrase such as "it is a FIFO"; empty when it

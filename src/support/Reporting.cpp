@@ -1,9 +1,9 @@
 #include "support/Reporting.h"
 
-#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 
+#include "support/Platform.h"
 #include "tamsel/Format.h"
 
 namespace fennick {
@@ -39,7 +39,7 @@ int Reporter::ReadFailed(int sourceLine, const char* path, int error) const
     if (quiet_) {
         return 1;
     }
-    errno = error;
+    platform::SetLastSystemError(error);
     const std::string reason = tamsel::FormatSystemErrorMsg();
     orvo::IoFilter::ThrowError(kImportSource, sourceLine, orvo::ErrReadFailed, path, reason.c_str());
 }

@@ -31,7 +31,7 @@ enum class ExportStatus : int {
 
 // Virtual operations in slot order: destructor, GetPropertyPages, SetOptions,
 // GetOptions, IsTypeSupported, GetStringOption.
-class HOST_API IoFilter {
+class ORVO_API IoFilter {
 public:
     virtual ~IoFilter();
     IoFilter(const IoFilter&) = delete;
@@ -63,7 +63,7 @@ private:
 };
 
 // Slots 6 to 9: ProbeFile, GetSummary, ImportFromFile, ImportFromMemory.
-class HOST_API IoImportFilter : public IoFilter {
+class ORVO_API IoImportFilter : public IoFilter {
 public:
     ~IoImportFilter() override;
     // 0 not importable, 1 importable, 2 importable with doubts (filter-specific).
@@ -81,7 +81,7 @@ protected:
 };
 
 // Slots 6 to 10: BeginExport, BeginExportToMemory, ExportObject, EndExport, EndExportToMemory.
-class HOST_API IoExportFilter : public IoFilter {
+class ORVO_API IoExportFilter : public IoFilter {
 public:
     ~IoExportFilter() override;
     virtual ExportStatus BeginExport(const char* path, bool flag) = 0;

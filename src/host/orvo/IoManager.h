@@ -13,7 +13,7 @@ class TrBase;
 // A host derives from IoManager to show progress, answer questions and receive
 // imported objects. The defaults suit a silent host that accepts everything
 // and answers every question with no.
-class HOST_API IoManager {
+class ORVO_API IoManager {
 public:
     IoManager() = default;
     virtual ~IoManager();

@@ -7,7 +7,7 @@ namespace orvo {
 
 class IoManager;
 
-class HOST_API CProgress {
+class ORVO_API CProgress {
 public:
     // Opens the display (IoManager::ProgressStart); a non-null `text` is shown at once.
     // The two flags have no meaning in this host.

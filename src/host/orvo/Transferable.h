@@ -14,7 +14,7 @@ namespace orvo {
 
 // Base of every transferable object. Types are told apart by GetTypeId(), whose
 // result is compared by address with a class's GetClassTypeId().
-class HOST_API TrBase {
+class ORVO_API TrBase {
 public:
     virtual ~TrBase();
     [[nodiscard]] virtual const tamsel::CTypeInfo* GetTypeId() const = 0;
@@ -28,7 +28,7 @@ protected:
 };
 
 // A coordinate reference system, carried as its text definition.
-class HOST_API TrCRS final : public TrBase {
+class ORVO_API TrCRS final : public TrBase {
 public:
     explicit TrCRS(std::string text = {}) : definition(std::move(text)) {}
     static const tamsel::CTypeInfo* GetClassTypeId();
@@ -47,7 +47,7 @@ public:
 // at byte (c * components + b) * TypeSize[elementType].
 // A lattice only describes the nodes; their values pass row by row in scans
 // (hosts that keep them use hostside/Lattices.h).
-class HOST_API TrLattice : public TrBase {
+class ORVO_API TrLattice : public TrBase {
 public:
     TrLattice(tamsel::CPrimType type, int columnCount, int rowCount, int planeCount, int componentCount);
 
@@ -72,7 +72,7 @@ private:
     tamsel::CParamList params_;
 };
 
-class HOST_API TrUniformLattice final : public TrLattice {
+class ORVO_API TrUniformLattice final : public TrLattice {
 public:
     using TrLattice::TrLattice;
     static const tamsel::CTypeInfo* GetClassTypeId();
@@ -82,7 +82,7 @@ public:
 
 // One row of a lattice: `rowBuffer` holds one row of nodes in the lattice's row
 // arrangement.
-class HOST_API TrLatticeScan final : public TrBase {
+class ORVO_API TrLatticeScan final : public TrBase {
 public:
     // Allocates one zeroed row; throws std::length_error when the lattice's sizes
     // are negative, its type is unknown or a row does not fit in memory.

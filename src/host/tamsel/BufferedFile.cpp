@@ -1,13 +1,9 @@
 #include "tamsel/BufferedFile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <climits>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "hostside/FileError.h"
+#include "tamsel/System.h"
 
 namespace tamsel {
 
@@ -15,24 +11,6 @@ namespace {
 
 // Largest count handed to one read or write call (Linux transfers at most this).
 constexpr std::size_t kMaxTransfer = 0x7ffff000;
-
-// What a path that is not a regular file is, for the refusal's message.
-const char* KindOf(mode_t mode)
-{
-    if (S_ISFIFO(mode)) {
-        return "a FIFO";
-    }
-    if (S_ISCHR(mode)) {
-        return "a character device";
-    }
-    if (S_ISBLK(mode)) {
-        return "a block device";
-    }
-    if (S_ISSOCK(mode)) {
-        return "a socket";
-    }
-    return "not a regular file";
-}
 
 } // namespace
 
@@ -45,7 +23,7 @@ CBufferedFile::CBufferedFile(const char* path, const char* mode, Sharing sharing
 
 CBufferedFile::~CBufferedFile()
 {
-    if (fd_ < 0) {
+    if (file_ == sys::kNoFile) {
         return;
     }
     if (writing_) {
@@ -55,7 +33,7 @@ CBufferedFile::~CBufferedFile()
             // A destructor cannot report; callers that care call Close.
         }
     }
-    ::close(fd_);
+    sys::CloseFile(file_);
 }
 
 void CBufferedFile::Open(const char* path, const char* mode, Sharing sharing, bool flag)
@@ -63,66 +41,37 @@ void CBufferedFile::Open(const char* path, const char* mode, Sharing sharing, bo
     if (OpenNoThrow(path, mode, sharing, flag)) {
         return;
     }
-    const int error = errno;
-    struct stat info {};
-    if ((error == EINVAL || error == ENXIO) && ::stat(path, &info) == 0 && !S_ISREG(info.st_mode) &&
-        !S_ISDIR(info.st_mode)) {
-        throw CFileError(path_, error, std::string("not a regular file (it is ") + KindOf(info.st_mode) + ")");
+    const int error = sys::LastError();
+    if (refusedKind_ != nullptr) {
+        throw CFileError(path_, error, std::string("not a regular file (it is ") + refusedKind_ + ")");
     }
     Fail(error);
 }
 
 bool CBufferedFile::OpenNoThrow(const char* path, const char* mode, Sharing /*sharing*/, bool /*flag*/)
 {
+    refusedKind_ = nullptr;
     if (IsOpen()) {
         try {
             Close();
         } catch (const CFileError& error) {
             Abort(false);
-            errno = error.GetErrorCode();
+            sys::SetLastError(error.GetErrorCode());
             return false;
         }
     }
     path_ = path;
-    int flags = 0;
-    bool writing = false;
-    if (mode[0] == 'r') {
-        // Non-blocking, so that opening a FIFO cannot wait for a writer; it is refused below.
-        flags = O_RDONLY | O_NONBLOCK;
-    } else if (mode[0] == 'w') {
-        // Non-blocking and not truncating until the file is known to be a
-        // regular one: a FIFO or device must neither block nor be written.
-        flags = O_WRONLY | O_CREAT | O_NONBLOCK;
-        writing = true;
-    } else {
-        errno = EINVAL;
+    const bool writing = mode[0] == 'w';
+    if ((mode[0] != 'r' && !writing) || std::strspn(mode + 1, "bt") != std::strlen(mode + 1)) {
+        sys::SetLastError(sys::kInvalid);
         return false;
     }
-    if (std::strspn(mode + 1, "bt") != std::strlen(mode + 1)) {
-        errno = EINVAL;
-        return false;
-    }
-    const int fd = ::open(path, flags | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        return false;
-    }
-    struct stat info {};
-    int error = ::fstat(fd, &info) != 0 ? errno : 0;
-    if (error == 0 && S_ISDIR(info.st_mode)) {
-        error = EISDIR;
-    } else if (error == 0 && !S_ISREG(info.st_mode)) {
-        error = EINVAL; // only regular files: devices and FIFOs have no length
-    } else if (error == 0 && writing &&
-               (::ftruncate(fd, 0) != 0 || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)) {
-        error = errno;
-    }
-    if (error != 0) {
-        ::close(fd);
-        errno = error;
+    const sys::FileHandle file = sys::OpenRegular(path, writing, refusedKind_);
+    if (file == sys::kNoFile) {
         return false;
     }
     ResetState();
-    fd_ = fd;
+    file_ = file;
     writing_ = writing;
     writeEnd_ = writing ? BufferSize : 0;
     return true;
@@ -134,17 +83,17 @@ void CBufferedFile::Close()
         return;
     }
     if (closeFailed_) {
-        Fail(EBADF);
+        Fail(sys::kBadFile);
     }
     if (writing_) {
         Flush();
     }
-    const int result = ::close(fd_);
-    const int error = errno;
-    if (result != 0 && writing_) {
-        // The descriptor is gone but the file may be incomplete: it stays
+    const bool closed = sys::CloseFile(file_);
+    const int error = sys::LastError();
+    if (!closed && writing_) {
+        // The handle is gone but the file may be incomplete: it stays
         // open to IsOpen, so that Abort can still remove it.
-        fd_ = -1;
+        file_ = sys::kNoFile;
         closeFailed_ = true;
         Fail(error);
     }
@@ -156,18 +105,18 @@ void CBufferedFile::Abort(bool removeFile) noexcept
     if (!IsOpen()) {
         return;
     }
-    if (fd_ >= 0) {
-        ::close(fd_);
+    if (file_ != sys::kNoFile) {
+        sys::CloseFile(file_);
     }
     if (removeFile && writing_) {
-        ::unlink(path_.c_str());
+        sys::RemoveFile(path_.c_str());
     }
     ResetState();
 }
 
 void CBufferedFile::ResetState()
 {
-    fd_ = -1;
+    file_ = sys::kNoFile;
     closeFailed_ = false;
     writing_ = false;
     windowStart_ = 0;
@@ -186,15 +135,8 @@ std::size_t CBufferedFile::ReadAt(unsigned char* destination, std::size_t count,
     std::size_t done = 0;
     while (done < count) {
         const std::size_t chunk = std::min(count - done, kMaxTransfer);
-        const ssize_t n = ::pread(fd_, destination + done, chunk, offset + static_cast<std::int64_t>(done));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            return done;
-        }
-        if (n == 0) {
-            errno = 0;
+        const std::int64_t n = sys::ReadAt(file_, destination + done, chunk, offset + static_cast<std::int64_t>(done));
+        if (n <= 0) {
             return done;
         }
         done += static_cast<std::size_t>(n);
@@ -215,7 +157,7 @@ std::size_t CBufferedFile::Refill(std::size_t wanted)
 unsigned int CBufferedFile::ReadSlow(unsigned char* destination, unsigned int count)
 {
     if (!IsOpen() || writing_) {
-        errno = EBADF;
+        sys::SetLastError(sys::kBadFile);
         return 0;
     }
     std::size_t done = readEnd_ - readPos_;
@@ -252,12 +194,12 @@ bool CBufferedFile::ReadString(std::string& line)
 {
     line.clear();
     if (!IsOpen() || writing_) {
-        Fail(EBADF);
+        Fail(sys::kBadFile);
     }
     for (;;) {
         if (readPos_ == readEnd_ && Refill(1) == 0) {
-            if (errno != 0) {
-                Fail(errno);
+            if (sys::LastError() != 0) {
+                Fail(sys::LastError());
             }
             return !line.empty();
         }
@@ -283,12 +225,9 @@ void CBufferedFile::WriteAt(const unsigned char* data, std::size_t count, std::i
     std::size_t done = 0;
     while (done < count) {
         const std::size_t chunk = std::min(count - done, kMaxTransfer);
-        const ssize_t n = ::pwrite(fd_, data + done, chunk, offset + static_cast<std::int64_t>(done));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
+        const std::int64_t n = sys::WriteAt(file_, data + done, chunk, offset + static_cast<std::int64_t>(done));
         if (n <= 0) {
-            Fail(n < 0 ? errno : ENOSPC);
+            Fail(n < 0 ? sys::LastError() : sys::kNoSpace);
         }
         done += static_cast<std::size_t>(n);
     }
@@ -307,7 +246,7 @@ void CBufferedFile::Flush()
 void CBufferedFile::WriteSlow(const unsigned char* data, unsigned int count)
 {
     if (!IsOpen() || !writing_) {
-        Fail(EBADF);
+        Fail(sys::kBadFile);
     }
     Flush();
     if (count >= BufferSize) {
@@ -327,20 +266,20 @@ std::int64_t CBufferedFile::GetPosition() const
 std::int64_t CBufferedFile::GetLength()
 {
     if (!IsOpen()) {
-        Fail(EBADF);
+        Fail(sys::kBadFile);
     }
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0) {
-        Fail(errno);
+    const std::int64_t length = sys::FileLength(file_);
+    if (length < 0) {
+        Fail(sys::LastError());
     }
     const std::int64_t pending = windowStart_ + static_cast<std::int64_t>(writePos_);
-    return writing_ ? std::max<std::int64_t>(info.st_size, pending) : info.st_size;
+    return writing_ ? std::max(length, pending) : length;
 }
 
 std::int64_t CBufferedFile::Seek(std::int64_t offset, Origin origin)
 {
     if (!IsOpen()) {
-        Fail(EBADF);
+        Fail(sys::kBadFile);
     }
     std::int64_t base = 0;
     if (origin == Current) {
@@ -348,12 +287,12 @@ std::int64_t CBufferedFile::Seek(std::int64_t offset, Origin origin)
     } else if (origin == End) {
         base = GetLength();
     } else if (origin != Begin) {
-        Fail(EINVAL);
+        Fail(sys::kInvalid);
     }
-    std::int64_t target = 0;
-    if (__builtin_add_overflow(base, offset, &target) || target < 0) {
-        Fail(EINVAL);
+    if (offset > 0 ? base > INT64_MAX - offset : base + offset < 0) {
+        Fail(sys::kInvalid);
     }
+    const std::int64_t target = base + offset;
     if (writing_) {
         if (target != GetPosition()) {
             Flush();

@@ -1,4 +1,4 @@
-// A buffered file over a POSIX descriptor, with 64-bit lengths and offsets.
+// A buffered file over the system's file calls, with 64-bit lengths and offsets.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +14,7 @@ namespace tamsel {
 //
 // - Modes: "rb" and "rt" read, "wb" creates or truncates and writes. "t" changes
 //   nothing but documents that the file is read with ReadString. Only regular
-//   files are opened (EINVAL otherwise, EISDIR for folders): a FIFO or device is
+//   files are opened (an invalid-argument error otherwise): a FIFO or device is
 //   refused without blocking, and an existing one is never truncated. The
 //   throwing Open says what such a path is.
 // - Small Read and Write calls are served inline from the buffer; requests at
@@ -26,10 +26,12 @@ namespace tamsel {
 //   distant places does not pay for a whole buffer it will not use.
 // - The throwing calls raise tamsel::CFileError (hostside/FileError.h: path and
 //   system error text).
-// - Sharing and the bool of the opening calls have no meaning on POSIX.
-// - The last system error of the calling thread is errno. A Read that returns
-//   fewer bytes than asked leaves errno 0 when the file simply ended.
-class HOST_API CBufferedFile {
+// - Sharing and the bool of the opening calls have no meaning here; on
+//   Windows every file is opened to share reading, writing and deletion.
+// - The last system error of the calling thread is errno, or the thread's last
+//   error on Windows. A Read that returns fewer bytes than asked leaves it 0
+//   when the file simply ended.
+class TAMSEL_API CBufferedFile {
 public:
     enum Sharing : int { ShareNone = 0, ShareRead = 1, ShareWrite = 2, ShareReadWrite = 3 };
     enum Origin : int { Begin = 0, Current = 1, End = 2 };
@@ -42,9 +44,9 @@ public:
 
     // Opens `path`; a file that is still open is closed first. Throws CFileError.
     void Open(const char* path, const char* mode, Sharing sharing, bool flag);
-    // As Open, but returns false (errno set) instead of throwing.
+    // As Open, but returns false (last system error set) instead of throwing.
     bool OpenNoThrow(const char* path, const char* mode, Sharing sharing, bool flag);
-    [[nodiscard]] bool IsOpen() const { return fd_ >= 0 || closeFailed_; }
+    [[nodiscard]] bool IsOpen() const { return file_ != -1 || closeFailed_; }
     // Writes what is buffered and closes. Throws CFileError when that fails; the
     // file then stays open (even when the descriptor itself could not be
     // closed) so that Abort can give it up.
@@ -101,8 +103,9 @@ private:
     void ResetState();
     [[noreturn]] void Fail(int errorCode) const;
 
-    int fd_ = -1;
-    bool closeFailed_ = false; // close() failed: no descriptor, but Abort may remove the file
+    std::intptr_t file_ = -1;           // the system's descriptor or handle
+    bool closeFailed_ = false;          // closing failed: no handle, but Abort may remove the file
+    const char* refusedKind_ = nullptr; // what the last refused path was, when not a regular file
     bool writing_ = false;
     std::string path_;
     std::unique_ptr<unsigned char[]> buffer_;

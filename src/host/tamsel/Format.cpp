@@ -1,9 +1,9 @@
 #include "tamsel/Format.h"
 #include "hostside/FormatV.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
+
+#include "tamsel/System.h"
 
 namespace tamsel {
 
@@ -33,14 +33,12 @@ bool FormatString(std::string& out, const char* format, ...)
 
 std::string FormatSystemErrorMsg(int errorCode)
 {
-    char buffer[256];
-    // The GNU strerror_r may return a static string instead of filling the buffer.
-    return strerror_r(errorCode, buffer, sizeof buffer);
+    return sys::ErrorText(errorCode);
 }
 
 std::string FormatSystemErrorMsg()
 {
-    return FormatSystemErrorMsg(errno);
+    return sys::ErrorText(sys::LastError());
 }
 
 std::string& TrimLeft(std::string& text)

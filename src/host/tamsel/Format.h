@@ -8,12 +8,12 @@
 namespace tamsel {
 
 // Formats into `out` (replacing its content); false when the format is invalid.
-HOST_API bool FormatString(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
+TAMSEL_API bool FormatString(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-// The text of the calling thread's last system error (errno).
-HOST_API std::string FormatSystemErrorMsg();
+// The text of the calling thread's last system error (errno, or the thread's last error on Windows).
+TAMSEL_API std::string FormatSystemErrorMsg();
 
 // Removes leading white space (blank, tab, CR, LF, FF, VT) and returns `text`.
-HOST_API std::string& TrimLeft(std::string& text);
+TAMSEL_API std::string& TrimLeft(std::string& text);
 
 } // namespace tamsel

@@ -8,7 +8,7 @@
 
 namespace tamsel {
 
-class HOST_API CParamList {
+class TAMSEL_API CParamList {
 public:
     // Stores `value` under `key`, replacing an earlier value.
     void Set(const char* key, const std::string& value) { entries_[key] = value; }

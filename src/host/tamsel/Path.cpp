@@ -2,12 +2,19 @@
 
 #include <cstring>
 
+#include "tamsel/System.h"
+
 namespace tamsel {
 
 const char* CPath::GetNamePtr(const char* path)
 {
-    const char* slash = std::strrchr(path, '/');
-    return slash != nullptr ? slash + 1 : path;
+    const char* name = path;
+    for (const char* at = path; *at != '\0'; ++at) {
+        if (sys::IsSeparator(*at)) {
+            name = at + 1;
+        }
+    }
+    return name;
 }
 
 const char* CPath::GetExtensionPtr(const char* path)

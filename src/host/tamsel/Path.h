@@ -10,7 +10,7 @@ namespace tamsel {
 // The name part of a path is what follows its last '/'. Its extension is the
 // text from the name's last '.' on, dot included, provided that dot is neither
 // the name's first character (".profile" has none) nor its last ("scene." has none).
-struct HOST_API CPath {
+struct TAMSEL_API CPath {
     static bool HasExtension(const char* path);
     // Points at the extension's dot inside `path`, or at its terminating zero when it has none.
     static const char* GetExtensionPtr(const char* path);

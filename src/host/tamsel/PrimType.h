@@ -24,7 +24,7 @@ private:
 };
 
 // One element of a given type, held by value.
-class HOST_API CPrimData {
+class TAMSEL_API CPrimData {
 public:
     // Copies TypeSize[type] bytes from `element`; an invalid type holds nothing.
     CPrimData(CPrimType type, const void* element);

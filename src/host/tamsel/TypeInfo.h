@@ -7,7 +7,7 @@ namespace tamsel {
 
 // Identifies a type by its address: each type owns exactly one CTypeInfo, defined
 // in the shared library of that type, so ids from different modules compare equal.
-class HOST_API CTypeInfo {
+class TAMSEL_API CTypeInfo {
 public:
     // `name` says which type the id stands for when a debugger shows it.
     explicit constexpr CTypeInfo(const char* name) : name_(name) {}

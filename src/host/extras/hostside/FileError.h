@@ -9,8 +9,8 @@
 namespace tamsel {
 
 // what() is "<path>: <reason>", the reason being the system error text unless
-// one is given; the code is the errno value.
-class HOST_API CFileError : public std::runtime_error {
+// one is given; the code is the system's error number.
+class TAMSEL_API CFileError : public std::runtime_error {
 public:
     CFileError(const std::string& path, int errorCode);
     CFileError(const std::string& path, int errorCode, const std::string& reason);

@@ -9,9 +9,9 @@
 namespace tamsel {
 
 // FormatString over an argument list.
-HOST_API bool FormatStringV(std::string& out, const char* format, va_list args) __attribute__((format(printf, 2, 0)));
+TAMSEL_API bool FormatStringV(std::string& out, const char* format, va_list args) __attribute__((format(printf, 2, 0)));
 
 // The text of system error `errorCode`.
-HOST_API std::string FormatSystemErrorMsg(int errorCode);
+TAMSEL_API std::string FormatSystemErrorMsg(int errorCode);
 
 } // namespace tamsel

@@ -12,7 +12,7 @@ namespace orvo {
 
 // Raised by IoFilter::ThrowError. what() is the finished message; the error code
 // is empty for the message form.
-class HOST_API IoError : public std::runtime_error {
+class ORVO_API IoError : public std::runtime_error {
 public:
     IoError(const std::string& message, std::optional<int> code, std::string sourceFile);
     ~IoError() override;

@@ -10,7 +10,7 @@
 
 namespace orvo {
 
-class HOST_API LatticeRows {
+class ORVO_API LatticeRows {
 public:
     // Bytes of one row of nodes; throws std::length_error when the sizes are
     // negative, the type is unknown or the product does not fit in memory.
@@ -20,7 +20,7 @@ public:
 };
 
 // Every value of every plane of a lattice, zeroed; rows in delivery order.
-class HOST_API LatticeValues {
+class ORVO_API LatticeValues {
 public:
     // Throws std::length_error or std::bad_alloc when the values cannot be held.
     explicit LatticeValues(const TrLattice& lattice);

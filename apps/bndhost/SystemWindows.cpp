@@ -1,0 +1,247 @@
+#include "System.h"
+
+#include <atomic>
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
+#include <mutex>
+#include <random>
+#include <stdexcept>
+#include <windows.h>
+
+namespace bndhost::sys {
+
+const char* const kModuleFileName = "fennick.dll";
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void (*onStop)() = nullptr;
+void (*onAbandon)() = nullptr;
+// Held while files are created or renamed; the console handler waits for it.
+std::recursive_mutex filesChanging;
+
+std::wstring Wide(const std::string& utf8)
+{
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), length);
+    wide.pop_back();
+    return wide;
+}
+
+std::string Utf8(const wchar_t* wide)
+{
+    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), length, nullptr, nullptr);
+    utf8.pop_back();
+    return utf8;
+}
+
+std::string ErrorText(DWORD error)
+{
+    char* text = nullptr;
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string result = length > 0 && text != nullptr ? std::string(text, length) : "error " + std::to_string(error);
+    ::LocalFree(text);
+    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' ')) {
+        result.pop_back();
+    }
+    return result;
+}
+
+BOOL WINAPI OnConsoleEvent(DWORD event)
+{
+    static std::atomic<int> interrupts = 0;
+    if (event == CTRL_C_EVENT && interrupts++ == 0) {
+        onStop();
+        return TRUE;
+    }
+    const std::lock_guard<std::recursive_mutex> waitForFiles(filesChanging);
+    onAbandon();
+    ::ExitProcess(event == CTRL_C_EVENT ? 130 : 128 + 15);
+}
+
+// Six random letters and digits, for new names.
+std::string RandomLetters()
+{
+    static std::mt19937 random(std::random_device{}());
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::string text;
+    for (int i = 0; i < 6; ++i) {
+        text += letters[random() % (sizeof letters - 1)];
+    }
+    return text;
+}
+
+} // namespace
+
+fs::path ProgramFolder()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return fs::path(path).parent_path();
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+std::vector<std::string> Arguments(int /*argc*/, char** /*argv*/)
+{
+    int count = 0;
+    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    std::vector<std::string> arguments;
+    for (int i = 0; i < count; ++i) {
+        arguments.push_back(Utf8(wide[i]));
+    }
+    ::LocalFree(wide);
+    return arguments;
+}
+
+void* OpenModule(const std::string& path, std::string& reason)
+{
+    HMODULE module = ::LoadLibraryW(fs::path(std::u8string(path.begin(), path.end())).c_str());
+    if (module == nullptr) {
+        reason = ErrorText(::GetLastError());
+    }
+    return reinterpret_cast<void*>(module);
+}
+
+void* FindSymbol(void* module, const char* name, std::string& reason)
+{
+    FARPROC symbol = ::GetProcAddress(static_cast<HMODULE>(module), name);
+    if (symbol == nullptr) {
+        reason = ErrorText(::GetLastError());
+    }
+    return reinterpret_cast<void*>(symbol);
+}
+
+void CloseModule(void* module)
+{
+    ::FreeLibrary(static_cast<HMODULE>(module));
+}
+
+void HandleInterrupts(void (*stop)(), void (*abandon)())
+{
+    onStop = stop;
+    onAbandon = abandon;
+    ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+}
+
+InterruptsHeld::InterruptsHeld()
+{
+    filesChanging.lock();
+}
+
+InterruptsHeld::~InterruptsHeld()
+{
+    filesChanging.unlock();
+}
+
+bool IsTerminal(Stream stream)
+{
+    const DWORD which = stream == Stream::Input    ? STD_INPUT_HANDLE
+                        : stream == Stream::Output ? STD_OUTPUT_HANDLE
+                                                   : STD_ERROR_HANDLE;
+    DWORD mode = 0;
+    return ::GetConsoleMode(::GetStdHandle(which), &mode) != 0;
+}
+
+bool WaitForInput(const volatile std::sig_atomic_t& stop)
+{
+    const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+    while (stop == 0 && ::WaitForSingleObject(input, 100) == WAIT_TIMEOUT) {
+    }
+    return stop == 0;
+}
+
+void BinaryStandardOutput()
+{
+    ::_setmode(::_fileno(stdout), _O_BINARY);
+}
+
+std::string LastErrorText()
+{
+    return ErrorText(::GetLastError());
+}
+
+bool EqualsIgnoreCase(const std::string& a, const std::string& b)
+{
+    return ::_stricmp(a.c_str(), b.c_str()) == 0;
+}
+
+std::string CreateTemporary(const fs::path& folder, const std::string& stem, const std::string& extension)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string path = (folder / ("." + stem + ".fennick-" + RandomLetters())).string() + extension;
+        if (CreateNew(path)) {
+            return path;
+        }
+        if (::GetLastError() != ERROR_FILE_EXISTS) {
+            break;
+        }
+    }
+    throw std::runtime_error("cannot create a file in " + folder.string() + ": " + LastErrorText());
+}
+
+bool CreateNew(const std::string& path)
+{
+    const HANDLE file =
+        ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    ::CloseHandle(file); // created all the same: the caller removes it by name
+    return true;
+}
+
+void CopyPermissions(const std::string& model, const std::string& path)
+{
+    // Windows keeps one permission bit of its own: read-only.
+    const DWORD attributes = ::GetFileAttributesW(Wide(model).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        ::SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+}
+
+bool MayWrite(const std::string& path, std::string& reason)
+{
+    const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        reason = ErrorText(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    return true;
+}
+
+bool Replace(const std::string& from, const std::string& to)
+{
+    return ::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+void Remove(const char* path) noexcept
+{
+    ::DeleteFileW(Wide(path).c_str());
+}
+
+fs::path CreateTemporaryFolder(const std::string& prefix)
+{
+    std::error_code error;
+    const fs::path base = fs::temp_directory_path(error);
+    for (int attempt = 0; attempt < 100 && !error; ++attempt) {
+        const fs::path folder = base / (prefix + RandomLetters());
+        if (fs::create_directory(folder, error)) {
+            return folder;
+        }
+    }
+    throw std::runtime_error("cannot create a folder under " + base.string());
+}
+
+} // namespace bndhost::sys
