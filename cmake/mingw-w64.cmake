@@ -14,6 +14,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
+# printf and scanf as C99 has them (%zu, %lld), not as the old system runtime does.
+add_compile_definitions(__USE_MINGW_ANSI_STDIO=1)
+
 # wine64 names its loader wine64 in some releases and wine in others.
 find_program(FENNICK_WINE NAMES wine64 wine REQUIRED)
 set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/env WINEDEBUG=-all ${FENNICK_WINE})

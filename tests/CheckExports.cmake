@@ -1,12 +1,19 @@
-# Fails unless the module's dynamic symbol table defines ExportBND and ImportBND and nothing else.
-if(NOT NM)
-  set(NM nm)
+# Fails unless the module exports ExportBND and ImportBND and nothing else:
+# its dynamic symbol table on ELF (nm -D), its export table on Windows (objdump -p).
+if(WINDOWS_DLL)
+  execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE listing RESULT_VARIABLE result)
+  # The export table's names follow "[Ordinal/Name Pointer] Table", one "[   n] Name" a line.
+  string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n(\t\\[ *[0-9]+\\] [^\n]+\n)*" table "${listing}")
+  string(REPLACE "[Ordinal/Name Pointer] Table\n" "" table "${table}")
+  string(REGEX REPLACE "\t\\[ *[0-9]+\\] " "" table "${table}")
+  string(REGEX MATCHALL "[^\n]+" lines "${table}")
+else()
+  execute_process(COMMAND ${NM} -D --defined-only ${MODULE} OUTPUT_VARIABLE listing RESULT_VARIABLE result)
+  string(REGEX MATCHALL "[^\n]+" lines "${listing}")
 endif()
-execute_process(COMMAND ${NM} -D --defined-only ${MODULE} OUTPUT_VARIABLE listing RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
-  message(FATAL_ERROR "${NM} failed on ${MODULE}")
+  message(FATAL_ERROR "listing the symbols of ${MODULE} failed")
 endif()
-string(REGEX MATCHALL "[^\n]+" lines "${listing}")
 set(names "")
 foreach(line IN LISTS lines)
   string(REGEX REPLACE "^.* " "" name "${line}")

@@ -4,7 +4,8 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFI
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed")
 endif()
-execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=FENNICK_PLUGIN ${PREFIX}/bin/bndhost --quiet demo ${PREFIX}/demo
+# EMULATOR runs a cross-built program (wine); SUFFIX is the programs' (.exe).
+execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=FENNICK_PLUGIN ${EMULATOR} ${PREFIX}/bin/bndhost${SUFFIX} --quiet demo ${PREFIX}/demo
                 RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "installed bndhost failed (${result}):\n${output}\n${errors}")

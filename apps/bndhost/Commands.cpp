@@ -237,7 +237,7 @@ Exit RunXyz(Session& session, const std::string& path, const std::string& out)
     std::ofstream file;
     if (!toStandardOutput) {
         output.emplace(path, out, Output::Kind::Text);
-        file.open(output->Path(), std::ios::binary | std::ios::trunc);
+        file.open(sys::PathOf(output->Path()), std::ios::binary | std::ios::trunc);
         if (!file) {
             throw std::runtime_error("cannot write " + out + ": " + std::strerror(errno));
         }
@@ -311,14 +311,17 @@ Exit RunInfo(Session& session, const std::string& path, bool json, std::ostream&
 
 Exit RunConvert(Session& session, const std::string& in, const std::string& out)
 {
-    Output output(in, out, Output::Kind::Raster);
-    const std::string extension = std::filesystem::path(out).extension().string();
+    // The name is looked at before anything is staged: where names ignore
+    // case, OUT.HDR's staged header would be the staged data file itself.
+    Output::RefuseOverwritingInput(in, out);
+    const std::string extension = sys::TextOf(sys::PathOf(out).extension());
     if (extension.empty() || extension == ".") {
         return NotDone("refused: " + out + " has no extension (.bil, .bip or .bsq chooses the layout)");
     }
     if (sys::EqualsIgnoreCase(extension, ".hdr")) {
         return NotDone("refused: " + out + " ends in .hdr, so its header would overwrite it");
     }
+    Output output(in, out, Output::Kind::Raster);
     const std::unique_ptr<orvo::IoExportFilter> exporter = session.NewExporter();
     if (exporter->BeginExport(output.Path().c_str(), false) != orvo::ExportStatus::Done) {
         return NotDone("refused: the module would not export to " + out);

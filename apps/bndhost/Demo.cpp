@@ -52,7 +52,7 @@ void WriteText(const fs::path& path, const std::string& text)
     stream << text;
     stream.close();
     if (!stream) {
-        throw std::runtime_error("cannot write " + path.string() + ": " + std::strerror(errno));
+        throw std::runtime_error("cannot write " + sys::TextOf(path) + ": " + std::strerror(errno));
     }
 }
 
@@ -65,7 +65,7 @@ std::string WriteSample(const fs::path& folder)
         .layout = "BIL", .nbits = 16, .byteorder = 'M', .nrows = kRows, .ncols = kColumns, .nbands = kBands};
     std::vector<BandStatistics::Band> bands(kBands);
     rasters::WriteRaster(
-        data.string(), shape,
+        sys::TextOf(data), shape,
         [&](int r, int b, int c) {
             const std::int16_t value = DemoValue(b, r, c);
             bands[static_cast<std::size_t>(b)].Add(value);
@@ -82,7 +82,7 @@ std::string WriteSample(const fs::path& folder)
         stats << b + 1 << ' ' << s.minimum << ' ' << s.maximum << ' ' << s.Mean() << '\n';
     }
     WriteText(folder / "demo.stx", stats.str());
-    return data.string();
+    return sys::TextOf(data);
 }
 
 // Imports `path` and counts every value and geometry figure that differs from the sample.
@@ -126,13 +126,13 @@ Exit Check(Session& session, const std::string& path, long long& failures, std::
 
 Exit RunDemo(Session& session, const std::string& folderArgument, std::ostream& out)
 {
-    fs::path folder = folderArgument;
+    fs::path folder = sys::PathOf(folderArgument);
     if (folder.empty()) {
         folder = sys::CreateTemporaryFolder("fennick-demo-");
     } else {
-        PrepareEmptyFolder(folder.string());
+        PrepareEmptyFolder(sys::TextOf(folder));
     }
-    out << "fennick demo in " << folder.string() << "\n\n";
+    out << "fennick demo in " << sys::TextOf(folder) << "\n\n";
     const std::string sample = WriteSample(folder);
     out << "sample: " << kRows << " rows x " << kColumns << " columns x " << kBands
         << " bands of 16-bit samples, most significant byte first, BIL, with world and statistics files\n";
@@ -140,12 +140,12 @@ Exit RunDemo(Session& session, const std::string& folderArgument, std::ostream& 
         return result;
     }
 
-    std::vector<std::string> written = {sample, (folder / "demo.hdr").string(), (folder / "demo.blw").string(),
-                                        (folder / "demo.stx").string()};
+    std::vector<std::string> written = {sample, sys::TextOf(folder / "demo.hdr"), sys::TextOf(folder / "demo.blw"),
+                                        sys::TextOf(folder / "demo.stx")};
     long long failures = 0;
     for (const char* extension : {".bil", ".bip", ".bsq"}) {
         // Each layout gets its own name: a data file's header is found by its name alone.
-        const std::string converted = (folder / (std::string("converted-") + (extension + 1) + extension)).string();
+        const std::string converted = sys::TextOf(folder / (std::string("converted-") + (extension + 1) + extension));
         if (const Exit result = RunConvert(session, sample, converted); result != ExitDone) {
             return result;
         }
@@ -154,9 +154,9 @@ Exit RunDemo(Session& session, const std::string& folderArgument, std::ostream& 
         }
         out << "\nconverted to " << converted << " and checked every value and the geometry\n";
         written.push_back(converted);
-        written.push_back(fs::path(converted).replace_extension(".hdr").string());
+        written.push_back(sys::TextOf(sys::PathOf(converted).replace_extension(".hdr")));
     }
-    const std::string png = (folder / "demo.png").string();
+    const std::string png = sys::TextOf(folder / "demo.png");
     out << '\n';
     if (const Exit result = RunPreview(session, sample, png, 0, out); result != ExitDone) {
         return result;

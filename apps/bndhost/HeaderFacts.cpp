@@ -3,6 +3,7 @@
 #include <exception>
 #include <filesystem>
 
+#include "System.h"
 #include "format/DataGeometry.h"
 #include "tamsel/PrimType.h"
 
@@ -24,7 +25,7 @@ std::optional<HeaderFacts> HeaderFacts::Of(const std::string& dataPath)
     }
     facts.expectedSize = geometry->expectedSize;
     std::error_code error;
-    if (const auto size = std::filesystem::file_size(dataPath, error); !error) {
+    if (const auto size = std::filesystem::file_size(sys::PathOf(dataPath), error); !error) {
         facts.dataSize = static_cast<std::int64_t>(size);
     }
     return facts;

@@ -29,7 +29,7 @@ std::vector<std::pair<std::string, std::string>> givenNames;
 
 std::string HeaderOf(const std::string& path)
 {
-    return fs::path(path).replace_extension(".hdr").string();
+    return sys::TextOf(sys::PathOf(path).replace_extension(".hdr"));
 }
 
 [[noreturn]] void Refuse(const std::string& why)
@@ -37,10 +37,10 @@ std::string HeaderOf(const std::string& path)
     throw std::runtime_error("refused: " + why);
 }
 
-bool Exists(const fs::path& path)
+bool Exists(const std::string& path)
 {
     std::error_code error;
-    return fs::exists(fs::symlink_status(path, error));
+    return fs::exists(fs::symlink_status(sys::PathOf(path), error));
 }
 
 // Whether two paths lead to one file: the same file when both exist, else
@@ -66,7 +66,7 @@ void RefuseOverlap(const std::string& in, const std::string& written)
         {fennick::SideFilePath(in.c_str(), ".stx"), "the input's statistics file"},
     }};
     for (const auto& [path, role] : inputs) {
-        if (SameFile(written, path)) {
+        if (SameFile(sys::PathOf(written), sys::PathOf(path))) {
             std::string why = written == path ? "this" : "writing " + written;
             why += " would overwrite ";
             why += path;
@@ -78,26 +78,26 @@ void RefuseOverlap(const std::string& in, const std::string& written)
 
 // Refuses a raster output whose header also describes another data file of
 // its name, or beside which a world or statistics file would be read with it.
-void RefuseNeighbours(const fs::path& out, const fs::path& header)
+void RefuseNeighbours(const fs::path& out, const std::string& header)
 {
     std::error_code error;
     const fs::path folder = out.has_parent_path() ? out.parent_path() : fs::path(".");
     if (Exists(header)) {
         for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
             const fs::path other = it->path();
-            const std::string extension = other.extension().string();
+            const std::string extension = sys::TextOf(other.extension());
             const bool banded = sys::EqualsIgnoreCase(extension, ".bil") || sys::EqualsIgnoreCase(extension, ".bip") ||
                                 sys::EqualsIgnoreCase(extension, ".bsq");
             if (banded && other.stem() == out.stem() && other.filename() != out.filename() && !SameFile(other, out)) {
-                Refuse(header.string() + " is also the header of " + (out.parent_path() / other.filename()).string() +
+                Refuse(header + " is also the header of " + sys::TextOf(out.parent_path() / other.filename()) +
                        ", which would then read wrong; give the output another name");
             }
         }
     }
     for (const char* extension : {".blw", ".stx"}) {
-        const std::string side = fennick::SideFilePath(out.c_str(), extension);
+        const std::string side = fennick::SideFilePath(sys::TextOf(out).c_str(), extension);
         if (Exists(side)) {
-            Refuse(side + " would be read with " + out.string() +
+            Refuse(side + " would be read with " + sys::TextOf(out) +
                    " and override its new header; remove or rename it, or give the output another name");
         }
     }
@@ -108,15 +108,16 @@ void RefuseNeighbours(const fs::path& out, const fs::path& header)
 std::string CreateTemporary(const fs::path& target)
 {
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    const std::string temporary = sys::CreateTemporary(folder, target.stem().string(), target.extension().string());
-    sys::CopyPermissions(target.string(), temporary);
+    const std::string temporary =
+        sys::CreateTemporary(folder, sys::TextOf(target.stem()), sys::TextOf(target.extension()));
+    sys::CopyPermissions(sys::TextOf(target), temporary);
     return temporary;
 }
 
 void Remember(const std::string& temporary, const std::string& given)
 {
     givenNames.emplace_back(temporary, given);
-    givenNames.emplace_back(fs::path(temporary).filename().string(), fs::path(given).filename().string());
+    givenNames.emplace_back(sys::TextOf(sys::PathOf(temporary).filename()), sys::TextOf(sys::PathOf(given).filename()));
 }
 
 } // namespace
@@ -125,26 +126,26 @@ Output::Output(const std::string& in, const std::string& out, Kind kind)
 {
     std::error_code error;
     RefuseOverlap(in, out);
-    const fs::file_status status = fs::status(out, error);
+    const fs::file_status status = fs::status(sys::PathOf(out), error);
     if (kind == Kind::Text && (fs::is_fifo(status) || fs::is_character_file(status))) {
         final_ = out; // a stream (/dev/stdout, a FIFO): written directly, nothing to replace
         return;
     }
-    fs::path target = out;
+    fs::path target = sys::PathOf(out);
     if (fs::is_symlink(fs::symlink_status(target, error))) {
         target = fs::canonical(target, error);
         if (error) {
             throw std::runtime_error(out + ": " + error.message());
         }
     }
-    final_ = target.string();
+    final_ = sys::TextOf(target);
     finalHeader_ = kind == Kind::Raster ? HeaderOf(final_) : std::string();
     if (kind == Kind::Raster) {
         RefuseOverlap(in, HeaderOf(out));
         RefuseNeighbours(target, finalHeader_);
     }
     for (const std::string& path : {final_, finalHeader_}) {
-        const fs::file_status existing = fs::status(path, error);
+        const fs::file_status existing = fs::status(sys::PathOf(path), error);
         if (path.empty() || !fs::exists(existing)) {
             continue;
         }
@@ -177,6 +178,11 @@ Output::Output(const std::string& in, const std::string& out, Kind kind)
         std::memcpy(pendingHeader, temporaryHeader_.c_str(), temporaryHeader_.size() + 1);
         pending = 1;
     }
+}
+
+void Output::RefuseOverwritingInput(const std::string& in, const std::string& out)
+{
+    RefuseOverlap(in, out);
 }
 
 Output::~Output()
@@ -237,13 +243,13 @@ void Output::RemoveInSignalHandler() noexcept
 void PrepareEmptyFolder(const std::string& folder)
 {
     std::error_code error;
-    if (fs::create_directories(folder, error) || error) {
+    if (fs::create_directories(sys::PathOf(folder), error) || error) {
         if (error) {
             throw std::runtime_error("cannot create the folder " + folder + ": " + error.message());
         }
         return;
     }
-    if (!fs::is_directory(folder, error) || !fs::is_empty(folder, error)) {
+    if (!fs::is_directory(sys::PathOf(folder), error) || !fs::is_empty(sys::PathOf(folder), error)) {
         Refuse("the demo writes only into a new or empty folder, and " + folder + " is not one");
     }
 }

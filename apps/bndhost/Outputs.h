@@ -37,6 +37,12 @@ public:
     // replaces, the data file before its header. Throws std::runtime_error.
     void Commit();
 
+    // Refuses (std::runtime_error) writing `out` when it is `in` or its
+    // header, world or statistics file, under any name that leads there: the
+    // first of the constructor's checks, for a command that must look at
+    // `out` before it stages anything.
+    static void RefuseOverwritingInput(const std::string& in, const std::string& out);
+
     // `text` with the temporary names of this run's outputs replaced by the
     // names the user gave.
     static std::string AsGiven(std::string text);

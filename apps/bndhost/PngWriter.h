@@ -1,13 +1,13 @@
 // Writing an 8-bit grayscale PNG.
 #pragma once
 
-#include <filesystem>
+#include <string>
 #include <vector>
 
 namespace bndhost {
 
 // Writes `pixels` (rows top first, `width` bytes each) to `path`; throws
 // std::runtime_error with the reason on failure.
-void WriteGrayPng(const std::filesystem::path& path, int width, int height, const std::vector<unsigned char>& pixels);
+void WriteGrayPng(const std::string& path, int width, int height, const std::vector<unsigned char>& pixels);
 
 } // namespace bndhost

@@ -62,12 +62,12 @@ std::unique_ptr<orvo::IoExportFilter> Session::NewExporter()
 
 Exit Session::Import(const std::string& path, const std::function<bool(orvo::TrBase&)>& receive)
 {
-    const std::string extension = fs::path(path).extension().string();
+    const std::string extension = sys::TextOf(sys::PathOf(path).extension());
     if (sys::EqualsIgnoreCase(extension, ".hdr")) {
         return NotDone("refused: " + path + " is a header; give its data file");
     }
     std::error_code error;
-    if (!fs::exists(fs::symlink_status(path, error))) {
+    if (!fs::exists(fs::symlink_status(sys::PathOf(path), error))) {
         throw std::runtime_error(path + ": no such file");
     }
     std::unique_ptr<orvo::IoImportFilter> filter(module_.Importer()(manager_));

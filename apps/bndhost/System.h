@@ -10,6 +10,19 @@
 
 namespace bndhost::sys {
 
+// Paths are UTF-8 texts in bndhost. std::filesystem is told so each way,
+// since a narrow path means the ANSI code page to it on Windows.
+inline std::filesystem::path PathOf(const std::string& utf8)
+{
+    return {std::u8string(utf8.begin(), utf8.end())};
+}
+
+inline std::string TextOf(const std::filesystem::path& path)
+{
+    const std::u8string utf8 = path.u8string();
+    return {utf8.begin(), utf8.end()};
+}
+
 // The module's file name beside the program: fennick.so or fennick.dll.
 extern const char* const kModuleFileName;
 
@@ -49,8 +62,9 @@ bool IsTerminal(Stream stream);
 // Waits until the standard input has something to read (true) or `stop` is
 // set (false).
 bool WaitForInput(const volatile std::sig_atomic_t& stop);
-// Standard output carries bytes as they are: no line-end translation.
-void BinaryStandardOutput();
+// Standard output and error carry bytes as they are: no line-end
+// translation, so that xyz lines and messages are the same everywhere.
+void BinaryStandardStreams();
 
 // The text of the last system error of this thread.
 std::string LastErrorText();

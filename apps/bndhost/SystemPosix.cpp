@@ -124,7 +124,7 @@ bool WaitForInput(const volatile std::sig_atomic_t& stop)
     return stop == 0;
 }
 
-void BinaryStandardOutput() {}
+void BinaryStandardStreams() {}
 
 std::string LastErrorText()
 {
@@ -138,10 +138,10 @@ bool EqualsIgnoreCase(const std::string& a, const std::string& b)
 
 std::string CreateTemporary(const std::filesystem::path& folder, const std::string& stem, const std::string& extension)
 {
-    std::string pattern = (folder / ("." + stem + ".fennick-XXXXXX")).string() + extension;
+    std::string pattern = TextOf(folder / ("." + stem + ".fennick-XXXXXX")) + extension;
     const int fd = ::mkstemps(pattern.data(), static_cast<int>(extension.size()));
     if (fd < 0) {
-        throw std::runtime_error("cannot create a file in " + folder.string() + ": " + std::strerror(errno));
+        throw std::runtime_error("cannot create a file in " + TextOf(folder) + ": " + std::strerror(errno));
     }
     ::close(fd);
     return pattern;

@@ -162,9 +162,10 @@ bool WaitForInput(const volatile std::sig_atomic_t& stop)
     return stop == 0;
 }
 
-void BinaryStandardOutput()
+void BinaryStandardStreams()
 {
     ::_setmode(::_fileno(stdout), _O_BINARY);
+    ::_setmode(::_fileno(stderr), _O_BINARY);
 }
 
 std::string LastErrorText()
@@ -180,7 +181,7 @@ bool EqualsIgnoreCase(const std::string& a, const std::string& b)
 std::string CreateTemporary(const fs::path& folder, const std::string& stem, const std::string& extension)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string path = (folder / ("." + stem + ".fennick-" + RandomLetters())).string() + extension;
+        const std::string path = TextOf(folder / ("." + stem + ".fennick-" + RandomLetters())) + extension;
         if (CreateNew(path)) {
             return path;
         }
@@ -188,7 +189,7 @@ std::string CreateTemporary(const fs::path& folder, const std::string& stem, con
             break;
         }
     }
-    throw std::runtime_error("cannot create a file in " + folder.string() + ": " + LastErrorText());
+    throw std::runtime_error("cannot create a file in " + TextOf(folder) + ": " + LastErrorText());
 }
 
 bool CreateNew(const std::string& path)
@@ -241,7 +242,7 @@ fs::path CreateTemporaryFolder(const std::string& prefix)
             return folder;
         }
     }
-    throw std::runtime_error("cannot create a folder under " + base.string());
+    throw std::runtime_error("cannot create a folder under " + TextOf(base));
 }
 
 } // namespace bndhost::sys

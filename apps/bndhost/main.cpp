@@ -60,11 +60,12 @@ std::string FindModule(const std::string& option)
     const fs::path installed = folder / FENNICK_PLUGIN_RELATIVE_DIR / bndhost::sys::kModuleFileName;
     for (const fs::path& candidate : {beside, installed}) {
         if (fs::exists(candidate, error)) {
-            return candidate.lexically_normal().string();
+            return bndhost::sys::TextOf(candidate.lexically_normal());
         }
     }
-    throw bndhost::ModuleError("no filter module found (looked for " + beside.string() + " and " +
-                               installed.lexically_normal().string() + "); name one with --plugin or FENNICK_PLUGIN");
+    throw bndhost::ModuleError("no filter module found (looked for " + bndhost::sys::TextOf(beside) + " and " +
+                               bndhost::sys::TextOf(installed.lexically_normal()) +
+                               "); name one with --plugin or FENNICK_PLUGIN");
 }
 
 // The first Ctrl-C asks the running operation to stop, which ends it with
@@ -165,7 +166,7 @@ Exit CheckStandardOutput(Exit result)
 
 int main(int argc, char** argv)
 {
-    bndhost::sys::BinaryStandardOutput();
+    bndhost::sys::BinaryStandardStreams();
     try {
         std::vector<std::string> arguments = bndhost::sys::Arguments(argc, argv);
         std::vector<char*> pointers;

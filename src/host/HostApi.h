@@ -16,6 +16,14 @@
 #define HOST_IMPORT __attribute__((visibility("default")))
 #endif
 
+// printf-style arguments, checked against the C99 formats the libraries use
+// (mingw-w64's own printf, not the old Windows runtime's).
+#ifdef __MINGW32__
+#define HOST_PRINTF(formatIndex, firstArgument) __attribute__((format(gnu_printf, formatIndex, firstArgument)))
+#else
+#define HOST_PRINTF(formatIndex, firstArgument) __attribute__((format(printf, formatIndex, firstArgument)))
+#endif
+
 #ifdef tamsel_EXPORTS
 #define TAMSEL_API HOST_EXPORT
 #else

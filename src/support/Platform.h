@@ -11,6 +11,14 @@
 #define FENNICK_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
 
+// printf-style arguments, checked against C99's formats (on mingw-w64, its
+// own printf rather than the old Windows runtime's).
+#ifdef __MINGW32__
+#define FENNICK_PRINTF(formatIndex, firstArgument) __attribute__((format(gnu_printf, formatIndex, firstArgument)))
+#else
+#define FENNICK_PRINTF(formatIndex, firstArgument) __attribute__((format(printf, formatIndex, firstArgument)))
+#endif
+
 namespace fennick::platform {
 
 // True when the two texts are equal ignoring ASCII case.

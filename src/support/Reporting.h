@@ -6,6 +6,7 @@
 #include <string>
 
 #include "orvo/IoFilter.h"
+#include "support/Platform.h"
 #include "tamsel/BufferedFile.h"
 
 namespace fennick {
@@ -27,7 +28,7 @@ public:
     [[nodiscard]] bool Quiet() const { return quiet_; }
 
     // A message of the import, printf-style.
-    int Fail(int sourceLine, const char* format, ...) const __attribute__((format(printf, 3, 4)));
+    int Fail(int sourceLine, const char* format, ...) const FENNICK_PRINTF(3, 4);
 
     // Line `lineNumber` (from 1) of the text file `path` is malformed: code 23.
     int BadRecord(int sourceLine, const char* path, int lineNumber) const;

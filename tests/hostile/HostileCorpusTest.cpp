@@ -7,6 +7,7 @@
 #include "import/BndImportFilter.h"
 #include "support/AllocationWatch.h"
 #include "support/CaseFile.h"
+#include "support/Posix.h"
 #include "support/TempDir.h"
 #include "support/TestHost.h"
 
@@ -20,12 +21,16 @@ TEST(HostileCorpus, EveryCaseEndsCleanlyWithoutOversizedAllocations)
     for (const Case& c : ReadCases("hostile.cases")) {
         SCOPED_TRACE(c.name + " (hostile.cases line " + std::to_string(c.line) + ")");
         TempDir dir;
-        dir.Lay("scene.hdr", c.Get("hdr", "<missing>"));
-        dir.Lay("scene.bil", c.Get("data", std::string(12, 'x')));
+        bool laid = dir.Lay("scene.hdr", c.Get("hdr", "<missing>"));
+        laid = dir.Lay("scene.bil", c.Get("data", std::string(12, 'x'))) && laid;
         for (const char* side : {"blw", "stx"}) {
             if (c.Has(side)) {
-                dir.Lay(std::string("scene.") + side, c.Get(side));
+                laid = dir.Lay(std::string("scene.") + side, c.Get(side)) && laid;
             }
+        }
+        if (!laid) {
+            std::cout << "skipped, POSIX only: " << c.name << " (a FIFO, link or device)\n";
+            continue;
         }
         const std::string path = dir.File("scene.bil");
         TestHost host;
@@ -49,7 +54,8 @@ TEST(HostileCorpus, EveryCaseEndsCleanlyWithoutOversizedAllocations)
         }
         EXPECT_TRUE(!watching || LargestAllocation() < kJustified) << LargestAllocation();
         EXPECT_EQ(ended, c.Get("ends")) << said;
-        EXPECT_NE(said.find(c.Get("said")), std::string::npos) << said;
+        const std::string expected = !kPosix && c.Has("said-windows") ? c.Get("said-windows") : c.Get("said");
+        EXPECT_NE(said.find(expected), std::string::npos) << said;
         if (ended == "silently") {
             EXPECT_EQ(status, orvo::ImportStatus::Stopped);
         }

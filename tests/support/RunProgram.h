@@ -1,8 +1,10 @@
-// Runs a program as a person would from a shell, in a test's folder.
+// Runs a program as a person would, in a test's folder.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/TempDir.h"
@@ -15,19 +17,29 @@ struct ProgramRun {
     std::string err;
 };
 
-// Runs `command` (shell words, which may be a pipeline or redirect its own
-// output) in `dir` with no terminal on stdin; what it prints goes through
-// stdout.txt and stderr.txt in `dir`.
-ProgramRun RunIn(const TempDir& dir, const std::string& command);
+struct RunSettings {
+    // Variables added to the program's environment.
+    std::vector<std::pair<std::string, std::string>> environment;
+    // A file to take the standard output instead of the run's `out`.
+    std::string output;
+    // POSIX only: the largest file, in bytes, the program may write.
+    std::int64_t fileSizeLimit = 0;
+};
 
-// Runs the program `arguments[0]` with its arguments in `dir` on a new
-// terminal, which is its standard input, output and error (all in `out`);
-// when the output shows `prompt`, types `keys` (a Ctrl-C as "\x03").
+// Runs the program `arguments[0]` with its arguments (no shell) in `dir`,
+// with an empty standard input; ends it after two minutes.
+ProgramRun RunIn(const TempDir& dir, const std::vector<std::string>& arguments, const RunSettings& settings = {});
+
+// The words of `text`, split at spaces.
+std::vector<std::string> Words(const std::string& text);
+
+// POSIX only: runs the program `arguments[0]` with its arguments in `dir` on
+// a new terminal, which is its standard input, output and error (all in
+// `out`); when the output shows `prompt`, types `keys` (a Ctrl-C as "\x03").
 ProgramRun RunOnTerminal(const TempDir& dir, const std::vector<std::string>& arguments, const std::string& prompt,
                          const std::string& keys);
 
-// Every file in `dir` but the runs' own streams (stdout.txt, stderr.txt and
-// `also`), with its bytes.
+// Every file in `dir` but `also`, with its bytes.
 std::map<std::string, std::vector<unsigned char>> FilesIn(const TempDir& dir, const std::string& also = "");
 
 // True when `text` is exactly one line starting "bndhost: ".

@@ -1,12 +1,11 @@
 #include "support/TempDir.h"
 
-#include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include "support/Posix.h"
 
 namespace fennick::test {
 
@@ -14,11 +13,14 @@ TempDir::TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
 
 TempDir::TempDir(const std::filesystem::path& base)
 {
-    std::string pattern = (base / "fennick-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a temporary folder");
+    static std::mt19937_64 random(std::random_device{}());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path_ = base / ("fennick-test-" + std::to_string(random() % 1000000000));
+        if (std::filesystem::create_directory(path_)) {
+            return;
+        }
     }
-    path_ = pattern;
+    throw std::runtime_error("cannot create a temporary folder");
 }
 
 TempDir::~TempDir()
@@ -30,7 +32,7 @@ TempDir::~TempDir()
 std::string TempDir::Write(std::string_view name, std::string_view content) const
 {
     const std::string path = File(name);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(PathOf(path), std::ios::binary | std::ios::trunc);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
     return path;
 }
@@ -40,26 +42,21 @@ std::string TempDir::Write(std::string_view name, const std::vector<unsigned cha
     return Write(name, std::string_view(reinterpret_cast<const char*>(content.data()), content.size()));
 }
 
-void TempDir::Lay(std::string_view name, const std::string& content) const
+bool TempDir::Lay(std::string_view name, const std::string& content) const
 {
     if (content == "<folder>") {
-        std::filesystem::create_directory(File(name));
-    } else if (content == "<fifo>") {
-        if (::mkfifo(File(name).c_str(), 0600) != 0) {
-            throw std::runtime_error("cannot make a FIFO");
-        }
-    } else if (content == "<loop>") {
-        std::filesystem::create_symlink(name, File(name));
-    } else if (content == "<device>") {
-        std::filesystem::create_symlink("/dev/null", File(name));
+        std::filesystem::create_directory(PathOf(File(name)));
+    } else if (content == "<fifo>" || content == "<loop>" || content == "<device>") {
+        return LayPosixFixture(File(name), content);
     } else if (content != "<missing>") {
         Write(name, content);
     }
+    return true;
 }
 
 std::vector<unsigned char> ReadAll(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(PathOf(path), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
@@ -72,15 +69,16 @@ std::string ReadText(const std::string& path)
 bool WriteSparse(const std::string& path, std::int64_t length,
                  const std::vector<std::pair<std::int64_t, std::string>>& parts)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) {
-        return false;
-    }
-    bool ok = ::ftruncate(fd, length) == 0;
+    std::error_code error;
+    std::ofstream(PathOf(path), std::ios::binary | std::ios::trunc).close();
+    std::filesystem::resize_file(PathOf(path), static_cast<std::uintmax_t>(length), error);
+    std::fstream file(PathOf(path), std::ios::binary | std::ios::in | std::ios::out);
     for (const auto& [offset, bytes] : parts) {
-        ok = ok && ::pwrite(fd, bytes.data(), bytes.size(), offset) == static_cast<ssize_t>(bytes.size());
+        file.seekp(offset);
+        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
-    return ::close(fd) == 0 && ok;
+    file.close();
+    return !error && file.good();
 }
 
 } // namespace fennick::test

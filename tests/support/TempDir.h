@@ -10,6 +10,18 @@
 
 namespace fennick::test {
 
+// Paths are UTF-8 texts in the tests, as in the programs they run.
+inline std::filesystem::path PathOf(std::string_view utf8)
+{
+    return {std::u8string(utf8.begin(), utf8.end())};
+}
+
+inline std::string TextOf(const std::filesystem::path& path)
+{
+    const std::u8string utf8 = path.u8string();
+    return {utf8.begin(), utf8.end()};
+}
+
 class TempDir {
 public:
     TempDir();
@@ -21,14 +33,15 @@ public:
 
     [[nodiscard]] const std::filesystem::path& Path() const { return path_; }
     // Path of `name` inside the folder.
-    [[nodiscard]] std::string File(std::string_view name) const { return (path_ / name).string(); }
+    [[nodiscard]] std::string File(std::string_view name) const { return TextOf(path_ / PathOf(name)); }
 
     // Writes `content` to `name` inside the folder and returns its path.
     std::string Write(std::string_view name, std::string_view content) const;
     std::string Write(std::string_view name, const std::vector<unsigned char>& content) const;
     // As Write, but "<folder>", "<fifo>", "<loop>" (a link to itself) and
-    // "<device>" lay such a thing, and "<missing>" nothing.
-    void Lay(std::string_view name, const std::string& content) const;
+    // "<device>" lay such a thing, and "<missing>" nothing. False when this
+    // system has no such thing (FIFOs, links and devices on Windows).
+    bool Lay(std::string_view name, const std::string& content) const;
 
 private:
     std::filesystem::path path_;

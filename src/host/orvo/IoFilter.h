@@ -49,11 +49,10 @@ public:
     // Raise an error (hostside/IoError.h) and never return. `file` and `line` name the raising source.
     // Code form: the code's arguments follow (see ErrCode). Message form: printf-style.
     [[noreturn]] static void ThrowError(const char* file, int line, ErrCode code, ...);
-    [[noreturn]] static void ThrowError(const char* file, int line, const char* format, ...)
-        __attribute__((format(printf, 3, 4)));
+    [[noreturn]] static void ThrowError(const char* file, int line, const char* format, ...) HOST_PRINTF(3, 4);
 
     // Formats the text and asks IoManager::Warning; for IError::YesNo, 1 means yes.
-    int Warning(tamsel::IError::WarnStyle style, const char* format, ...) const __attribute__((format(printf, 3, 4)));
+    int Warning(tamsel::IError::WarnStyle style, const char* format, ...) const HOST_PRINTF(3, 4);
 
 protected:
     explicit IoFilter(IoManager& manager) : manager_(manager) {}

@@ -18,7 +18,7 @@ public:
     CProgress& operator=(const CProgress&) = delete;
 
     // Sets the display's text, printf-style; false when the format fails.
-    bool MessageVA(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    bool MessageVA(const char* format, ...) HOST_PRINTF(2, 3);
     // Forwards to IoManager::ProgressProportion; false means the user cancelled.
     bool Proportion(double fraction);
 

@@ -8,7 +8,7 @@
 namespace tamsel {
 
 // Formats into `out` (replacing its content); false when the format is invalid.
-TAMSEL_API bool FormatString(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
+TAMSEL_API bool FormatString(std::string& out, const char* format, ...) HOST_PRINTF(2, 3);
 
 // The text of the calling thread's last system error (errno, or the thread's last error on Windows).
 TAMSEL_API std::string FormatSystemErrorMsg();

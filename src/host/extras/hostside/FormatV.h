@@ -9,7 +9,7 @@
 namespace tamsel {
 
 // FormatString over an argument list.
-TAMSEL_API bool FormatStringV(std::string& out, const char* format, va_list args) __attribute__((format(printf, 2, 0)));
+TAMSEL_API bool FormatStringV(std::string& out, const char* format, va_list args) HOST_PRINTF(2, 0);
 
 // The text of system error `errorCode`.
 TAMSEL_API std::string FormatSystemErrorMsg(int errorCode);

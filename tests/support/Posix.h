@@ -1,0 +1,27 @@
+// What the tests need that only POSIX systems have: FIFOs, symbolic links
+// and devices as fixtures, file-size limits, a pseudo-terminal. Tests that
+// need them say so with POSIX_ONLY and are skipped on Windows.
+#pragma once
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace fennick::test {
+
+#ifdef _WIN32
+inline constexpr bool kPosix = false;
+#define POSIX_ONLY(why) GTEST_SKIP() << "POSIX only: " << (why)
+#else
+inline constexpr bool kPosix = true;
+#define POSIX_ONLY(why) static_cast<void>(why)
+#endif
+
+// Lays a "<fifo>", "<loop>" (a link to itself) or "<device>" (a link to
+// /dev/null) at `path`; false where the system has none.
+bool LayPosixFixture(const std::string& path, const std::string& kind);
+
+// True when the tests run as the superuser, whom no permission bit stops.
+bool IsSuperUser();
+
+} // namespace fennick::test

@@ -1,0 +1,151 @@
+// Starting programs and laying fixtures on POSIX systems.
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <poll.h>
+#include <pty.h>
+#include <stdexcept>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "support/Posix.h"
+#include "support/RunProgram.h"
+
+namespace fennick::test {
+
+namespace {
+
+std::vector<char*> Argv(const std::vector<std::string>& arguments)
+{
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    return argv;
+}
+
+std::string ReadToEnd(int fd)
+{
+    std::string text;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) != 0;) {
+        if (n < 0 && errno != EINTR) {
+            break;
+        }
+        text.append(buffer, static_cast<std::size_t>(n > 0 ? n : 0));
+    }
+    ::close(fd);
+    return text;
+}
+
+int StatusOf(int raw)
+{
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+} // namespace
+
+ProgramRun RunIn(const TempDir& dir, const std::vector<std::string>& arguments, const RunSettings& settings)
+{
+    const std::vector<char*> argv = Argv(arguments);
+    int out[2];
+    int err[2];
+    if (::pipe(out) != 0 || ::pipe(err) != 0) {
+        return {};
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int input = ::open("/dev/null", O_RDONLY);
+        const int output = settings.output.empty() ? out[1] : ::open(settings.output.c_str(), O_WRONLY | O_TRUNC);
+        if (::chdir(dir.Path().c_str()) != 0 || ::dup2(input, 0) < 0 || ::dup2(output, 1) < 0 ||
+            ::dup2(err[1], 2) < 0) {
+            ::_exit(127);
+        }
+        for (const int fd : {out[0], out[1], err[0], err[1]}) {
+            ::close(fd);
+        }
+        for (const auto& [name, value] : settings.environment) {
+            ::setenv(name.c_str(), value.c_str(), 1);
+        }
+        if (settings.fileSizeLimit > 0) {
+            const rlimit limit{static_cast<rlim_t>(settings.fileSizeLimit),
+                               static_cast<rlim_t>(settings.fileSizeLimit)};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        ::alarm(120); // a program that hangs is ended, and the run fails
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    ::close(err[1]);
+    ProgramRun run;
+    std::thread errors([&] { run.err = ReadToEnd(err[0]); });
+    run.out = ReadToEnd(out[0]);
+    errors.join();
+    int raw = 0;
+    ::waitpid(child, &raw, 0);
+    run.status = child < 0 ? -1 : StatusOf(raw);
+    return run;
+}
+
+ProgramRun RunOnTerminal(const TempDir& dir, const std::vector<std::string>& arguments, const std::string& prompt,
+                         const std::string& keys)
+{
+    const std::vector<char*> argv = Argv(arguments);
+    int terminal = -1;
+    const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (child == 0) {
+        if (::chdir(dir.Path().c_str()) == 0) {
+            ::execv(argv[0], argv.data());
+        }
+        ::_exit(127);
+    }
+    ProgramRun run;
+    if (child < 0) {
+        return run;
+    }
+    bool typed = false;
+    char buffer[4096];
+    pollfd ready{terminal, POLLIN, 0};
+    // The read fails (EIO) once the program has ended and closed the terminal.
+    while (::poll(&ready, 1, 30000) > 0) {
+        const ssize_t count = ::read(terminal, buffer, sizeof buffer);
+        if (count <= 0) {
+            break;
+        }
+        run.out.append(buffer, static_cast<std::size_t>(count));
+        if (!typed && run.out.find(prompt) != std::string::npos) {
+            typed = ::write(terminal, keys.data(), keys.size()) == static_cast<ssize_t>(keys.size());
+        }
+    }
+    ::kill(child, SIGKILL); // a program still running after the wait has hung
+    int raw = 0;
+    ::waitpid(child, &raw, 0);
+    ::close(terminal);
+    run.status = StatusOf(raw);
+    return run;
+}
+
+bool LayPosixFixture(const std::string& path, const std::string& kind)
+{
+    if (kind == "<fifo>") {
+        if (::mkfifo(path.c_str(), 0600) != 0) {
+            throw std::runtime_error("cannot make a FIFO");
+        }
+        return true;
+    }
+    const std::string target = kind == "<loop>" ? std::filesystem::path(path).filename().string() : "/dev/null";
+    std::filesystem::create_symlink(target, path);
+    return true;
+}
+
+bool IsSuperUser()
+{
+    return ::geteuid() == 0;
+}
+
+} // namespace fennick::test

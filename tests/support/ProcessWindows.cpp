@@ -1,0 +1,138 @@
+// Starting programs on Windows; the POSIX-only fixtures are not laid.
+#include <thread>
+#include <windows.h>
+
+#include "support/Posix.h"
+#include "support/RunProgram.h"
+
+namespace fennick::test {
+
+namespace {
+
+std::wstring Wide(const std::string& utf8)
+{
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), length);
+    wide.pop_back();
+    return wide;
+}
+
+// One argument quoted as the C runtime's command-line parser reads it back.
+std::wstring Quoted(const std::wstring& argument)
+{
+    std::wstring quoted = L"\"";
+    std::size_t backslashes = 0;
+    for (const wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, L'\\');
+    return quoted + L"\"";
+}
+
+std::string ReadToEnd(HANDLE pipe)
+{
+    std::string text;
+    char buffer[4096];
+    DWORD count = 0;
+    while (::ReadFile(pipe, buffer, sizeof buffer, &count, nullptr) != 0 && count > 0) {
+        text.append(buffer, count);
+    }
+    ::CloseHandle(pipe);
+    return text;
+}
+
+} // namespace
+
+ProgramRun RunIn(const TempDir& dir, const std::vector<std::string>& arguments, const RunSettings& settings)
+{
+    std::wstring commandLine;
+    for (const std::string& argument : arguments) {
+        commandLine += (commandLine.empty() ? L"" : L" ") + Quoted(Wide(argument));
+    }
+    SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE outRead = nullptr;
+    HANDLE outWrite = nullptr;
+    HANDLE errRead = nullptr;
+    HANDLE errWrite = nullptr;
+    ::CreatePipe(&outRead, &outWrite, &inherited, 0);
+    ::CreatePipe(&errRead, &errWrite, &inherited, 0);
+    ::SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+    const HANDLE input =
+        ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, OPEN_EXISTING, 0, nullptr);
+    HANDLE output = outWrite;
+    if (!settings.output.empty()) {
+        output = ::CreateFileW(Wide(settings.output).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               &inherited, CREATE_ALWAYS, 0, nullptr);
+    }
+    // The environment is the test's own, with the settings' variables for
+    // the time it takes to start the program.
+    std::vector<std::pair<std::wstring, std::wstring>> previous;
+    for (const auto& [name, value] : settings.environment) {
+        wchar_t old[32768];
+        const DWORD length = ::GetEnvironmentVariableW(Wide(name).c_str(), old, 32768);
+        previous.emplace_back(Wide(name), length > 0 ? std::wstring(old, length) : std::wstring());
+        ::SetEnvironmentVariableW(Wide(name).c_str(), Wide(value).c_str());
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input;
+    startup.hStdOutput = output;
+    startup.hStdError = errWrite;
+    PROCESS_INFORMATION process{};
+    const std::wstring folder = dir.Path().wstring();
+    const BOOL started = ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                          folder.c_str(), &startup, &process);
+    for (const auto& [name, value] : previous) {
+        ::SetEnvironmentVariableW(name.c_str(), value.empty() ? nullptr : value.c_str());
+    }
+    ::CloseHandle(input);
+    ::CloseHandle(outWrite);
+    ::CloseHandle(errWrite);
+    if (output != outWrite) {
+        ::CloseHandle(output);
+    }
+    ProgramRun run;
+    std::thread errors([&] { run.err = ReadToEnd(errRead); });
+    std::thread outputs([&] { run.out = ReadToEnd(outRead); });
+    if (started != 0) {
+        if (::WaitForSingleObject(process.hProcess, 120000) == WAIT_TIMEOUT) {
+            ::TerminateProcess(process.hProcess, 1); // a program that hangs is ended, and the run fails
+        } else {
+            DWORD code = 0;
+            ::GetExitCodeProcess(process.hProcess, &code);
+            run.status = static_cast<int>(code);
+        }
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
+    outputs.join();
+    errors.join();
+    return run;
+}
+
+ProgramRun RunOnTerminal(const TempDir& /*dir*/, const std::vector<std::string>& /*arguments*/,
+                         const std::string& /*prompt*/, const std::string& /*keys*/)
+{
+    return {};
+}
+
+bool LayPosixFixture(const std::string& /*path*/, const std::string& /*kind*/)
+{
+    return false;
+}
+
+bool IsSuperUser()
+{
+    return false;
+}
+
+} // namespace fennick::test
