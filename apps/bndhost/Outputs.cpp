@@ -108,8 +108,7 @@ void RefuseNeighbours(const fs::path& out, const std::string& header)
 std::string CreateTemporary(const fs::path& target)
 {
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    const std::string temporary =
-        sys::CreateTemporary(folder, sys::TextOf(target.stem()), sys::TextOf(target.extension()));
+    std::string temporary = sys::CreateTemporary(folder, sys::TextOf(target.stem()), sys::TextOf(target.extension()));
     sys::CopyPermissions(sys::TextOf(target), temporary);
     return temporary;
 }
@@ -153,7 +152,8 @@ Output::Output(const std::string& in, const std::string& out, Kind kind)
             throw std::runtime_error(path + " exists and is not a regular file; it is not replaced");
         }
         if (std::string reason; !sys::MayWrite(path, reason)) {
-            Refuse(path + " may not be written (" + reason + ")");
+            reason.insert(0, path + " may not be written (");
+            Refuse(reason + ")");
         }
     }
 

@@ -5,18 +5,22 @@
 #include <string>
 
 // Marks the module's two factories as its only exported symbols.
-#ifdef _WIN32
+#if defined(_WIN32)
 #define FENNICK_EXPORT extern "C" __declspec(dllexport)
-#else
+#elif defined(__GNUC__)
 #define FENNICK_EXPORT extern "C" __attribute__((visibility("default")))
+#else
+#define FENNICK_EXPORT extern "C"
 #endif
 
 // printf-style arguments, checked against C99's formats (on mingw-w64, its
-// own printf rather than the old Windows runtime's).
-#ifdef __MINGW32__
+// own printf rather than the old Windows runtime's) where the compiler can.
+#if defined(__MINGW32__)
 #define FENNICK_PRINTF(formatIndex, firstArgument) __attribute__((format(gnu_printf, formatIndex, firstArgument)))
-#else
+#elif defined(__GNUC__)
 #define FENNICK_PRINTF(formatIndex, firstArgument) __attribute__((format(printf, formatIndex, firstArgument)))
+#else
+#define FENNICK_PRINTF(formatIndex, firstArgument)
 #endif
 
 namespace fennick::platform {

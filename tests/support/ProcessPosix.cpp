@@ -21,6 +21,7 @@ namespace {
 std::vector<char*> Argv(const std::vector<std::string>& arguments)
 {
     std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
     for (const std::string& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));
     }

@@ -31,7 +31,7 @@ TempDir::~TempDir()
 
 std::string TempDir::Write(std::string_view name, std::string_view content) const
 {
-    const std::string path = File(name);
+    std::string path = File(name);
     std::ofstream out(PathOf(path), std::ios::binary | std::ios::trunc);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
     return path;
