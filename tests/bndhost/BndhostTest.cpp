@@ -26,7 +26,7 @@ protected:
     // Runs bndhost with `arguments` (words split at spaces), no terminal, in `dir`.
     ProgramRun Run(const std::string& arguments, const RunSettings& settings = {})
     {
-        return RunIn(dir, Words(BNDHOST_PATH " " + arguments), settings);
+        return RunIn(dir, CommandLine(BNDHOST_PATH, arguments), settings);
     }
 
     // Writes name.<ext> and name.hdr for `shape`; returns the data file's name.
@@ -134,7 +134,7 @@ TEST_F(Bndhost, CaseFileRunsGiveTheirOutputAndFiles)
                 folder.Write(key.substr(5), value);
             }
         }
-        const ProgramRun run = RunIn(folder, Words(BNDHOST_PATH " " + c.Get("run")));
+        const ProgramRun run = RunIn(folder, CommandLine(BNDHOST_PATH, c.Get("run")));
         const std::string out = Printable(run.out);
         const std::string err = Printable(run.err);
         EXPECT_EQ(run.status, std::stoi(c.Get("status", "0"))) << err;

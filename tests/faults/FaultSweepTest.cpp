@@ -33,13 +33,12 @@ Snapshot Files(const TempDir& dir)
 Outcome Bndhost(const TempDir& dir, const std::string& arguments, const std::string& kind, long call)
 {
     Outcome run;
-    std::vector<std::string> words = Words(BNDHOST_PATH " --quiet " + arguments);
     RunSettings settings;
     settings.environment = {{"LD_PRELOAD", FAULT_SHIM_PATH},
                             {"FENNICK_FAULT_REPORT", "calls.txt"},
                             {"FENNICK_FAULT_KIND", kind},
                             {"FENNICK_FAULT_CALL", std::to_string(call)}};
-    static_cast<ProgramRun&>(run) = RunIn(dir, words, settings);
+    static_cast<ProgramRun&>(run) = RunIn(dir, CommandLine(BNDHOST_PATH, "--quiet " + arguments), settings);
     if (fs::exists(dir.File("calls.txt"))) {
         run.calls = std::atol(ReadText(dir.File("calls.txt")).c_str());
     }

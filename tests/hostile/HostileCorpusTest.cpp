@@ -39,7 +39,10 @@ TEST(HostileCorpus, EveryCaseEndsCleanlyWithoutOversizedAllocations)
 
         ResetLargestAllocation();
         EXPECT_EQ(filter.ProbeFile(path.c_str()), std::stoi(c.Get("probe")));
-        EXPECT_TRUE(!watching || LargestAllocation() >= std::size_t{64} * 1024) << "the watch sees the file buffer";
+        // The file buffer is the host library's; a DLL's allocations (Windows)
+        // do not reach the program's operator new, the module's do.
+        EXPECT_TRUE(!watching || !kPosix || LargestAllocation() >= std::size_t{64} * 1024)
+            << "the watch sees the file buffer";
         std::string said;
         std::string ended = "silently";
         orvo::ImportStatus status = orvo::ImportStatus::Done;

@@ -40,7 +40,8 @@ std::size_t LargestAllocation()
 
 } // namespace fennick::test
 
-// The standard library's array and nothrow forms call these.
+// Every form is replaced: where the standard library is a DLL (Windows), its
+// own array and nothrow forms do not call the program's plain one.
 void* operator new(std::size_t size)
 {
     fennick::test::Note(size);
@@ -48,6 +49,42 @@ void* operator new(std::size_t size)
         return p;
     }
     throw std::bad_alloc();
+}
+
+void* operator new[](std::size_t size)
+{
+    return operator new(size);
+}
+
+void* operator new(std::size_t size, const std::nothrow_t& /*tag*/) noexcept
+{
+    fennick::test::Note(size);
+    return std::malloc(size == 0 ? 1 : size);
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept
+{
+    return operator new(size, tag);
+}
+
+void operator delete[](void* p) noexcept
+{
+    std::free(p);
+}
+
+void operator delete[](void* p, std::size_t /*size*/) noexcept
+{
+    std::free(p);
+}
+
+void operator delete(void* p, const std::nothrow_t& /*tag*/) noexcept
+{
+    std::free(p);
+}
+
+void operator delete[](void* p, const std::nothrow_t& /*tag*/) noexcept
+{
+    std::free(p);
 }
 
 void operator delete(void* p) noexcept

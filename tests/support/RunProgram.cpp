@@ -6,10 +6,10 @@
 
 namespace fennick::test {
 
-std::vector<std::string> Words(const std::string& text)
+std::vector<std::string> CommandLine(const std::string& program, const std::string& arguments)
 {
-    std::istringstream stream(text);
-    std::vector<std::string> words;
+    std::istringstream stream(arguments);
+    std::vector<std::string> words{program};
     for (std::string word; stream >> word;) {
         words.push_back(word);
     }

@@ -30,8 +30,8 @@ struct RunSettings {
 // with an empty standard input; ends it after two minutes.
 ProgramRun RunIn(const TempDir& dir, const std::vector<std::string>& arguments, const RunSettings& settings = {});
 
-// The words of `text`, split at spaces.
-std::vector<std::string> Words(const std::string& text);
+// `program` and then the words of `arguments`, split at spaces.
+std::vector<std::string> CommandLine(const std::string& program, const std::string& arguments);
 
 // POSIX only: runs the program `arguments[0]` with its arguments in `dir` on
 // a new terminal, which is its standard input, output and error (all in
