@@ -22,24 +22,6 @@ void (*onAbandon)() = nullptr;
 // Held while files are created or renamed; the console handler waits for it.
 std::recursive_mutex filesChanging;
 
-std::wstring Wide(const std::string& utf8)
-{
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), length);
-    wide.pop_back();
-    return wide;
-}
-
-std::string Utf8(const wchar_t* wide)
-{
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), length, nullptr, nullptr);
-    utf8.pop_back();
-    return utf8;
-}
-
 std::string ErrorText(DWORD error)
 {
     char* text = nullptr;
@@ -99,7 +81,7 @@ std::vector<std::string> Arguments(int /*argc*/, char** /*argv*/)
     wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     std::vector<std::string> arguments;
     for (int i = 0; i < count; ++i) {
-        arguments.push_back(Utf8(wide[i]));
+        arguments.push_back(TextOf(fs::path(wide[i])));
     }
     ::LocalFree(wide);
     return arguments;
@@ -107,7 +89,7 @@ std::vector<std::string> Arguments(int /*argc*/, char** /*argv*/)
 
 void* OpenModule(const std::string& path, std::string& reason)
 {
-    HMODULE module = ::LoadLibraryW(fs::path(std::u8string(path.begin(), path.end())).c_str());
+    HMODULE module = ::LoadLibraryW(PathOf(path).c_str());
     if (module == nullptr) {
         reason = ErrorText(::GetLastError());
     }
@@ -195,7 +177,7 @@ std::string CreateTemporary(const fs::path& folder, const std::string& stem, con
 bool CreateNew(const std::string& path)
 {
     const HANDLE file =
-        ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ::CreateFileW(PathOf(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -206,15 +188,15 @@ bool CreateNew(const std::string& path)
 void CopyPermissions(const std::string& model, const std::string& path)
 {
     // Windows keeps one permission bit of its own: read-only.
-    const DWORD attributes = ::GetFileAttributesW(Wide(model).c_str());
+    const DWORD attributes = ::GetFileAttributesW(PathOf(model).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        ::SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_READONLY);
+        ::SetFileAttributesW(PathOf(path).c_str(), FILE_ATTRIBUTE_READONLY);
     }
 }
 
 bool MayWrite(const std::string& path, std::string& reason)
 {
-    const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
+    const DWORD attributes = ::GetFileAttributesW(PathOf(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         reason = ErrorText(ERROR_ACCESS_DENIED);
         return false;
@@ -224,12 +206,12 @@ bool MayWrite(const std::string& path, std::string& reason)
 
 bool Replace(const std::string& from, const std::string& to)
 {
-    return ::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    return ::MoveFileExW(PathOf(from).c_str(), PathOf(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 void Remove(const char* path) noexcept
 {
-    ::DeleteFileW(Wide(path).c_str());
+    ::DeleteFileW(PathOf(path).c_str());
 }
 
 fs::path CreateTemporaryFolder(const std::string& prefix)

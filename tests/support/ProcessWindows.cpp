@@ -9,13 +9,10 @@ namespace fennick::test {
 
 namespace {
 
+// UTF-8 as the UTF-16 of the system's wide calls.
 std::wstring Wide(const std::string& utf8)
 {
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), length);
-    wide.pop_back();
-    return wide;
+    return PathOf(utf8).wstring();
 }
 
 // One argument quoted as the C runtime's command-line parser reads it back.
