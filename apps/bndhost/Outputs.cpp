@@ -76,8 +76,9 @@ void RefuseOverlap(const std::string& in, const std::string& written)
     }
 }
 
-// Refuses a raster output whose header also describes another data file of
-// its name, or beside which a world or statistics file would be read with it.
+// Refuses a raster output whose header another data file also reads (found as
+// the module finds it, whatever its case), or beside which a world or
+// statistics file would be read with it.
 void RefuseNeighbours(const fs::path& out, const std::string& header)
 {
     std::error_code error;
@@ -88,7 +89,9 @@ void RefuseNeighbours(const fs::path& out, const std::string& header)
             const std::string extension = sys::TextOf(other.extension());
             const bool banded = sys::EqualsIgnoreCase(extension, ".bil") || sys::EqualsIgnoreCase(extension, ".bip") ||
                                 sys::EqualsIgnoreCase(extension, ".bsq");
-            if (banded && other.stem() == out.stem() && other.filename() != out.filename() && !SameFile(other, out)) {
+            const std::string otherHeader = fennick::SideFilePath(sys::TextOf(other).c_str(), ".hdr");
+            if (banded && other.filename() != out.filename() && !SameFile(other, out) &&
+                SameFile(sys::PathOf(otherHeader), sys::PathOf(header))) {
                 Refuse(header + " is also the header of " + sys::TextOf(out.parent_path() / other.filename()) +
                        ", which would then read wrong; give the output another name");
             }
