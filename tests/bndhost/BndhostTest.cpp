@@ -204,6 +204,8 @@ TEST_F(Bndhost, OnATerminalTheQuestionIsAskedAndTheProgressDrawn)
     }
     const ProgramRun shown = RunOnTerminal(dir, {BNDHOST_PATH, "info", "image.bil"}, "", "");
     EXPECT_TRUE(Contains(shown.out, "\x1b[KImporting banded file image.bil [ ")) << shown.out;
+    const ProgramRun quiet = RunOnTerminal(dir, {BNDHOST_PATH, "--quiet", "info", "image.bil"}, "", "");
+    EXPECT_FALSE(Contains(quiet.out, "Importing banded file")) << quiet.out;
     const ProgramRun converting = RunOnTerminal(dir, {BNDHOST_PATH, "convert", "image.bil", "shown.bip"}, "", "");
     EXPECT_TRUE(Contains(converting.out, "Exporting to Banded format file shown.bip [")) << converting.out;
     EXPECT_FALSE(Contains(converting.out, ".fennick-")) << converting.out;
@@ -358,6 +360,7 @@ TEST_F(Bndhost, AnExistingOutputIsReplacedOnlyWhenTheNewOneIsComplete)
     fs::permissions(dir.File("old.hdr"), fs::perms::owner_read);
     const ProgramRun readOnly = Run("--quiet convert big.bil old.bsq");
     EXPECT_EQ(readOnly.status, IsSuperUser() ? 0 : 1) << readOnly.err;
+    EXPECT_TRUE(IsSuperUser() || Contains(readOnly.err, "refused: old.hdr may not be written (")) << readOnly.err;
 
     // The replaced files keep their permission bits; a link is kept, its
     // target replaced.

@@ -7,7 +7,8 @@
 //   eio, enospc  the call fails with that error (close still closes);
 //   short        a read or write transfers about half of what was asked;
 //   interrupt    the program gets SIGINT, and the call goes on;
-//   interrupt2   the program gets SIGINT twice.
+//   interrupt2   the program gets SIGINT twice;
+//   terminate    the program gets SIGTERM.
 // At exit the number of counted calls is written to $FENNICK_FAULT_REPORT.
 #include <atomic>
 #include <cerrno>
@@ -45,6 +46,9 @@ Act Decide(int fd, bool transfers)
     }
     if (std::strcmp(kind, "short") == 0) {
         return transfers ? Act::Shorten : Act::Pass;
+    }
+    if (std::strcmp(kind, "terminate") == 0) {
+        std::raise(SIGTERM);
     }
     if (std::strncmp(kind, "interrupt", 9) == 0) {
         std::raise(SIGINT);

@@ -112,8 +112,8 @@ TEST_F(FaultSweep, EveryFailedOperationEndsCleanlyOrChangesNothing)
               << " ended with a clear error\n";
 }
 
-// Ctrl-C during a convert keeps the previous output; a second one ends
-// bndhost at once, and removes the unfinished files all the same.
+// Ctrl-C during a convert keeps the previous output; a second one, or
+// SIGTERM, ends bndhost at once, and removes the unfinished files all the same.
 TEST_F(FaultSweep, InterruptsKeepThePreviousOutput)
 {
     dir.Write("out.bsq", "old data");
@@ -123,11 +123,11 @@ TEST_F(FaultSweep, InterruptsKeepThePreviousOutput)
     ASSERT_GT(calls, 10);
     fs::remove(dir.File("elsewhere.bsq"));
     fs::remove(dir.File("elsewhere.hdr"));
-    for (const char* kind : {"interrupt", "interrupt2"}) {
+    for (const char* kind : {"interrupt", "interrupt2", "terminate"}) {
         for (const long call : {1L, 3L, calls / 2, calls}) {
             SCOPED_TRACE(std::string(kind) + " at call " + std::to_string(call));
             const Outcome run = Bndhost(dir, "convert in.bil out.bsq", kind, call);
-            EXPECT_EQ(run.status, 130) << run.err;
+            EXPECT_EQ(run.status, std::string(kind) == "terminate" ? 128 + 15 : 130) << run.err;
             if (std::string(kind) == "interrupt") {
                 EXPECT_EQ(run.err, "bndhost: interrupted\n");
             }
