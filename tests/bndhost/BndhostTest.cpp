@@ -202,8 +202,12 @@ TEST_F(Bndhost, OnATerminalTheQuestionIsAskedAndTheProgressDrawn)
         EXPECT_EQ(outcome.status, c.status) << outcome.out;
         EXPECT_TRUE(Contains(outcome.out, c.said)) << outcome.out;
     }
-    const ProgramRun shown = RunOnTerminal(dir, {BNDHOST_PATH, "info", "image.bil"}, "", "");
+    // The progress is drawn when standard error is a terminal, whatever the input.
+    const ProgramRun shown = RunOnTerminal(dir, {BNDHOST_PATH, "info", "image.bil"}, "", "", true);
     EXPECT_TRUE(Contains(shown.out, "\x1b[KImporting banded file image.bil [ ")) << shown.out;
+    // With no terminal to answer from, bndhost does not ask.
+    const ProgramRun unanswerable = RunOnTerminal(dir, {BNDHOST_PATH, "info", "long.bil"}, "", "", true);
+    EXPECT_TRUE(Contains(unanswerable.out, "no terminal to ask; answering no")) << unanswerable.out;
     const ProgramRun quiet = RunOnTerminal(dir, {BNDHOST_PATH, "--quiet", "info", "image.bil"}, "", "");
     EXPECT_FALSE(Contains(quiet.out, "Importing banded file")) << quiet.out;
     const ProgramRun converting = RunOnTerminal(dir, {BNDHOST_PATH, "convert", "image.bil", "shown.bip"}, "", "");

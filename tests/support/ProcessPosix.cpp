@@ -94,12 +94,15 @@ ProgramRun RunIn(const TempDir& dir, const std::vector<std::string>& arguments, 
 }
 
 ProgramRun RunOnTerminal(const TempDir& dir, const std::vector<std::string>& arguments, const std::string& prompt,
-                         const std::string& keys)
+                         const std::string& keys, bool inputIsNull)
 {
     const std::vector<char*> argv = Argv(arguments);
     int terminal = -1;
     const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
     if (child == 0) {
+        if (inputIsNull) {
+            ::dup2(::open("/dev/null", O_RDONLY), 0);
+        }
         if (::chdir(dir.Path().c_str()) == 0) {
             ::execv(argv[0], argv.data());
         }

@@ -117,7 +117,7 @@ ProgramRun RunIn(const TempDir& dir, const std::vector<std::string>& arguments, 
 }
 
 ProgramRun RunOnTerminal(const TempDir& /*dir*/, const std::vector<std::string>& /*arguments*/,
-                         const std::string& /*prompt*/, const std::string& /*keys*/)
+                         const std::string& /*prompt*/, const std::string& /*keys*/, bool /*inputIsNull*/)
 {
     return {};
 }

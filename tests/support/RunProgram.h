@@ -34,10 +34,11 @@ ProgramRun RunIn(const TempDir& dir, const std::vector<std::string>& arguments, 
 std::vector<std::string> CommandLine(const std::string& program, const std::string& arguments);
 
 // POSIX only: runs the program `arguments[0]` with its arguments in `dir` on
-// a new terminal, which is its standard input, output and error (all in
-// `out`); when the output shows `prompt`, types `keys` (a Ctrl-C as "\x03").
+// a new terminal, which is its standard input (unless `inputIsNull`: then
+// /dev/null is), output and error (all in `out`); when the output shows
+// `prompt`, types `keys` (a Ctrl-C as "\x03").
 ProgramRun RunOnTerminal(const TempDir& dir, const std::vector<std::string>& arguments, const std::string& prompt,
-                         const std::string& keys);
+                         const std::string& keys, bool inputIsNull = false);
 
 // Every file in `dir` but `also`, with its bytes.
 std::map<std::string, std::vector<unsigned char>> FilesIn(const TempDir& dir, const std::string& also = "");
