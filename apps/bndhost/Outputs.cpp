@@ -10,6 +10,7 @@
 
 #include "System.h"
 #include "format/SideFiles.h"
+#include "tamsel/Format.h"
 
 namespace bndhost {
 
@@ -166,7 +167,7 @@ Output::Output(const std::string& in, const std::string& out, Kind kind)
         // The export writes the header beside the data file, by its name.
         temporaryHeader_ = HeaderOf(temporary_);
         if (!sys::CreateNew(temporaryHeader_)) {
-            const std::string reason = sys::LastErrorText();
+            const std::string reason = tamsel::FormatSystemErrorMsg();
             temporaryHeader_.clear();
             throw std::runtime_error("cannot create a file beside " + out + ": " + reason);
         }
@@ -210,13 +211,13 @@ void Output::Commit()
         sys::CopyPermissions(finalHeader_, temporaryHeader_);
     }
     if (!sys::Replace(temporary_, final_)) {
-        throw std::runtime_error("cannot replace " + final_ + ": " + sys::LastErrorText());
+        throw std::runtime_error("cannot replace " + final_ + ": " + tamsel::FormatSystemErrorMsg());
     }
     temporary_.clear();
     if (!temporaryHeader_.empty() && !sys::Replace(temporaryHeader_, finalHeader_)) {
         // The complete data is in place; say plainly that its header is not.
         throw std::runtime_error(final_ + " was replaced, but its header " + finalHeader_ +
-                                 " could not be: " + sys::LastErrorText());
+                                 " could not be: " + tamsel::FormatSystemErrorMsg());
     }
     temporaryHeader_.clear();
     pending = 0;

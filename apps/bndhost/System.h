@@ -66,8 +66,6 @@ bool WaitForInput(const volatile std::sig_atomic_t& stop);
 // translation, so that xyz lines and messages are the same everywhere.
 void BinaryStandardStreams();
 
-// The text of the last system error of this thread.
-std::string LastErrorText();
 bool EqualsIgnoreCase(const std::string& a, const std::string& b);
 
 // Creates an empty file at a new hidden name in `folder`: "." + `stem` +

@@ -1,7 +1,5 @@
 #include "System.h"
 
-#include <cerrno>
-#include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -9,6 +7,8 @@
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "tamsel/Format.h"
 
 namespace bndhost::sys {
 
@@ -126,11 +126,6 @@ bool WaitForInput(const volatile std::sig_atomic_t& stop)
 
 void BinaryStandardStreams() {}
 
-std::string LastErrorText()
-{
-    return std::strerror(errno);
-}
-
 bool EqualsIgnoreCase(const std::string& a, const std::string& b)
 {
     return ::strcasecmp(a.c_str(), b.c_str()) == 0;
@@ -141,7 +136,7 @@ std::string CreateTemporary(const std::filesystem::path& folder, const std::stri
     std::string pattern = TextOf(folder / ("." + stem + ".fennick-XXXXXX")) + extension;
     const int fd = ::mkstemps(pattern.data(), static_cast<int>(extension.size()));
     if (fd < 0) {
-        throw std::runtime_error("cannot create a file in " + TextOf(folder) + ": " + std::strerror(errno));
+        throw std::runtime_error("cannot create a file in " + TextOf(folder) + ": " + tamsel::FormatSystemErrorMsg());
     }
     ::close(fd);
     return pattern;
@@ -176,7 +171,7 @@ bool MayWrite(const std::string& path, std::string& reason)
     if (::access(path.c_str(), W_OK) == 0) {
         return true;
     }
-    reason = std::strerror(errno);
+    reason = tamsel::FormatSystemErrorMsg();
     return false;
 }
 

@@ -9,6 +9,9 @@
 #include <stdexcept>
 #include <windows.h>
 
+#include "hostside/FormatV.h"
+#include "tamsel/Format.h"
+
 namespace bndhost::sys {
 
 const char* const kModuleFileName = "fennick.dll";
@@ -21,20 +24,6 @@ void (*onStop)() = nullptr;
 void (*onAbandon)() = nullptr;
 // Held while files are created or renamed; the console handler waits for it.
 std::recursive_mutex filesChanging;
-
-std::string ErrorText(DWORD error)
-{
-    char* text = nullptr;
-    const DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string result = length > 0 && text != nullptr ? std::string(text, length) : "error " + std::to_string(error);
-    ::LocalFree(text);
-    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' ')) {
-        result.pop_back();
-    }
-    return result;
-}
 
 BOOL WINAPI OnConsoleEvent(DWORD event)
 {
@@ -91,7 +80,7 @@ void* OpenModule(const std::string& path, std::string& reason)
 {
     HMODULE module = ::LoadLibraryW(PathOf(path).c_str());
     if (module == nullptr) {
-        reason = ErrorText(::GetLastError());
+        reason = tamsel::FormatSystemErrorMsg();
     }
     return reinterpret_cast<void*>(module);
 }
@@ -100,7 +89,7 @@ void* FindSymbol(void* module, const char* name, std::string& reason)
 {
     FARPROC symbol = ::GetProcAddress(static_cast<HMODULE>(module), name);
     if (symbol == nullptr) {
-        reason = ErrorText(::GetLastError());
+        reason = tamsel::FormatSystemErrorMsg();
     }
     return reinterpret_cast<void*>(symbol);
 }
@@ -150,11 +139,6 @@ void BinaryStandardStreams()
     ::_setmode(::_fileno(stderr), _O_BINARY);
 }
 
-std::string LastErrorText()
-{
-    return ErrorText(::GetLastError());
-}
-
 bool EqualsIgnoreCase(const std::string& a, const std::string& b)
 {
     return ::_stricmp(a.c_str(), b.c_str()) == 0;
@@ -171,7 +155,7 @@ std::string CreateTemporary(const fs::path& folder, const std::string& stem, con
             break;
         }
     }
-    throw std::runtime_error("cannot create a file in " + TextOf(folder) + ": " + LastErrorText());
+    throw std::runtime_error("cannot create a file in " + TextOf(folder) + ": " + tamsel::FormatSystemErrorMsg());
 }
 
 bool CreateNew(const std::string& path)
@@ -198,7 +182,7 @@ bool MayWrite(const std::string& path, std::string& reason)
 {
     const DWORD attributes = ::GetFileAttributesW(PathOf(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        reason = ErrorText(ERROR_ACCESS_DENIED);
+        reason = tamsel::FormatSystemErrorMsg(ERROR_ACCESS_DENIED);
         return false;
     }
     return true;
