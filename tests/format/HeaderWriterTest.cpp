@@ -1,30 +1,14 @@
 #include <clocale>
 #include <cstdio>
-#include <cstdlib>
 #include <gtest/gtest.h>
 
 #include "format/HeaderReader.h"
 #include "format/HeaderWriter.h"
+#include "support/Posix.h"
 #include "support/TempDir.h"
 
 namespace fennick::test {
 namespace {
-
-// Puts a German locale in force: Windows has one; on Linux one is built
-// into the test's folder with localedef.
-bool UseDecimalCommaLocale(const TempDir& dir)
-{
-#ifdef _WIN32
-    static_cast<void>(dir);
-    return std::setlocale(LC_ALL, "German_Germany.1252") != nullptr;
-#else
-    const std::string compile = "localedef -i de_DE -f UTF-8 " + dir.File("de_DE.UTF-8") + " >/dev/null 2>&1";
-    ::setenv("LOCPATH", dir.Path().c_str(), 1);
-    const bool ready = std::system(compile.c_str()) == 0 && std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
-    ::unsetenv("LOCPATH");
-    return ready;
-#endif
-}
 
 // A host running under a decimal-comma locale still writes decimal points,
 // and reads them back whatever its locale.

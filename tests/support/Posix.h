@@ -1,6 +1,7 @@
-// What the tests need that only POSIX systems have: FIFOs, symbolic links
-// and devices as fixtures, file-size limits, a pseudo-terminal. Tests that
-// need them say so with POSIX_ONLY and are skipped on Windows.
+// What the tests need that differs by platform (ProcessPosix.cpp and
+// ProcessWindows.cpp): what only POSIX systems have (FIFOs, symbolic links
+// and devices as fixtures, file-size limits, a pseudo-terminal), which tests
+// say with POSIX_ONLY and which are skipped on Windows; and a locale.
 #pragma once
 
 #include <string>
@@ -23,5 +24,10 @@ bool LayPosixFixture(const std::string& path, const std::string& kind);
 
 // True when the tests run as the superuser, whom no permission bit stops.
 bool IsSuperUser();
+
+class TempDir;
+// Puts a German (decimal-comma) locale in force; false when there is none.
+// Windows has one; on Linux one is built into `dir` with localedef.
+bool UseDecimalCommaLocale(const TempDir& dir);
 
 } // namespace fennick::test

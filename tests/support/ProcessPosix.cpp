@@ -1,4 +1,5 @@
 // Starting programs and laying fixtures on POSIX systems.
+#include <clocale>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -150,6 +151,15 @@ bool LayPosixFixture(const std::string& path, const std::string& kind)
 bool IsSuperUser()
 {
     return ::geteuid() == 0;
+}
+
+bool UseDecimalCommaLocale(const TempDir& dir)
+{
+    const std::string compile = "localedef -i de_DE -f UTF-8 " + dir.File("de_DE.UTF-8") + " >/dev/null 2>&1";
+    ::setenv("LOCPATH", dir.Path().c_str(), 1);
+    const bool ready = std::system(compile.c_str()) == 0 && std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+    ::unsetenv("LOCPATH");
+    return ready;
 }
 
 } // namespace fennick::test

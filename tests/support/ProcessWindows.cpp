@@ -1,4 +1,5 @@
 // Starting programs on Windows; the POSIX-only fixtures are not laid.
+#include <clocale>
 #include <thread>
 #include <windows.h>
 
@@ -130,6 +131,11 @@ bool LayPosixFixture(const std::string& /*path*/, const std::string& /*kind*/)
 bool IsSuperUser()
 {
     return false;
+}
+
+bool UseDecimalCommaLocale(const TempDir& /*dir*/)
+{
+    return std::setlocale(LC_ALL, "German_Germany.1252") != nullptr;
 }
 
 } // namespace fennick::test
