@@ -18,8 +18,8 @@ inline constexpr bool kPosix = true;
 #define POSIX_ONLY(why) static_cast<void>(why)
 #endif
 
-// Lays a "<fifo>", "<loop>" (a link to itself) or "<device>" (a link to
-// /dev/null) at `path`; false where the system has none.
+// Lays a "<fifo>", "<loop>" (a link to itself), "<device>" (a link to
+// /dev/null) or "<link TARGET>" at `path`; false where the system has none.
 bool LayPosixFixture(const std::string& path, const std::string& kind);
 
 // True when the tests run as the superuser, whom no permission bit stops.

@@ -143,7 +143,9 @@ bool LayPosixFixture(const std::string& path, const std::string& kind)
         }
         return true;
     }
-    const std::string target = kind == "<loop>" ? std::filesystem::path(path).filename().string() : "/dev/null";
+    const std::string target = kind == "<loop>"     ? std::filesystem::path(path).filename().string()
+                               : kind == "<device>" ? "/dev/null"
+                                                    : kind.substr(6, kind.size() - 7);
     std::filesystem::create_symlink(target, path);
     return true;
 }

@@ -46,7 +46,7 @@ bool TempDir::Lay(std::string_view name, const std::string& content) const
 {
     if (content == "<folder>") {
         std::filesystem::create_directory(PathOf(File(name)));
-    } else if (content == "<fifo>" || content == "<loop>" || content == "<device>") {
+    } else if (content == "<fifo>" || content == "<loop>" || content == "<device>" || content.starts_with("<link ")) {
         return LayPosixFixture(File(name), content);
     } else if (content != "<missing>") {
         Write(name, content);

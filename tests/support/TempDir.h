@@ -38,9 +38,10 @@ public:
     // Writes `content` to `name` inside the folder and returns its path.
     std::string Write(std::string_view name, std::string_view content) const;
     std::string Write(std::string_view name, const std::vector<unsigned char>& content) const;
-    // As Write, but "<folder>", "<fifo>", "<loop>" (a link to itself) and
-    // "<device>" lay such a thing, and "<missing>" nothing. False when this
-    // system has no such thing (FIFOs, links and devices on Windows).
+    // As Write, but "<folder>", "<fifo>", "<loop>" (a link to itself),
+    // "<device>" and "<link TARGET>" lay such a thing, and "<missing>"
+    // nothing. False when this system has no such thing (FIFOs, links and
+    // devices on Windows).
     bool Lay(std::string_view name, const std::string& content) const;
 
 private:
