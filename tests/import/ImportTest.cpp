@@ -218,27 +218,18 @@ TEST_F(Import, AFileThatShrinksDuringTheImportRaisesCode8AtTheRightRow)
     EXPECT_FALSE(host.ProgressOpen()) << "the progress display closes on the way out";
 }
 
+// The geometry the header and the statistics file give (the info text that
+// shows it is a bndhost case row), and a second file read by the same filter:
+// the value range read before does not stay.
 TEST_F(Import, GeometryAndSummaryFollowTheHeader)
 {
     const struct {
         std::string header;
         std::string stats;
         double xMin, yMin, dx, dy, zMin, dz;
-        std::string info; // empty: not checked
     } cases[] = {
-        {"nrows 100\nncols 200\nulxmap 500000\nulymap 4100000\nxdim 30\nydim 30\n", "", 500000, 4097030, 30, 30, 0, 1,
-         "Name:\t{path}\r\nFormat:\tBanded test format\r\nSize:\t100 rows x 200 columns x 1 planes\r\n"
-         "Spacing:\tX=30,   Y=30,   Z=1\r\nxMin:\t500000\txMax:\t505970\r\nyMin:\t4097030\tyMax:\t4100000\r\n"
-         "zMin:\t0\tzMax:\t1\r\nSW Corner:\t500000, 4097030\r\nNW Corner:\t500000, 4100000\r\n"
-         "NE Corner:\t505970, 4100000\r\nSE Corner:\t505970, 4097030\r\n"},
-        {"nrows 3\nncols 4\nxdim -0.1\nydim 0.1\n", "1 12.5 880\n", 0, 1.8, -0.1, 0.1, 12.5, 867.5,
-         "Name:\t{path}\r\nFormat:\tBanded test format\r\nSize:\t3 rows x 4 columns x 1 planes\r\n"
-         "Spacing:\tX=0.1,   Y=0.1,   Z=867.5\r\nxMin:\t0\txMax:\t-0.3\r\nyMin:\t1.8\tyMax:\t2\r\n"
-         "zMin:\t12.5\tzMax:\t880\r\nSW Corner:\t0, 1.8\r\nNW Corner:\t0, 2\r\nNE Corner:\t-0.3, 2\r\n"
-         "SE Corner:\t-0.3, 1.8\r\n"},
-        // The same filter again: the value range read before does not stay.
-        {"nrows 100\nncols 200\nulxmap 500000\nulymap 4100000\nxdim 30\nydim -30\n", "", 500000, 4097030, 30, 30, 0, 1,
-         ""},
+        {"nrows 3\nncols 4\nxdim -0.1\nydim 0.1\n", "1 12.5 880\n", 0, 1.8, -0.1, 0.1, 12.5, 867.5},
+        {"nrows 100\nncols 200\nulxmap 500000\nulymap 4100000\nxdim 30\nydim -30\n", "", 500000, 4097030, 30, 30, 0, 1},
     };
     TestHost host;
     BndImportFilter filter(host);
@@ -249,24 +240,14 @@ TEST_F(Import, GeometryAndSummaryFollowTheHeader)
         if (!c.stats.empty()) {
             dir.Write("geo.stx", c.stats);
         }
-        host.lattice.reset();
         ASSERT_EQ(filter.ReadHeader(dir.File("geo.bil").c_str(), false), 0);
-        const std::string data = dir.Write(
-            "geo.bil",
-            std::string(static_cast<std::size_t>(filter.description.header.nrows * filter.description.header.ncols),
-                        0));
+        const BndHeader& read = filter.description.header;
+        const std::string data =
+            dir.Write("geo.bil", std::string(static_cast<std::size_t>(read.nrows * read.ncols), 0));
         ASSERT_EQ(filter.ImportFromFile(data.c_str(), false), ImportStatus::Done);
-        EXPECT_DOUBLE_EQ(host.lattice->xMin, c.xMin);
-        EXPECT_DOUBLE_EQ(host.lattice->yMin, c.yMin);
-        EXPECT_DOUBLE_EQ(host.lattice->dx, c.dx);
-        EXPECT_DOUBLE_EQ(host.lattice->dy, c.dy);
-        EXPECT_DOUBLE_EQ(host.lattice->zMin, c.zMin);
-        EXPECT_DOUBLE_EQ(host.lattice->dz, c.dz);
-        if (!c.info.empty()) {
-            std::string expected = c.info;
-            expected.replace(expected.find("{path}"), 6, data);
-            EXPECT_EQ(host.lattice->info, expected);
-        }
+        const TestHost::Lattice& got = *host.lattice;
+        EXPECT_EQ((std::vector<double>{got.xMin, got.yMin, got.dx, got.dy, got.zMin, got.dz}),
+                  (std::vector<double>{c.xMin, c.yMin, c.dx, c.dy, c.zMin, c.dz}));
     }
 }
 
