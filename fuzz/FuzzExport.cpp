@@ -5,10 +5,9 @@
 // or ends it.
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
+#include <filesystem>
 #include <limits>
 #include <memory>
-#include <sys/stat.h>
 
 #include "FuzzFiles.h"
 #include "export/BndExportFilter.h"
@@ -19,19 +18,20 @@
 
 namespace {
 
-// Reads the script; past its end every value is zero.
-class Script {
-public:
-    Script(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+constexpr int kMaxInt = std::numeric_limits<int>::max();
 
-    [[nodiscard]] bool Done() const { return at_ >= size_; }
-    std::uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
+// Reads the script; past its end every value is zero.
+struct Script {
+    const std::uint8_t* data;
+    std::size_t size;
+    std::size_t at = 0;
+
+    std::uint8_t Byte() { return at < size ? data[at++] : 0; }
 
     // A lattice size: mostly small, sometimes one that no row can hold.
     int Size()
     {
-        static constexpr int kLarge[] = {
-            -1, -7, std::numeric_limits<int>::max(), std::numeric_limits<int>::min(), 1 << 16, 1 << 30};
+        static constexpr int kLarge[] = {-1, -7, kMaxInt, std::numeric_limits<int>::min(), 1 << 16, 1 << 30};
         const std::uint8_t b = Byte();
         return b < 240 ? b % 40 : kLarge[b % std::size(kLarge)];
     }
@@ -48,11 +48,6 @@ public:
         const std::uint8_t b = Byte();
         return b < 200 ? (b - 100) * 0.25 : kSpecial[b % std::size(kSpecial)];
     }
-
-private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t at_ = 0;
 };
 
 // Answers progress as the script says: false once `stopAfter` reports have come.
@@ -93,12 +88,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     using namespace fennick;
     static constexpr const char* kNames[] = {"out.bil", "out.bip", "out.bsq", "out.BSQ", "out.xyz", "out.hdr", "out"};
-    Script script(data, size);
+    Script script{data, size};
     for (const char* name : kNames) {
         fuzz::Place(name, "", false); // each run starts with none of the outputs
     }
     const std::string path = fuzz::Folder() + "/" + kNames[script.Byte() % std::size(kNames)];
     const bool bsq = path.ends_with(".bsq") || path.ends_with(".BSQ");
+    std::error_code error;
 
     ScriptHost host;
     std::unique_ptr<orvo::TrUniformLattice> current;
@@ -107,13 +103,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         BndExportFilter filter(host);
         if (filter.BeginExport(path.c_str(), false) != orvo::ExportStatus::Done) {
-            struct stat info {};
-            if (::stat(path.c_str(), &info) == 0) {
+            if (std::filesystem::exists(path, error)) {
                 std::abort(); // a refused export creates nothing
             }
             return 0;
         }
-        while (!script.Done()) {
+        while (script.at < script.size) {
             switch (script.Byte() % 6) {
             case 0: { // a lattice
                 auto lattice =
@@ -123,10 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 lattice->yMin = script.Number();
                 lattice->dx = script.Number();
                 lattice->dy = script.Number();
-                if (!Affordable(*lattice, bsq)) {
-                    break;
-                }
-                if (filter.ExportObject(*lattice) == orvo::ExportStatus::Done) {
+                if (Affordable(*lattice, bsq) && filter.ExportObject(*lattice) == orvo::ExportStatus::Done) {
                     ++latticesTaken;
                     rowsTaken = 0;
                     current = std::move(lattice);
@@ -138,7 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 if (!current) {
                     break;
                 }
-                const int wider = current->columns == std::numeric_limits<int>::max() ? 0 : current->columns + 1;
+                const int wider = current->columns == kMaxInt ? 0 : current->columns + 1;
                 orvo::TrUniformLattice other(current->elementType, wider, current->rows, current->planes,
                                              current->components);
                 const orvo::TrLattice& shape = script.Byte() % 2 == 0 ? static_cast<orvo::TrLattice&>(*current) : other;
@@ -149,24 +141,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 for (std::size_t i = 0; i < orvo::LatticeRows::RowBytes(scan); ++i) {
                     scan.rowBuffer[i] = script.Byte();
                 }
-                if (filter.ExportObject(scan) == orvo::ExportStatus::Done && &shape == current.get()) {
-                    ++rowsTaken;
-                }
+                rowsTaken += filter.ExportObject(scan) == orvo::ExportStatus::Done && &shape == current.get() ? 1 : 0;
                 break;
             }
             case 3: host.stopAfter = host.reports + script.Byte() % 4; break;
             case 4: filter.ExportObject(*std::make_unique<orvo::TrCRS>("")); break;
             case 5: {
-                const orvo::ExportStatus ended = filter.EndExport();
-                struct stat info {};
-                const bool exists = ::stat(path.c_str(), &info) == 0;
+                const bool done = filter.EndExport() == orvo::ExportStatus::Done;
+                const std::uintmax_t length = std::filesystem::file_size(path, error);
                 // One lattice whose rows all came: a file of exactly its 32-bit samples.
-                if (ended == orvo::ExportStatus::Done && latticesTaken == 1 && current && rowsTaken >= current->rows &&
-                    (!exists ||
-                     info.st_size != static_cast<off_t>(current->rows) * current->columns * current->components * 4)) {
+                if (done && latticesTaken == 1 && current && rowsTaken >= current->rows &&
+                    (error || length != std::uintmax_t{4} * current->rows * current->columns * current->components)) {
                     std::abort();
                 }
-                if (ended != orvo::ExportStatus::Done && exists) {
+                if (!done && !error) {
                     std::abort(); // an export that ends with nothing leaves nothing
                 }
                 return 0;
