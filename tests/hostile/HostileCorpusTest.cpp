@@ -69,7 +69,8 @@ TEST(HostileCorpus, EveryCaseEndsCleanlyWithoutOversizedAllocations)
 
 // Memory is one row (a BSQ band window: at most 1 MiB) whatever the raster's
 // size: no single allocation of an import or an export of a 12 MB raster
-// comes near its size, in any layout.
+// comes near its size, in any layout; and the export, written in many
+// windows, puts every row in its place.
 TEST(HostileCorpus, MemoryIsARowOrABandWindowWhateverTheRastersSize)
 {
     if (!AllocationWatchSeesArrays()) {
@@ -81,8 +82,10 @@ TEST(HostileCorpus, MemoryIsARowOrABandWindowWhateverTheRastersSize)
         TempDir dir;
         const rasters::RasterShape shape{.layout = layout, .nbits = 16, .nrows = 1500, .ncols = 2000, .nbands = 2};
         const std::string in = dir.File("in.dat");
-        rasters::WriteRaster(
-            in, shape, [](int row, int band, int column) { return static_cast<std::uint32_t>(row + band + column); });
+        const rasters::SampleFunction value = [](int row, int band, int column) {
+            return static_cast<std::uint32_t>(row * 7 + band * 3 + column);
+        };
+        rasters::WriteRaster(in, shape, value);
         TestHost host;
         ResetLargestAllocation();
         ASSERT_EQ(BndImportFilter(host).ImportFromFile(in.c_str(), false), orvo::ImportStatus::Done);
@@ -95,12 +98,18 @@ TEST(HostileCorpus, MemoryIsARowOrABandWindowWhateverTheRastersSize)
         ResetLargestAllocation();
         ASSERT_EQ(exporter.BeginExport(out.c_str(), false), orvo::ExportStatus::Done);
         ASSERT_EQ(exporter.ExportObject(lattice), orvo::ExportStatus::Done);
+        auto* const nodes = reinterpret_cast<std::int16_t*>(scan.rowBuffer);
         for (int row = 0; row < shape.nrows; ++row) {
+            for (int node = 0; node < shape.ncols * shape.nbands; ++node) {
+                nodes[node] = static_cast<std::int16_t>(value(row, node % shape.nbands, node / shape.nbands));
+            }
             ASSERT_EQ(exporter.ExportObject(scan), orvo::ExportStatus::Done);
         }
         ASSERT_EQ(exporter.EndExport(), orvo::ExportStatus::Done);
         EXPECT_LT(LargestAllocation(), kBound);
-        EXPECT_EQ(std::filesystem::file_size(out), std::uintmax_t{1500} * 2000 * 2 * 4);
+        rasters::RasterShape written = shape;
+        written.nbits = 32;
+        EXPECT_TRUE(ReadAll(out) == rasters::DataBytes(written, value)) << "every row in its place";
 
         // Rows of the widest lattice without bands hold nothing, and take nothing.
         orvo::TrUniformLattice noBands(tamsel::CPrimType::Int32, INT32_MAX, 2, 1, 0);
