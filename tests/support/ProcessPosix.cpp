@@ -9,7 +9,6 @@
 #include <stdexcept>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 #include "support/Posix.h"
@@ -30,20 +29,6 @@ std::vector<char*> Argv(const std::vector<std::string>& arguments)
     return argv;
 }
 
-std::string ReadToEnd(int fd)
-{
-    std::string text;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) != 0;) {
-        if (n < 0 && errno != EINTR) {
-            break;
-        }
-        text.append(buffer, static_cast<std::size_t>(n > 0 ? n : 0));
-    }
-    ::close(fd);
-    return text;
-}
-
 int StatusOf(int raw)
 {
     return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -54,21 +39,15 @@ int StatusOf(int raw)
 ProgramRun RunIn(const TempDir& dir, const std::vector<std::string>& arguments, const RunSettings& settings)
 {
     const std::vector<char*> argv = Argv(arguments);
-    int out[2];
-    int err[2];
-    if (::pipe(out) != 0 || ::pipe(err) != 0) {
-        return {};
-    }
+    const TempDir capture; // standard output and error go to files beside the folder, not into it
+    const std::string output = settings.output.empty() ? capture.File("out") : settings.output;
     const pid_t child = ::fork();
     if (child == 0) {
         const int input = ::open("/dev/null", O_RDONLY);
-        const int output = settings.output.empty() ? out[1] : ::open(settings.output.c_str(), O_WRONLY | O_TRUNC);
-        if (::chdir(dir.Path().c_str()) != 0 || ::dup2(input, 0) < 0 || ::dup2(output, 1) < 0 ||
-            ::dup2(err[1], 2) < 0) {
+        const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = ::open(capture.File("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (::chdir(dir.Path().c_str()) != 0 || ::dup2(input, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) {
             ::_exit(127);
-        }
-        for (const int fd : {out[0], out[1], err[0], err[1]}) {
-            ::close(fd);
         }
         for (const auto& [name, value] : settings.environment) {
             ::setenv(name.c_str(), value.c_str(), 1);
@@ -82,16 +61,10 @@ ProgramRun RunIn(const TempDir& dir, const std::vector<std::string>& arguments, 
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
-    ::close(out[1]);
-    ::close(err[1]);
-    ProgramRun run;
-    std::thread errors([&] { run.err = ReadToEnd(err[0]); });
-    run.out = ReadToEnd(out[0]);
-    errors.join();
     int raw = 0;
     ::waitpid(child, &raw, 0);
-    run.status = child < 0 ? -1 : StatusOf(raw);
-    return run;
+    return {child < 0 ? -1 : StatusOf(raw), settings.output.empty() ? ReadText(output) : "",
+            ReadText(capture.File("err"))};
 }
 
 ProgramRun RunOnTerminal(const TempDir& dir, const std::vector<std::string>& arguments, const std::string& prompt,

@@ -1,6 +1,5 @@
 // Starting programs on Windows; the POSIX-only fixtures are not laid.
 #include <clocale>
-#include <thread>
 #include <windows.h>
 
 #include "support/Posix.h"
@@ -34,16 +33,12 @@ std::wstring Quoted(const std::wstring& argument)
     return quoted + L"\"";
 }
 
-std::string ReadToEnd(HANDLE pipe)
+// `path` opened for writing by the program to be started.
+HANDLE Inherited(const std::string& path)
 {
-    std::string text;
-    char buffer[4096];
-    DWORD count = 0;
-    while (::ReadFile(pipe, buffer, sizeof buffer, &count, nullptr) != 0 && count > 0) {
-        text.append(buffer, count);
-    }
-    ::CloseHandle(pipe);
-    return text;
+    SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    return ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                         CREATE_ALWAYS, 0, nullptr);
 }
 
 } // namespace
@@ -54,22 +49,16 @@ ProgramRun RunIn(const TempDir& dir, const std::vector<std::string>& arguments, 
     for (const std::string& argument : arguments) {
         commandLine += (commandLine.empty() ? L"" : L" ") + Quoted(Wide(argument));
     }
+    const TempDir capture; // standard output and error go to files beside the folder, not into it
+    const std::string output = settings.output.empty() ? capture.File("out") : settings.output;
     SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    HANDLE outRead = nullptr;
-    HANDLE outWrite = nullptr;
-    HANDLE errRead = nullptr;
-    HANDLE errWrite = nullptr;
-    ::CreatePipe(&outRead, &outWrite, &inherited, 0);
-    ::CreatePipe(&errRead, &errWrite, &inherited, 0);
-    ::SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
-    ::SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
-    const HANDLE input =
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput =
         ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, OPEN_EXISTING, 0, nullptr);
-    HANDLE output = outWrite;
-    if (!settings.output.empty()) {
-        output = ::CreateFileW(Wide(settings.output).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               &inherited, CREATE_ALWAYS, 0, nullptr);
-    }
+    startup.hStdOutput = Inherited(output);
+    startup.hStdError = Inherited(capture.File("err"));
     // The environment is the test's own, with the settings' variables for
     // the time it takes to start the program.
     std::vector<std::pair<std::wstring, std::wstring>> previous;
@@ -79,12 +68,6 @@ ProgramRun RunIn(const TempDir& dir, const std::vector<std::string>& arguments, 
         previous.emplace_back(Wide(name), length > 0 ? std::wstring(old, length) : std::wstring());
         ::SetEnvironmentVariableW(Wide(name).c_str(), Wide(value).c_str());
     }
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input;
-    startup.hStdOutput = output;
-    startup.hStdError = errWrite;
     PROCESS_INFORMATION process{};
     const std::wstring folder = dir.Path().wstring();
     const BOOL started = ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
@@ -92,15 +75,10 @@ ProgramRun RunIn(const TempDir& dir, const std::vector<std::string>& arguments, 
     for (const auto& [name, value] : previous) {
         ::SetEnvironmentVariableW(name.c_str(), value.empty() ? nullptr : value.c_str());
     }
-    ::CloseHandle(input);
-    ::CloseHandle(outWrite);
-    ::CloseHandle(errWrite);
-    if (output != outWrite) {
-        ::CloseHandle(output);
+    for (const HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError}) {
+        ::CloseHandle(handle);
     }
     ProgramRun run;
-    std::thread errors([&] { run.err = ReadToEnd(errRead); });
-    std::thread outputs([&] { run.out = ReadToEnd(outRead); });
     if (started != 0) {
         if (::WaitForSingleObject(process.hProcess, 120000) == WAIT_TIMEOUT) {
             ::TerminateProcess(process.hProcess, 1); // a program that hangs is ended, and the run fails
@@ -112,8 +90,8 @@ ProgramRun RunIn(const TempDir& dir, const std::vector<std::string>& arguments, 
         ::CloseHandle(process.hThread);
         ::CloseHandle(process.hProcess);
     }
-    outputs.join();
-    errors.join();
+    run.out = settings.output.empty() ? ReadText(output) : "";
+    run.err = ReadText(capture.File("err"));
     return run;
 }
 
