@@ -1,5 +1,10 @@
-// Fuzzes the whole import: the input is "header\n===\ndata bytes". The host
-// accepts every row and answers yes, so every accepted file is read to its end.
+// Fuzzes the whole import: the input is "header\n===\ndata\n===\nworld\n===\n
+// statistics" (a missing world or statistics part means no such file). The
+// header is first read quietly and loudly: both must agree, and a header that
+// reads must describe a raster the import can plan. The host then accepts
+// every row and answers yes, so every accepted file is read to its end.
+#include <cstdlib>
+
 #include "FuzzFiles.h"
 #include "hostside/FileError.h"
 #include "hostside/IoError.h"
@@ -20,10 +25,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto parts = fuzz::SplitParts(data, size);
     fuzz::Place("scene.hdr", parts[0]);
     fuzz::Place("scene.bil", parts.size() > 1 ? parts[1] : "");
+    fuzz::Place("scene.blw", parts.size() > 2 ? parts[2] : "", parts.size() > 2);
+    fuzz::Place("scene.stx", parts.size() > 3 ? parts[3] : "", parts.size() > 3);
     const std::string dataPath = fuzz::Folder() + "/scene.bil";
 
     YesHost host;
     BndImportFilter filter(host);
+    const int quiet = filter.ReadHeader(dataPath.c_str(), true);
+    try {
+        if ((filter.ReadHeader(dataPath.c_str(), false) == 0) != (quiet == 0)) {
+            std::abort();
+        }
+    } catch (const orvo::IoError&) {
+        if (quiet == 0) {
+            std::abort();
+        }
+    }
+    if (quiet == 0) {
+        const BndHeader& h = filter.description.header;
+        if (h.nrows < 2 || h.ncols < 2 || h.nbands < 1 || h.skipbytes < 0 || h.bandgapbytes < 0 || h.bandrowbytes < 0 ||
+            (h.nbits != 1 && h.nbits != 4 && h.nbits != 8 && h.nbits != 16 && h.nbits != 32)) {
+            std::abort();
+        }
+        (void)DataPlan::Of(h, filter.description.layoutCode);
+    }
     filter.ProbeFile(dataPath.c_str());
     try {
         filter.ImportFromFile(dataPath.c_str(), false);

@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_header fuzz_import fuzz_export)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_import fuzz_export)
 
 cmake --preset fuzz > /dev/null
 cmake --build --preset fuzz
