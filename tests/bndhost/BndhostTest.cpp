@@ -127,7 +127,7 @@ TEST_F(Bndhost, CaseFileRunsGiveTheirOutputAndFiles)
         RunSettings settings{{}, c.Get("stdout"), std::stoll(c.Get("limit", "0"))};
         for (const auto& [key, value] : c.fields) {
             if (key.starts_with("file ")) {
-                laid = folder.Lay(key.substr(5), value) && laid;
+                laid = laid && folder.Lay(key.substr(5), value);
             } else if (key.starts_with("env ")) {
                 settings.environment.emplace_back(key.substr(4), value);
             }
