@@ -1,6 +1,5 @@
 #include "support/TestHost.h"
 #include "hostside/Lattices.h"
-#include "hostside/ParamReader.h"
 
 namespace fennick::test {
 
@@ -21,24 +20,9 @@ bool TestHost::ReceiveObject(orvo::TrBase& object)
 {
     if (object.GetTypeId() == orvo::TrUniformLattice::GetClassTypeId()) {
         const auto& source = static_cast<const orvo::TrUniformLattice&>(object);
-        Lattice seen;
-        seen.type = source.elementType;
-        seen.columns = source.columns;
-        seen.rows = source.rows;
-        seen.planes = source.planes;
-        seen.components = source.components;
-        seen.storageOrder = source.storageOrder;
-        seen.storageFlags = source.storageFlags;
-        seen.xMin = source.xMin;
-        seen.yMin = source.yMin;
-        seen.zMin = source.zMin;
-        seen.dx = source.dx;
-        seen.dy = source.dy;
-        seen.dz = source.dz;
-        if (const std::string* info = tamsel::CParamReader::Find(source.GetParams(), "LatticeInfo")) {
-            seen.info = *info;
-        }
-        lattice = seen;
+        lattice = Lattice{source.elementType,  source.columns,      source.rows, source.planes, source.components,
+                          source.storageOrder, source.storageFlags, source.xMin, source.yMin,   source.zMin,
+                          source.dx,           source.dy,           source.dz};
         if (onLattice) {
             onLattice();
         }

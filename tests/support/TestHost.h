@@ -21,7 +21,6 @@ public:
         int columns = 0, rows = 0, planes = 1, components = 1;
         int storageOrder = 2, storageFlags = 0;
         double xMin = 0, yMin = 0, zMin = 0, dx = 1, dy = 1, dz = 1;
-        std::string info; // the LatticeInfo parameter
         bool operator==(const Lattice&) const = default;
     };
 
