@@ -109,21 +109,9 @@ ssize_t pread(int fd, void* buffer, std::size_t count, off_t offset)
     return Transfer(next, fd, buffer, count, offset);
 }
 
-ssize_t pread64(int fd, void* buffer, std::size_t count, off_t offset)
-{
-    static auto next = Next<ssize_t (*)(int, void*, std::size_t, off_t)>("pread64");
-    return Transfer(next, fd, buffer, count, offset);
-}
-
 ssize_t pwrite(int fd, const void* buffer, std::size_t count, off_t offset)
 {
     static auto next = Next<ssize_t (*)(int, const void*, std::size_t, off_t)>("pwrite");
-    return Transfer(next, fd, buffer, count, offset);
-}
-
-ssize_t pwrite64(int fd, const void* buffer, std::size_t count, off_t offset)
-{
-    static auto next = Next<ssize_t (*)(int, const void*, std::size_t, off_t)>("pwrite64");
     return Transfer(next, fd, buffer, count, offset);
 }
 
