@@ -138,7 +138,10 @@ TEST_F(Bndhost, CaseFileRunsGiveTheirOutputAndFiles)
             continue;
         }
         const auto before = FilesIn(folder);
-        const ProgramRun run = RunIn(folder, CommandLine(BNDHOST_PATH, c.Get("run")), settings);
+        const std::vector<std::string> arguments = CommandLine(BNDHOST_PATH, c.Get("run"));
+        const ProgramRun run = c.Has("terminal") ? RunOnTerminal(folder, arguments, c.Get("prompt"), c.Get("terminal"),
+                                                                 c.Get("input") == "null")
+                                                 : RunIn(folder, arguments, settings);
         const std::string out = Printable(run.out);
         const std::string err = Printable(run.err);
         const int status = std::stoi(c.Get("status", "0"));
@@ -150,6 +153,8 @@ TEST_F(Bndhost, CaseFileRunsGiveTheirOutputAndFiles)
         for (std::string line; std::getline(lines, line);) {
             EXPECT_TRUE(Contains("\n" + out, "\n" + line + "\n")) << "no line '" << line << "' in\n" << out;
         }
+        EXPECT_TRUE(Contains(out, Printable(c.Get("shows")))) << out;
+        EXPECT_TRUE(!c.Has("hides") || !Contains(out, Printable(c.Get("hides")))) << out;
         if (c.Has("err-has")) {
             EXPECT_TRUE(Contains(err, Printable(c.Get("err-has")))) << err;
         } else {
@@ -171,38 +176,6 @@ TEST_F(Bndhost, CaseFileRunsGiveTheirOutputAndFiles)
             EXPECT_EQ(names, Printable(c.Get("files")));
         }
     }
-}
-
-TEST_F(Bndhost, OnATerminalTheQuestionIsAskedAndTheProgressDrawn)
-{
-    POSIX_ONLY("needs a pseudo-terminal");
-    RasterShape shape;
-    Raster("long.bil", shape, MakeSamples(shape));
-    Raster("image.bil", shape, MakeSamples(shape));
-    dir.Write("long.bil", std::string(21, 'x'));
-    // On a terminal bndhost asks, and draws its progress: an answer of y goes
-    // on, the end of the input declines on a line of its own, Ctrl-C interrupts.
-    const struct {
-        const char* keys;
-        int status;
-        const char* said;
-    } typed[] = {{"y\r", 0, "probe: 2"}, {"\x04", 2, "[y/N] \r\nbndhost: declined"}, {"\x03", 130, "interrupted"}};
-    for (const auto& c : typed) {
-        const ProgramRun outcome = RunOnTerminal(dir, {BNDHOST_PATH, "info", "long.bil"}, "[y/N] ", c.keys);
-        EXPECT_EQ(outcome.status, c.status) << outcome.out;
-        EXPECT_TRUE(Contains(outcome.out, c.said)) << outcome.out;
-    }
-    // The progress is drawn when standard error is a terminal, whatever the input.
-    const ProgramRun shown = RunOnTerminal(dir, {BNDHOST_PATH, "info", "image.bil"}, "", "", true);
-    EXPECT_TRUE(Contains(shown.out, "\x1b[KImporting banded file image.bil [ ")) << shown.out;
-    // With no terminal to answer from, bndhost does not ask.
-    const ProgramRun unanswerable = RunOnTerminal(dir, {BNDHOST_PATH, "info", "long.bil"}, "", "", true);
-    EXPECT_TRUE(Contains(unanswerable.out, "no terminal to ask; answering no")) << unanswerable.out;
-    const ProgramRun quiet = RunOnTerminal(dir, {BNDHOST_PATH, "--quiet", "info", "image.bil"}, "", "");
-    EXPECT_FALSE(Contains(quiet.out, "Importing banded file")) << quiet.out;
-    const ProgramRun converting = RunOnTerminal(dir, {BNDHOST_PATH, "convert", "image.bil", "shown.bip"}, "", "");
-    EXPECT_TRUE(Contains(converting.out, "Exporting to Banded format file shown.bip [")) << converting.out;
-    EXPECT_FALSE(Contains(converting.out, ".fennick-")) << converting.out;
 }
 
 // An existing output is replaced only by a complete one, which keeps the old
