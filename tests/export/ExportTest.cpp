@@ -2,11 +2,14 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
+#include <memory>
+#include <sstream>
 
 #include "export/BndExportFilter.h"
 #include "export/SampleEncoder.h"
 #include "hostside/FileError.h"
 #include "hostside/Lattices.h"
+#include "support/CaseFile.h"
 #include "support/Expect.h"
 #include "support/TempDir.h"
 #include "support/TestHost.h"
@@ -33,35 +36,27 @@ struct Owned {
     }
 };
 
-template <class T>
-std::vector<T> Count(std::size_t n, T first = 1)
+// Hands `lattice` and then every row of every plane of `rows` to the filter,
+// as a host does: it stops delivering when a row is refused.
+void Feed(BndExportFilter& filter, orvo::TrUniformLattice& lattice, Owned& rows)
 {
-    std::vector<T> out(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        out[i] = static_cast<T>(first + static_cast<T>(i));
-    }
-    return out;
-}
-
-// Hands the lattice and then every row of every plane to the filter, as a host
-// does: it stops delivering when a row is refused. Returns each row's status.
-std::vector<ExportStatus> Feed(BndExportFilter& filter, Owned& owned)
-{
-    EXPECT_EQ(filter.ExportObject(owned.lattice), ExportStatus::Done);
-    std::vector<ExportStatus> statuses;
-    orvo::TrLatticeScan scan(owned.lattice);
-    for (int plane = 0; plane < owned.lattice.planes; ++plane) {
-        for (int row = 0; row < owned.lattice.rows; ++row) {
-            if (owned.values.RowBytes() > 0) { // an empty row's buffers may be null
-                std::memcpy(scan.rowBuffer, owned.values.Row(plane, row), owned.values.RowBytes());
+    EXPECT_EQ(filter.ExportObject(lattice), ExportStatus::Done);
+    orvo::TrLatticeScan scan(rows.lattice);
+    for (int plane = 0; plane < rows.lattice.planes; ++plane) {
+        for (int row = 0; row < rows.lattice.rows; ++row) {
+            if (rows.values.RowBytes() > 0) { // an empty row's buffers may be null
+                std::memcpy(scan.rowBuffer, rows.values.Row(plane, row), rows.values.RowBytes());
             }
-            statuses.push_back(filter.ExportObject(scan));
-            if (statuses.back() != ExportStatus::Done) {
-                return statuses;
+            if (filter.ExportObject(scan) != ExportStatus::Done) {
+                return;
             }
         }
     }
-    return statuses;
+}
+
+void Feed(BndExportFilter& filter, Owned& owned)
+{
+    Feed(filter, owned.lattice, owned);
 }
 
 Bytes Export(const std::string& path, Owned& owned)
@@ -74,123 +69,105 @@ Bytes Export(const std::string& path, Owned& owned)
     return ReadAll(path);
 }
 
-// Written samples: 32 bits, least significant byte first (as this machine holds them).
-Bytes Le32(std::initializer_list<std::uint32_t> values)
+// The node values of `owned` from whitespace-separated numbers, in row-major
+// node order.
+void Fill(Owned& owned, const std::string& values)
 {
-    Bytes out(values.size() * 4);
-    std::memcpy(out.data(), std::data(values), out.size());
-    return out;
-}
-
-// For each layout: the byte order of one and two rows; rows from the scan of a
-// wider lattice, of which exactly the lattice's row is taken from its start; a
-// second lattice, which takes the place of the first (BIL and BIP rows already
-// written stay ahead of its rows; a BSQ file and the header are its alone);
-// and lattices without rows, columns or bands, which give an empty file.
-TEST(Export, WritesEachLayoutsOrderByteForByte)
-{
-    const struct {
-        const char* name;
-        Bytes single;  // 2 columns x 1 row x 2 bands: (1, 2), (3, -1)
-        Bytes twoRows; // 2 x 2 x 2: 1 to 8
-        Bytes wider;   // 2 x 2 x 2 from rows of 3 columns: 1 to 6, 11 to 16
-        Bytes second;  // 2 x 2 x 1 (1 to 4), then 3 x 1 x 1 (7 to 9)
-    } cases[] = {
-        {"a.bil", Le32({1, 3, 2, 0xFFFFFFFF}), Le32({1, 3, 2, 4, 5, 7, 6, 8}), Le32({1, 3, 2, 4, 11, 13, 12, 14}),
-         Le32({1, 2, 3, 4, 7, 8, 9})},
-        {"a.bip", Le32({1, 2, 3, 0xFFFFFFFF}), Le32({1, 2, 3, 4, 5, 6, 7, 8}), Le32({1, 2, 3, 4, 11, 12, 13, 14}),
-         Le32({1, 2, 3, 4, 7, 8, 9})},
-        {"a.bsq", Le32({1, 3, 2, 0xFFFFFFFF}), Le32({1, 3, 5, 7, 2, 4, 6, 8}), Le32({1, 3, 11, 13, 2, 4, 12, 14}),
-         Le32({7, 8, 9})},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        TempDir dir;
-        Owned single(CPrimType::Int16, 2, 1, 2, std::vector<std::int16_t>{1, 2, 3, -1});
-        EXPECT_EQ(Export(dir.File(c.name), single), c.single);
-        Owned twoRows(CPrimType::Int16, 2, 2, 2, Count<std::int16_t>(8));
-        EXPECT_EQ(Export(dir.File(c.name), twoRows), c.twoRows);
-
-        TestHost host;
-        BndExportFilter filter(host);
-        orvo::TrUniformLattice lattice(CPrimType::Int32, 2, 2, 1, 2);
-        orvo::TrUniformLattice wider(CPrimType::Int32, 3, 2, 1, 2);
-        ASSERT_EQ(filter.BeginExport(dir.File(c.name).c_str(), false), ExportStatus::Done);
-        ASSERT_EQ(filter.ExportObject(lattice), ExportStatus::Done);
-        orvo::TrLatticeScan scan(wider);
-        for (const std::int32_t first : {1, 11}) {
-            const auto row = Count<std::int32_t>(6, first);
-            std::memcpy(scan.rowBuffer, row.data(), row.size() * sizeof(std::int32_t));
-            ASSERT_EQ(filter.ExportObject(scan), ExportStatus::Done);
+    const CPrimType type = owned.lattice.elementType;
+    unsigned char* at = owned.values.Row(0, 0);
+    std::istringstream numbers(values);
+    for (std::string number; numbers >> number; at += CPrimType::TypeSize[type]) {
+        const double value = std::stod(number);
+        const auto put = [&](auto sample) { std::memcpy(at, &sample, sizeof sample); };
+        switch (static_cast<int>(type)) {
+        case CPrimType::Int8: put(static_cast<std::int8_t>(value)); break;
+        case CPrimType::UInt8: put(static_cast<std::uint8_t>(value)); break;
+        case CPrimType::Int16: put(static_cast<std::int16_t>(value)); break;
+        case CPrimType::UInt16: put(static_cast<std::uint16_t>(value)); break;
+        case CPrimType::Int32: put(static_cast<std::int32_t>(value)); break;
+        case CPrimType::UInt32: put(static_cast<std::uint32_t>(value)); break;
+        case CPrimType::Int64: put(static_cast<std::int64_t>(value)); break;
+        case CPrimType::Float32: put(static_cast<float>(value)); break;
+        default: put(value); break;
         }
-        ASSERT_EQ(filter.EndExport(), ExportStatus::Done);
-        EXPECT_EQ(ReadAll(dir.File(c.name)), c.wider);
-
-        Owned first(CPrimType::Int32, 2, 2, 1, Count<std::int32_t>(4));
-        Owned second(CPrimType::Int16, 3, 1, 1, Count<std::int16_t>(3, 7));
-        ASSERT_EQ(filter.BeginExport(dir.File(c.name).c_str(), false), ExportStatus::Done);
-        Feed(filter, first);
-        Feed(filter, second);
-        ASSERT_EQ(filter.EndExport(), ExportStatus::Done);
-        EXPECT_EQ(ReadAll(dir.File(c.name)), c.second);
-        EXPECT_NE(ReadText(dir.File("a.hdr")).find("ncols 3\r\nnrows 1\r\n"), std::string::npos);
-
-        Owned noRows(CPrimType::Int32, 3, 0, 1, std::vector<std::int32_t>{});
-        EXPECT_TRUE(Export(dir.File(c.name), noRows).empty());
-        Owned noColumns(CPrimType::Int32, 0, 4, 2, std::vector<std::int32_t>{});
-        EXPECT_TRUE(Export(dir.File(c.name), noColumns).empty());
-        EXPECT_NE(ReadText(dir.File("a.hdr")).find("ncols 0\r\nnrows 4\r\n"), std::string::npos);
-        Owned noBands(CPrimType::Int32, 3, 2, 0, std::vector<std::int32_t>{});
-        EXPECT_TRUE(Export(dir.File(c.name), noBands).empty());
     }
 }
 
-// The samples of a one-value lattice, and its header's pixeltype line.
-template <class T>
-std::pair<Bytes, std::string> EncodeOne(CPrimType type, T value)
+// A lattice of a case row's "TYPE COLUMNS ROWS BANDS [PLANES]", `wider` columns wider.
+std::unique_ptr<Owned> LatticeOf(const std::string& shape, int wider = 0)
 {
-    TempDir dir;
-    Owned owned(type, 1, 1, 1, std::vector<T>{value});
-    Bytes samples = Export(dir.File("one.bil"), owned);
-    const std::string header = ReadText(dir.File("one.hdr"));
-    const std::size_t at = header.find("pixeltype ");
-    return {samples, header.substr(at, header.find("\r\n", at) - at)};
+    static const std::vector<std::string> kTypes = {"int8",   "uint8", "int16",   "uint16", "int32",
+                                                    "uint32", "int64", "float32", "float64"};
+    std::istringstream in(shape);
+    std::string type;
+    int columns = 0;
+    int rows = 0;
+    int bands = 0;
+    int planes = 1;
+    in >> type >> columns >> rows >> bands;
+    if (!(in >> planes)) {
+        planes = 1;
+    }
+    const auto id = static_cast<int>(std::find(kTypes.begin(), kTypes.end(), type) - kTypes.begin());
+    return std::make_unique<Owned>(CPrimType(id), columns + wider, rows, bands, std::vector<char>{}, planes);
 }
 
-// Whole numbers keep their value (an unsigned 32-bit one its exact bits, read
-// back as unsigned); beyond the signed 32-bit range they saturate, and so do
-// floating-point values, which otherwise truncate; NaN is written as 0.
-TEST(Export, EveryElementTypeWritesItsValueOrSaturates)
+// Little-endian 32-bit samples of whitespace-separated whole numbers (-1 is FF FF FF FF).
+Bytes Le32(const std::string& numbers)
 {
-    constexpr double inf = std::numeric_limits<double>::infinity();
-    const std::string isSigned = "pixeltype SIGNEDINT";
-    const auto max = static_cast<std::uint32_t>(INT32_MAX);
-    const auto min = static_cast<std::uint32_t>(INT32_MIN);
-    const std::pair<Bytes, std::string> cases[][2] = {
-        {EncodeOne<std::int8_t>(CPrimType::Int8, -1), {Le32({0xFFFFFFFF}), isSigned}},
-        {EncodeOne<std::uint8_t>(CPrimType::UInt8, 255), {Le32({255}), isSigned}},
-        {EncodeOne<std::int16_t>(CPrimType::Int16, -2), {Le32({0xFFFFFFFE}), isSigned}},
-        {EncodeOne<std::uint16_t>(CPrimType::UInt16, 65535), {Le32({65535}), isSigned}},
-        {EncodeOne<std::int32_t>(CPrimType::Int32, INT32_MIN), {Le32({min}), isSigned}},
-        {EncodeOne<std::uint32_t>(CPrimType::UInt32, 4000000000U),
-         {Bytes{0x00, 0x28, 0x6B, 0xEE}, "pixeltype UNSIGNEDINT"}},
-        {EncodeOne<std::int64_t>(CPrimType::Int64, 0x123456789LL), {Le32({max}), isSigned}},
-        {EncodeOne<std::int64_t>(CPrimType::Int64, -0x123456789LL), {Le32({min}), isSigned}},
-        {EncodeOne<std::int64_t>(CPrimType::Int64, -1), {Le32({0xFFFFFFFF}), isSigned}},
-        {EncodeOne<std::int64_t>(CPrimType::Int64, INT32_MAX), {Le32({max}), isSigned}},
-        {EncodeOne<float>(CPrimType::Float32, -7.9F), {Le32({0xFFFFFFF9}), isSigned}},
-        {EncodeOne<float>(CPrimType::Float32, static_cast<float>(inf)), {Le32({max}), isSigned}},
-        {EncodeOne<float>(CPrimType::Float32, static_cast<float>(-inf)), {Le32({min}), isSigned}},
-        {EncodeOne<double>(CPrimType::Float64, 4294967296.0), {Le32({max}), isSigned}},
-        {EncodeOne<double>(CPrimType::Float64, 2147483647.9), {Le32({max}), isSigned}},
-        {EncodeOne<double>(CPrimType::Float64, -2147483648.9), {Le32({min}), isSigned}},
-        {EncodeOne<double>(CPrimType::Float64, 3.99), {Le32({3}), isSigned}},
-        {EncodeOne<double>(CPrimType::Float64, std::nan("")), {Le32({0}), isSigned}},
-        {EncodeOne<double>(CPrimType::Float64, 1e10), {Le32({max}), isSigned}},
-        {EncodeOne<double>(CPrimType::Float64, -1e10), {Le32({min}), isSigned}},
-    };
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
-        EXPECT_EQ(cases[i][0], cases[i][1]) << "case " << i;
+    Bytes out;
+    std::istringstream in(numbers);
+    for (long long value = 0; in >> value;) {
+        for (int shift = 0; shift < 32; shift += 8) {
+            out.push_back(static_cast<unsigned char>(static_cast<std::uint32_t>(value) >> shift));
+        }
+    }
+    return out;
+}
+
+// The lattices of tests/data/exports.cases, handed to the filter as a host
+// hands them, and the files it writes.
+TEST(Export, CaseFileLatticesGiveTheirFiles)
+{
+    for (const Case& c : ReadCases("exports.cases")) {
+        SCOPED_TRACE(c.name + " (exports.cases line " + std::to_string(c.line) + ")");
+        TempDir dir;
+        const std::string name = c.Get("out", "a.bil");
+        TestHost host;
+        if (c.Has("stop-at")) {
+            host.cancelAtProportionCall = std::stoi(c.Get("stop-at"));
+        }
+        BndExportFilter filter(host);
+        ASSERT_EQ(filter.BeginExport(dir.File(name).c_str(), false), ExportStatus::Done);
+        for (const std::string& key : {"lattice", "then"}) {
+            if (!c.Has(key)) {
+                continue;
+            }
+            const auto lattice = LatticeOf(c.Get(key));
+            std::istringstream geometry(c.Get(key + "-geometry"));
+            geometry >> lattice->lattice.xMin >> lattice->lattice.yMin >> lattice->lattice.dx >> lattice->lattice.dy;
+            // The rows come from the scan of a lattice `scan` columns wider.
+            const auto rows = LatticeOf(c.Get(key), std::stoi(c.Get(key + "-scan", "0")));
+            Fill(*rows, c.Get(key + "-values"));
+            Feed(filter, lattice->lattice, *rows);
+        }
+        EXPECT_EQ(filter.EndExport(), ExportStatus::Done);
+        EXPECT_EQ(ReadAll(dir.File(name)), Le32(c.Get("data")));
+        const std::string header = ReadText(dir.File(name.substr(0, name.rfind('.')) + ".hdr"));
+        if (c.Has("header")) {
+            EXPECT_EQ(header, c.Get("header"));
+        }
+        std::istringstream lines(c.Get("header-has"));
+        for (std::string line; std::getline(lines, line);) {
+            EXPECT_NE(("\n" + header).find("\n" + line + "\r\n"), std::string::npos) << line << " in\n" << header;
+        }
+        if (c.Has("progress")) {
+            std::ostringstream shown;
+            for (const double fraction : host.proportions) {
+                shown << (shown.tellp() > 0 ? " " : "") << fraction;
+            }
+            EXPECT_EQ(shown.str(), c.Get("progress"));
+        }
     }
 }
 
@@ -259,32 +236,11 @@ TEST(Export, SplittingBandsMatchesEncodingThemOneByOne)
     }
 }
 
-TEST(Export, TheHeaderDescribesTheLatticeAndTheExtensionChoosesTheLayout)
+// A name without an extension, or one that the header would overwrite, is
+// refused before anything is created or shown.
+TEST(Export, ANameWithoutAnExtensionOrOfTheHeaderIsRefused)
 {
     TempDir dir;
-    Owned doubles(CPrimType::Float64, 4, 3, 1, std::vector<double>(12, 1.5));
-    doubles.lattice.xMin = 10;
-    doubles.lattice.yMin = 20;
-    doubles.lattice.dx = 0.5;
-    doubles.lattice.dy = 2;
-    EXPECT_EQ(Export(dir.File("grid.bil"), doubles).size(), 48U);
-    EXPECT_EQ(ReadText(dir.File("grid.hdr")),
-              "# BIL header file\r\nbyteorder I\r\nnbits 32\r\nnbands 1\r\nncols 4\r\nnrows 3\r\n"
-              "xdim 0.500000000000000\r\nydim 2.000000000000000\r\nulxmap 10.000000000000000\r\n"
-              "ulymap 24.000000000000000\r\nlayout BIL\r\npixeltype SIGNEDINT\r\n");
-
-    const struct {
-        const char* name;
-        const char* layout;
-    } cases[] = {{"scene.bip", "BIP"}, {"scene.BIP", "BIP"}, {"scene.Bip", "BIP"}, {"scene.bsq", "BSQ"},
-                 {"scene.bil", "BIL"}, {"scene.dat", "BIL"}, {"scene.img", "BIL"}};
-    for (const auto& c : cases) {
-        Owned owned(CPrimType::Int32, 2, 2, 3, std::vector<std::int32_t>(12, 1));
-        EXPECT_EQ(Export(dir.File(c.name), owned).size(), 48U) << c.name;
-        const std::string header = ReadText(dir.File("scene.hdr"));
-        EXPECT_EQ(header.substr(0, header.find("\r\n")), std::string("# ") + c.layout + " header file") << c.name;
-        EXPECT_NE(header.find(std::string("layout ") + c.layout + "\r\n"), std::string::npos) << c.name;
-    }
     TestHost host;
     BndExportFilter filter(host);
     for (const char* refused : {"noextension", "scene.hdr", "scene.HDR"}) {
@@ -326,42 +282,6 @@ TEST(Export, WithoutALatticeTheDataFileIsDeletedAndEndingTwiceIsAnError)
     EXPECT_EQ(filter.EndExport(), ExportStatus::Done);
 }
 
-TEST(Export, AStopKeepsTheRowsReceivedAndBsqFillsTheRestWithZeros)
-{
-    for (const char* name : {"stop.bil", "stop.bsq"}) {
-        TempDir dir;
-        TestHost host;
-        host.cancelAtProportionCall = 3;
-        BndExportFilter filter(host);
-        Owned owned(CPrimType::Int32, 2, 10, 1, Count<std::int32_t>(20));
-        ASSERT_EQ(filter.BeginExport(dir.File(name).c_str(), false), ExportStatus::Done);
-        const auto statuses = Feed(filter, owned);
-        EXPECT_EQ(statuses[3], ExportStatus::Stopped) << "the fourth row is refused";
-        EXPECT_EQ(filter.EndExport(), ExportStatus::Done);
-        EXPECT_NE(ReadText(dir.File("stop.hdr")).find("nrows 10\r\n"), std::string::npos);
-        Bytes expected = Le32({1, 2, 3, 4, 5, 6}); // three rows
-        if (std::string(name) == "stop.bsq") {
-            expected.resize(10U * 8U, 0); // rows that never came are zeros
-        }
-        EXPECT_EQ(ReadAll(dir.File(name)), expected) << name;
-    }
-}
-
-TEST(Export, OnlyTheFirstPlaneReachesTheFileAndProgressCountsEveryRow)
-{
-    TempDir dir;
-    TestHost host;
-    BndExportFilter filter(host);
-    Owned owned(CPrimType::Int16, 2, 5, 1, Count<std::int16_t>(20, 0), 2);
-    ASSERT_EQ(filter.BeginExport(dir.File("planes.bip").c_str(), false), ExportStatus::Done);
-    Feed(filter, owned);
-    ASSERT_EQ(filter.EndExport(), ExportStatus::Done);
-    EXPECT_EQ(ReadAll(dir.File("planes.bip")), Le32({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
-    ASSERT_EQ(host.proportions.size(), 10U);
-    EXPECT_EQ(host.proportions.front(), 0.0);
-    EXPECT_EQ(host.proportions.back(), 0.9);
-}
-
 TEST(Export, AnAbandonedExportLeavesNoFileBehind)
 {
     TempDir dir;
@@ -394,7 +314,7 @@ TEST(Export, ADataFileThatCannotBeCreatedRaisesFromBeginExportAndShowsNoProgress
     EXPECT_EQ(host.progressStarts, 0);
     EXPECT_EQ(CatchIoError([&] { filter.EndExport(); }).GetCode(), 15) << "no export is open";
     Owned owned(CPrimType::Int32, 1, 1, 1, std::vector<std::int32_t>{9});
-    EXPECT_EQ(Export(dir.File("out.bil"), owned), Le32({9})) << "the filter is still usable";
+    EXPECT_EQ(Export(dir.File("out.bil"), owned), Le32("9")) << "the filter is still usable";
 }
 
 TEST(Export, AHeaderThatCannotBeCreatedRaisesFromEndExportAndKeepsTheData)
@@ -408,7 +328,7 @@ TEST(Export, AHeaderThatCannotBeCreatedRaisesFromEndExportAndKeepsTheData)
     Feed(filter, owned);
     const orvo::IoError error = CatchIoError([&] { filter.EndExport(); });
     EXPECT_EQ(std::string(error.what()), "Unable to create the header file " + dir.File("taken.hdr") + ".");
-    EXPECT_EQ(ReadAll(dir.File("taken.bil")), Le32({4, 5})) << "the data file is complete and stays";
+    EXPECT_EQ(ReadAll(dir.File("taken.bil")), Le32("4 5")) << "the data file is complete and stays";
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("taken.hdr")));
 }
 
