@@ -1,3 +1,5 @@
+#include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -11,6 +13,7 @@
 #include "hostside/Lattices.h"
 #include "support/CaseFile.h"
 #include "support/Expect.h"
+#include "support/Posix.h"
 #include "support/TempDir.h"
 #include "support/TestHost.h"
 
@@ -77,7 +80,8 @@ void Fill(Owned& owned, const std::string& values)
     unsigned char* at = owned.values.Row(0, 0);
     std::istringstream numbers(values);
     for (std::string number; numbers >> number; at += CPrimType::TypeSize[type]) {
-        const double value = std::stod(number);
+        double value = 0; // read whatever the C locale, and "nan" and "inf" too
+        std::from_chars(number.data(), number.data() + number.size(), value);
         const auto put = [&](auto sample) { std::memcpy(at, &sample, sizeof sample); };
         switch (static_cast<int>(type)) {
         case CPrimType::Int8: put(static_cast<std::int8_t>(value)); break;
@@ -126,9 +130,14 @@ Bytes Le32(const std::string& numbers)
 }
 
 // The lattices of tests/data/exports.cases, handed to the filter as a host
-// hands them, and the files it writes.
+// hands them, and the files it writes, under a decimal-comma locale where one
+// can be had: a header holds decimal points whatever the host's locale.
 TEST(Export, CaseFileLatticesGiveTheirFiles)
 {
+    const TempDir localeFolder;
+    if (!UseDecimalCommaLocale(localeFolder)) {
+        std::cout << "no decimal-comma locale here: the lattices are exported under the C locale\n";
+    }
     for (const Case& c : ReadCases("exports.cases")) {
         SCOPED_TRACE(c.name + " (exports.cases line " + std::to_string(c.line) + ")");
         TempDir dir;
@@ -169,6 +178,7 @@ TEST(Export, CaseFileLatticesGiveTheirFiles)
             EXPECT_EQ(shown.str(), c.Get("progress"));
         }
     }
+    std::setlocale(LC_ALL, "C");
 }
 
 // Adjacent floating-point values go 4 at a time where all 4 fit 32 bits:
