@@ -24,18 +24,37 @@ using orvo::ExportStatus;
 using tamsel::CPrimType;
 using Bytes = std::vector<unsigned char>;
 
-// A lattice and its values, filled from `values` in row-major node order.
+// Writes whitespace-separated numbers as elements of `type` from `at` on.
+void Fill(CPrimType type, unsigned char* at, const std::string& values)
+{
+    std::istringstream numbers(values);
+    for (std::string number; numbers >> number; at += CPrimType::TypeSize[type]) {
+        double value = 0; // read whatever the C locale, and "nan" and "inf" too
+        std::from_chars(number.data(), number.data() + number.size(), value);
+        const auto put = [&](auto sample) { std::memcpy(at, &sample, sizeof sample); };
+        switch (static_cast<int>(type)) {
+        case CPrimType::Int8: put(static_cast<std::int8_t>(value)); break;
+        case CPrimType::UInt8: put(static_cast<std::uint8_t>(value)); break;
+        case CPrimType::Int16: put(static_cast<std::int16_t>(value)); break;
+        case CPrimType::UInt16: put(static_cast<std::uint16_t>(value)); break;
+        case CPrimType::Int32: put(static_cast<std::int32_t>(value)); break;
+        case CPrimType::UInt32: put(static_cast<std::uint32_t>(value)); break;
+        case CPrimType::Int64: put(static_cast<std::int64_t>(value)); break;
+        case CPrimType::Float32: put(static_cast<float>(value)); break;
+        default: put(value); break;
+        }
+    }
+}
+
+// A lattice and its values, filled from `from` in row-major node order (the rest 0).
 struct Owned {
     orvo::TrUniformLattice lattice;
     orvo::LatticeValues values;
 
-    template <class T>
-    Owned(CPrimType type, int columns, int rows, int bands, const std::vector<T>& from, int planes = 1)
+    Owned(CPrimType type, int columns, int rows, int bands, int planes = 1, const std::string& from = {})
         : lattice(type, columns, rows, planes, bands), values(lattice)
     {
-        if (!from.empty()) {
-            std::memcpy(values.Row(0, 0), from.data(), from.size() * sizeof(T));
-        }
+        Fill(type, values.Row(0, 0), from);
     }
 };
 
@@ -72,33 +91,9 @@ Bytes Export(const std::string& path, Owned& owned)
     return ReadAll(path);
 }
 
-// The node values of `owned` from whitespace-separated numbers, in row-major
-// node order.
-void Fill(Owned& owned, const std::string& values)
-{
-    const CPrimType type = owned.lattice.elementType;
-    unsigned char* at = owned.values.Row(0, 0);
-    std::istringstream numbers(values);
-    for (std::string number; numbers >> number; at += CPrimType::TypeSize[type]) {
-        double value = 0; // read whatever the C locale, and "nan" and "inf" too
-        std::from_chars(number.data(), number.data() + number.size(), value);
-        const auto put = [&](auto sample) { std::memcpy(at, &sample, sizeof sample); };
-        switch (static_cast<int>(type)) {
-        case CPrimType::Int8: put(static_cast<std::int8_t>(value)); break;
-        case CPrimType::UInt8: put(static_cast<std::uint8_t>(value)); break;
-        case CPrimType::Int16: put(static_cast<std::int16_t>(value)); break;
-        case CPrimType::UInt16: put(static_cast<std::uint16_t>(value)); break;
-        case CPrimType::Int32: put(static_cast<std::int32_t>(value)); break;
-        case CPrimType::UInt32: put(static_cast<std::uint32_t>(value)); break;
-        case CPrimType::Int64: put(static_cast<std::int64_t>(value)); break;
-        case CPrimType::Float32: put(static_cast<float>(value)); break;
-        default: put(value); break;
-        }
-    }
-}
-
-// A lattice of a case row's "TYPE COLUMNS ROWS BANDS [PLANES]", `wider` columns wider.
-std::unique_ptr<Owned> LatticeOf(const std::string& shape, int wider = 0)
+// A lattice of a case row's "TYPE COLUMNS ROWS BANDS [PLANES]", `wider`
+// columns wider, holding `values`.
+std::unique_ptr<Owned> LatticeOf(const std::string& shape, int wider = 0, const std::string& values = {})
 {
     static const std::vector<std::string> kTypes = {"int8",   "uint8", "int16",   "uint16", "int32",
                                                     "uint32", "int64", "float32", "float64"};
@@ -113,7 +108,7 @@ std::unique_ptr<Owned> LatticeOf(const std::string& shape, int wider = 0)
         planes = 1;
     }
     const auto id = static_cast<int>(std::find(kTypes.begin(), kTypes.end(), type) - kTypes.begin());
-    return std::make_unique<Owned>(CPrimType(id), columns + wider, rows, bands, std::vector<char>{}, planes);
+    return std::make_unique<Owned>(CPrimType(id), columns + wider, rows, bands, planes, values);
 }
 
 // Little-endian 32-bit samples of whitespace-separated whole numbers (-1 is FF FF FF FF).
@@ -156,8 +151,7 @@ TEST(Export, CaseFileLatticesGiveTheirFiles)
             std::istringstream geometry(c.Get(key + "-geometry"));
             geometry >> lattice->lattice.xMin >> lattice->lattice.yMin >> lattice->lattice.dx >> lattice->lattice.dy;
             // The rows come from the scan of a lattice `scan` columns wider.
-            const auto rows = LatticeOf(c.Get(key), std::stoi(c.Get(key + "-scan", "0")));
-            Fill(*rows, c.Get(key + "-values"));
+            const auto rows = LatticeOf(c.Get(key), std::stoi(c.Get(key + "-scan", "0")), c.Get(key + "-values"));
             Feed(filter, lattice->lattice, *rows);
         }
         EXPECT_EQ(filter.EndExport(), ExportStatus::Done);
@@ -272,7 +266,7 @@ TEST(Export, WithoutALatticeTheDataFileIsDeletedAndEndingTwiceIsAnError)
     EXPECT_EQ(host.messages, std::vector<std::string>{"Exporting to Banded format file empty.bil"});
     orvo::TrCRS crs("EPSG:4326");
     EXPECT_EQ(filter.ExportObject(crs), ExportStatus::NotHandled);
-    Owned owned(CPrimType::Int32, 2, 2, 1, std::vector<std::int32_t>(4, 1));
+    Owned owned(CPrimType::Int32, 2, 2, 1);
     orvo::TrLatticeScan scan(owned.lattice);
     EXPECT_EQ(filter.ExportObject(scan), ExportStatus::NotHandled) << "a row before any lattice";
     EXPECT_EQ(filter.EndExport(), ExportStatus::NothingExported);
@@ -285,7 +279,7 @@ TEST(Export, WithoutALatticeTheDataFileIsDeletedAndEndingTwiceIsAnError)
 
     // A row beyond a lattice without rows is counted as none done.
     ASSERT_EQ(filter.BeginExport(path.c_str(), false), ExportStatus::Done);
-    Owned noRows(CPrimType::Int32, 2, 0, 1, std::vector<std::int32_t>{});
+    Owned noRows(CPrimType::Int32, 2, 0, 1);
     ASSERT_EQ(filter.ExportObject(noRows.lattice), ExportStatus::Done);
     EXPECT_EQ(filter.ExportObject(scan), ExportStatus::Done);
     EXPECT_EQ(host.proportions, std::vector<double>{0.0});
@@ -301,7 +295,7 @@ TEST(Export, AnAbandonedExportLeavesNoFileBehind)
     {
         BndExportFilter filter(host);
         ASSERT_EQ(filter.BeginExport(first.c_str(), false), ExportStatus::Done);
-        Owned owned(CPrimType::Int32, 2, 3, 1, std::vector<std::int32_t>(6, 5));
+        Owned owned(CPrimType::Int32, 2, 3, 1);
         Feed(filter, owned);
         ASSERT_EQ(filter.BeginExport(second.c_str(), false), ExportStatus::Done);
         EXPECT_FALSE(std::filesystem::exists(first)) << "a second BeginExport gives up the first file";
@@ -323,7 +317,7 @@ TEST(Export, ADataFileThatCannotBeCreatedRaisesFromBeginExportAndShowsNoProgress
     EXPECT_THROW(filter.BeginExport(dir.File("no/such/folder/out.bil").c_str(), false), tamsel::CFileError);
     EXPECT_EQ(host.progressStarts, 0);
     EXPECT_EQ(CatchIoError([&] { filter.EndExport(); }).GetCode(), 15) << "no export is open";
-    Owned owned(CPrimType::Int32, 1, 1, 1, std::vector<std::int32_t>{9});
+    Owned owned(CPrimType::Int32, 1, 1, 1, 1, "9");
     EXPECT_EQ(Export(dir.File("out.bil"), owned), Le32("9")) << "the filter is still usable";
 }
 
@@ -333,7 +327,7 @@ TEST(Export, AHeaderThatCannotBeCreatedRaisesFromEndExportAndKeepsTheData)
     std::filesystem::create_directory(dir.File("taken.hdr"));
     TestHost host;
     BndExportFilter filter(host);
-    Owned owned(CPrimType::Int32, 2, 1, 1, std::vector<std::int32_t>{4, 5});
+    Owned owned(CPrimType::Int32, 2, 1, 1, 1, "4 5");
     ASSERT_EQ(filter.BeginExport(dir.File("taken.bil").c_str(), false), ExportStatus::Done);
     Feed(filter, owned);
     const orvo::IoError error = CatchIoError([&] { filter.EndExport(); });
