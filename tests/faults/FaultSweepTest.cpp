@@ -52,8 +52,7 @@ protected:
         // 16-bit, three bands, with world and statistics files: several
         // buffer refills on both sides of a convert.
         RasterShape shape{.nbits = 16, .nrows = 120, .ncols = 150, .nbands = 3};
-        dir.Write("in.hdr", HeaderText(shape));
-        dir.Write("in.bil", DataBytes(shape, MakeSamples(shape)));
+        rasters::WriteRaster(dir.File("in.bil"), shape, rasters::Of(MakeSamples(shape)));
         dir.Write("in.blw", "2\n0\n0\n-2\n100\n500\n");
         dir.Write("in.stx", "1 0 65535\n2 0 65535\n3 0 65535\n");
         inputs = Files(dir);

@@ -1,21 +1,17 @@
 // What the tests need that differs by platform (ProcessPosix.cpp and
 // ProcessWindows.cpp): what only POSIX systems have (FIFOs, symbolic links
-// and devices as fixtures, file-size limits, a pseudo-terminal), which tests
-// say with POSIX_ONLY and which are skipped on Windows; and a locale.
+// and devices as fixtures, file-size limits, a pseudo-terminal), whose cases
+// are skipped on Windows; and a locale.
 #pragma once
 
 #include <string>
-
-#include <gtest/gtest.h>
 
 namespace fennick::test {
 
 #ifdef _WIN32
 inline constexpr bool kPosix = false;
-#define POSIX_ONLY(why) GTEST_SKIP() << "POSIX only: " << (why)
 #else
 inline constexpr bool kPosix = true;
-#define POSIX_ONLY(why) static_cast<void>(why)
 #endif
 
 // Lays a "<fifo>", "<loop>" (a link to itself), "<device>" (a link to

@@ -8,6 +8,7 @@
 #include <pty.h>
 #include <stdexcept>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 

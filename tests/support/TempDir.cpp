@@ -9,10 +9,9 @@
 
 namespace fennick::test {
 
-TempDir::TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
-
-TempDir::TempDir(const std::filesystem::path& base)
+TempDir::TempDir()
 {
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
     static std::mt19937_64 random(std::random_device{}());
     for (int attempt = 0; attempt < 100; ++attempt) {
         path_ = base / ("fennick-test-" + std::to_string(random() % 1000000000));
@@ -35,11 +34,6 @@ std::string TempDir::Write(std::string_view name, std::string_view content) cons
     std::ofstream out(PathOf(path), std::ios::binary | std::ios::trunc);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
     return path;
-}
-
-std::string TempDir::Write(std::string_view name, const std::vector<unsigned char>& content) const
-{
-    return Write(name, std::string_view(reinterpret_cast<const char*>(content.data()), content.size()));
 }
 
 bool TempDir::Lay(std::string_view name, const std::string& content) const

@@ -25,8 +25,6 @@ inline std::string TextOf(const std::filesystem::path& path)
 class TempDir {
 public:
     TempDir();
-    // A fresh folder inside `base` instead of the system's temporary folder.
-    explicit TempDir(const std::filesystem::path& base);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -37,7 +35,6 @@ public:
 
     // Writes `content` to `name` inside the folder and returns its path.
     std::string Write(std::string_view name, std::string_view content) const;
-    std::string Write(std::string_view name, const std::vector<unsigned char>& content) const;
     // As Write, but "<folder>", "<fifo>", "<loop>" (a link to itself),
     // "<device>" and "<link TARGET>" lay such a thing, and "<missing>"
     // nothing. False when this system has no such thing (FIFOs, links and
