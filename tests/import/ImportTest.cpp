@@ -1,4 +1,5 @@
 #include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "RasterWriter.h"
@@ -163,42 +164,36 @@ TEST_F(Import, ALongerFileAsksAndAShorterOneIsRefusedBeforeTheHostSeesAnything)
     EXPECT_FALSE(host.lattice);
 }
 
+// Progress is reported every tenth row; a refused lattice, a refused row and a
+// cancel at a report stop the import, with the rows before it handed over,
+// and the progress display closed.
 TEST_F(Import, RefusalsCancelAndProgressEndTheImportCleanly)
 {
     RasterShape shape{.nrows = 25};
-    const Samples samples = MakeSamples(shape);
-    const std::string data = Write(shape, samples);
-    {
+    const std::string data = Write(shape, MakeSamples(shape));
+    const struct {
+        std::function<void(TestHost&)> set;
+        std::size_t rows;
+        int progressStarts;
+    } cases[] = {
+        {[](TestHost& /*host*/) {}, 25, 1},
+        {[](TestHost& host) { host.refuseLattice = true; }, 0, 0},
+        {[](TestHost& host) { host.refuseRow = 3; }, 3, 1},
+        {[](TestHost& host) { host.cancelAtProportionCall = 2; }, 20, 1}, // at the report of row 20
+    };
+    for (const auto& c : cases) {
         TestHost host;
+        c.set(host);
         BndImportFilter filter(host);
-        ASSERT_EQ(filter.ImportFromFile(data.c_str(), false), ImportStatus::Done);
-        EXPECT_EQ(host.proportions, (std::vector<double>{0.0, 0.4, 0.8}));
-        EXPECT_EQ(host.messages, std::vector<std::string>{"Importing banded file scene.dat"});
+        EXPECT_EQ(filter.ImportFromFile(data.c_str(), false),
+                  c.rows == 25 ? ImportStatus::Done : ImportStatus::Stopped);
+        EXPECT_EQ(host.rows.size(), c.rows);
+        EXPECT_EQ(host.progressStarts, c.progressStarts);
         EXPECT_FALSE(host.ProgressOpen());
-    }
-    {
-        TestHost host;
-        host.refuseLattice = true;
-        BndImportFilter filter(host);
-        EXPECT_EQ(filter.ImportFromFile(data.c_str(), false), ImportStatus::Stopped);
-        EXPECT_TRUE(host.rows.empty());
-        EXPECT_EQ(host.progressStarts, 0);
-    }
-    {
-        TestHost host;
-        host.refuseRow = 3;
-        BndImportFilter filter(host);
-        EXPECT_EQ(filter.ImportFromFile(data.c_str(), false), ImportStatus::Stopped);
-        EXPECT_EQ(host.rows.size(), 3U);
-        EXPECT_FALSE(host.ProgressOpen());
-    }
-    {
-        TestHost host;
-        host.cancelAtProportionCall = 2;
-        BndImportFilter filter(host);
-        EXPECT_EQ(filter.ImportFromFile(data.c_str(), false), ImportStatus::Stopped);
-        EXPECT_EQ(host.rows.size(), 20U) << "cancelling at the report of row 20 keeps rows 0 to 19";
-        EXPECT_FALSE(host.ProgressOpen());
+        if (c.rows == 25) {
+            EXPECT_EQ(host.proportions, (std::vector<double>{0.0, 0.4, 0.8}));
+            EXPECT_EQ(host.messages, std::vector<std::string>{"Importing banded file scene.dat"});
+        }
     }
 }
 
