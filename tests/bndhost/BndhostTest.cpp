@@ -124,7 +124,7 @@ TEST_F(Bndhost, CaseFileRunsGiveTheirOutputAndFiles)
         SCOPED_TRACE(c.name + " (bndhost.cases line " + std::to_string(c.line) + ")");
         const TempDir folder;
         bool laid = kPosix || !c.Has("posix-only");
-        RunSettings settings{{}, c.Get("stdout"), std::stoll(c.Get("limit", "0"))};
+        RunSettings settings{{}, c.Get("stdout"), std::stoll(c.Get("limit", "0")), c.Get("input") == "closed"};
         for (const auto& [key, value] : c.fields) {
             if (key.starts_with("file ")) {
                 laid = laid && folder.Lay(key.substr(5), value);
@@ -256,6 +256,9 @@ TEST_F(Bndhost, DemoChecksEverythingAndSucceeds)
     EXPECT_TRUE(Contains(outcome.out, "\nElement type:\tint16\n")) << "the sample's info, as text";
     EXPECT_TRUE(fs::exists(dir.File("demo-folder/converted-bsq.hdr")));
     EXPECT_TRUE(fs::exists(dir.File("demo-folder/demo.png")));
+    EXPECT_EQ(ReadText(dir.File("demo-folder/demo.stx")),
+              "band minimum maximum mean\n1 600 2380 1499.08\n2 -13970 10960 -1505\n3 -1000 999 -82.8708\n")
+        << "the sample's values";
 }
 
 } // namespace

@@ -98,6 +98,7 @@ TEST_F(FaultSweep, EveryFailedOperationEndsCleanlyOrChangesNothing)
                     ++failed;
                     EXPECT_EQ(run.status, 1) << run.err;
                     EXPECT_TRUE(IsOneBndhostLine(run.err)) << run.err;
+                    EXPECT_EQ(run.err.find("(the data file has"), std::string::npos) << "the input is complete";
                     EXPECT_TRUE(files == inputs) << "an output or temporary file is left, or the input changed";
                 }
                 RemoveOutputs(files);

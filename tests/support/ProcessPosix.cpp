@@ -47,7 +47,8 @@ ProgramRun RunIn(const TempDir& dir, const std::vector<std::string>& arguments, 
         const int input = ::open("/dev/null", O_RDONLY);
         const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = ::open(capture.File("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (::chdir(dir.Path().c_str()) != 0 || ::dup2(input, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) {
+        if (::chdir(dir.Path().c_str()) != 0 || (settings.closedInput ? ::close(0) : ::dup2(input, 0)) < 0 ||
+            ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) {
             ::_exit(127);
         }
         for (const auto& [name, value] : settings.environment) {

@@ -24,6 +24,8 @@ struct RunSettings {
     std::string output;
     // POSIX only: the largest file, in bytes, the program may write.
     std::int64_t fileSizeLimit = 0;
+    // POSIX only: the program starts with its standard input closed.
+    bool closedInput = false;
 };
 
 // Runs the program `arguments[0]` with its arguments (no shell) in `dir`,
