@@ -81,16 +81,6 @@ void Feed(BndExportFilter& filter, Owned& owned)
     Feed(filter, owned.lattice, owned);
 }
 
-Bytes Export(const std::string& path, Owned& owned)
-{
-    TestHost host;
-    BndExportFilter filter(host);
-    EXPECT_EQ(filter.BeginExport(path.c_str(), false), ExportStatus::Done);
-    Feed(filter, owned);
-    EXPECT_EQ(filter.EndExport(), ExportStatus::Done);
-    return ReadAll(path);
-}
-
 // A lattice of a case row's "TYPE COLUMNS ROWS BANDS [PLANES]", `wider`
 // columns wider, holding `values`.
 std::unique_ptr<Owned> LatticeOf(const std::string& shape, int wider = 0, const std::string& values = {})
@@ -240,20 +230,6 @@ TEST(Export, SplittingBandsMatchesEncodingThemOneByOne)
     }
 }
 
-// A name without an extension, or one that the header would overwrite, is
-// refused before anything is created or shown.
-TEST(Export, ANameWithoutAnExtensionOrOfTheHeaderIsRefused)
-{
-    TempDir dir;
-    TestHost host;
-    BndExportFilter filter(host);
-    for (const char* refused : {"noextension", "scene.hdr", "scene.HDR"}) {
-        EXPECT_EQ(filter.BeginExport(dir.File(refused).c_str(), false), ExportStatus::Stopped) << refused;
-    }
-    EXPECT_FALSE(std::filesystem::exists(dir.File("noextension")));
-    EXPECT_EQ(host.progressStarts, 0);
-}
-
 TEST(Export, WithoutALatticeTheDataFileIsDeletedAndEndingTwiceIsAnError)
 {
     TempDir dir;
@@ -309,16 +285,26 @@ TEST(Export, AnAbandonedExportLeavesNoFileBehind)
     EXPECT_FALSE(host.ProgressOpen());
 }
 
-TEST(Export, ADataFileThatCannotBeCreatedRaisesFromBeginExportAndShowsNoProgress)
+// A name without an extension, one that the header would overwrite, and a
+// data file that cannot be created are refused before anything is created
+// or shown; the filter is still usable.
+TEST(Export, ADataFileThatCannotBeCreatedIsRefusedAndShowsNoProgress)
 {
     TempDir dir;
     TestHost host;
     BndExportFilter filter(host);
+    for (const char* refused : {"noextension", "scene.hdr", "scene.HDR"}) {
+        EXPECT_EQ(filter.BeginExport(dir.File(refused).c_str(), false), ExportStatus::Stopped) << refused;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("noextension")));
     EXPECT_THROW(filter.BeginExport(dir.File("no/such/folder/out.bil").c_str(), false), tamsel::CFileError);
     EXPECT_EQ(host.progressStarts, 0);
     EXPECT_EQ(CatchIoError([&] { filter.EndExport(); }).GetCode(), 15) << "no export is open";
     Owned owned(CPrimType::Int32, 1, 1, 1, 1, "9");
-    EXPECT_EQ(Export(dir.File("out.bil"), owned), Le32("9")) << "the filter is still usable";
+    ASSERT_EQ(filter.BeginExport(dir.File("out.bil").c_str(), false), ExportStatus::Done);
+    Feed(filter, owned);
+    EXPECT_EQ(filter.EndExport(), ExportStatus::Done);
+    EXPECT_EQ(ReadAll(dir.File("out.bil")), Le32("9"));
 }
 
 TEST(Export, AHeaderThatCannotBeCreatedRaisesFromEndExportAndKeepsTheData)
