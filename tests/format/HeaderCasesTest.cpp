@@ -114,17 +114,12 @@ TEST(HeaderCases, EachCaseReadsOrIsRefusedAsItSays)
             continue;
         }
         EXPECT_EQ(ReadDescription(data.c_str(), true, read), 1) << "quietly";
-        if (c.Has("bad-record")) {
-            std::istringstream in(c.Get("bad-record"));
-            int line = 0;
-            std::string file;
-            in >> line >> file;
-            ExpectBadRecord(CatchIoError(loud), line, dir.File(file));
-        } else if (c.Has("error")) {
+        if (c.Has("error")) {
             const orvo::IoError error = CatchIoError(loud);
             EXPECT_EQ(error.what(),
                       std::regex_replace(c.Get("error"), std::regex("<dir>/"), (dir.Path() / "").string()));
             EXPECT_EQ(error.GetSourceFile(), "BndImportFilter");
+            EXPECT_EQ(error.GetCode(), c.Has("code") ? std::optional(std::stoi(c.Get("code"))) : error.GetCode());
         } else {
             EXPECT_EQ(loud(), 1) << "silently";
         }

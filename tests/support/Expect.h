@@ -22,14 +22,4 @@ orvo::IoError CatchIoError(Action&& action)
     return orvo::IoError("(none raised)", std::nullopt, "");
 }
 
-// The code-23 error of a malformed line: the record text, the line and the path.
-inline void ExpectBadRecord(const orvo::IoError& error, int line, const std::string& path)
-{
-    EXPECT_EQ(error.GetCode(), 23);
-    const std::string text = error.what();
-    EXPECT_NE(text.find("Unknown record format"), std::string::npos) << text;
-    EXPECT_NE(text.find("line " + std::to_string(line) + " "), std::string::npos) << text;
-    EXPECT_NE(text.find(path), std::string::npos) << text;
-}
-
 } // namespace fennick::test
