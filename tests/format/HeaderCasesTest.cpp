@@ -30,35 +30,24 @@ std::map<std::string, std::string> Fields(const BndDescription& d)
 {
     const BndHeader& h = d.header;
     const auto optional = [](const std::optional<double>& value) { return value ? Number(*value) : "none"; };
-    return {{"nrows", Number(h.nrows)},
-            {"ncols", Number(h.ncols)},
-            {"nbands", Number(h.nbands)},
-            {"nbits", Number(h.nbits)},
-            {"byteorder", h.byteorder},
-            {"layout", h.layout},
-            {"skipbytes", Number(h.skipbytes)},
-            {"ulxmap", Number(h.ulxmap)},
-            {"ulymap", Number(h.ulymap)},
-            {"xdim", Number(h.xdim)},
-            {"ydim", Number(h.ydim)},
-            {"bandrowbytes", Number(h.bandrowbytes)},
-            {"totalrowbytes", Number(h.totalrowbytes)},
-            {"bandgapbytes", Number(h.bandgapbytes)},
-            {"Projection", h.Projection},
-            {"Datum", h.Datum},
-            {"Units", h.Units},
-            {"layoutCode", LayoutName(d.layoutCode)},
-            {"sampleType", Number(static_cast<int>(d.sampleType))},
-            {"swapBytes", Number(d.swapBytes ? 1 : 0)},
-            {"valueMin", Number(d.valueMin)},
-            {"valueMax", Number(d.valueMax)},
-            {"pixeltype", d.pixeltype},
-            {"cellsize", optional(d.cellsize)},
-            {"xllcorner", optional(d.xllcorner)},
-            {"yllcorner", optional(d.yllcorner)},
-            {"xllcenter", optional(d.xllcenter)},
-            {"yllcenter", optional(d.yllcenter)},
-            {"nodata", optional(d.nodata)}};
+    std::ostringstream text;
+    text.precision(17);
+    text << "nrows " << h.nrows << "\nncols " << h.ncols << "\nnbands " << h.nbands << "\nnbits " << h.nbits
+         << "\nbyteorder " << h.byteorder << "\nlayout " << h.layout << "\nskipbytes " << h.skipbytes << "\nulxmap "
+         << h.ulxmap << "\nulymap " << h.ulymap << "\nxdim " << h.xdim << "\nydim " << h.ydim << "\nbandrowbytes "
+         << h.bandrowbytes << "\ntotalrowbytes " << h.totalrowbytes << "\nbandgapbytes " << h.bandgapbytes
+         << "\nProjection " << h.Projection << "\nDatum " << h.Datum << "\nUnits " << h.Units << "\nlayoutCode "
+         << LayoutName(d.layoutCode) << "\nsampleType " << static_cast<int>(d.sampleType) << "\nswapBytes "
+         << d.swapBytes << "\nvalueMin " << d.valueMin << "\nvalueMax " << d.valueMax << "\npixeltype " << d.pixeltype
+         << "\ncellsize " << optional(d.cellsize) << "\nxllcorner " << optional(d.xllcorner) << "\nyllcorner "
+         << optional(d.yllcorner) << "\nxllcenter " << optional(d.xllcenter) << "\nyllcenter " << optional(d.yllcenter)
+         << "\nnodata " << optional(d.nodata) << "\n";
+    std::map<std::string, std::string> fields;
+    std::istringstream lines(text.str());
+    for (std::string line; std::getline(lines, line);) {
+        fields[line.substr(0, line.find(' '))] = line.substr(line.find(' ') + 1);
+    }
+    return fields;
 }
 
 // The defaults' fields with the case's "field value" pairs in place.
