@@ -19,28 +19,21 @@ using rasters::Samples;
 
 namespace fs = std::filesystem;
 
-struct Outcome : ProgramRun {
-    long calls = 0;
-};
-
 using Snapshot = std::map<std::string, std::vector<unsigned char>>;
 
-Snapshot Files(const TempDir& dir)
+// Runs bndhost in `dir` with file call `call` failing as `kind` says; `calls`
+// gets the number of file calls the shim counted.
+ProgramRun Bndhost(const TempDir& dir, const std::string& arguments, const std::string& kind, long call,
+                   long* calls = nullptr)
 {
-    return FilesIn(dir, "calls.txt");
-}
-
-Outcome Bndhost(const TempDir& dir, const std::string& arguments, const std::string& kind, long call)
-{
-    Outcome run;
-    RunSettings settings;
-    settings.environment = {{"LD_PRELOAD", FAULT_SHIM_PATH},
-                            {"FENNICK_FAULT_REPORT", "calls.txt"},
-                            {"FENNICK_FAULT_KIND", kind},
-                            {"FENNICK_FAULT_CALL", std::to_string(call)}};
-    static_cast<ProgramRun&>(run) = RunIn(dir, CommandLine(BNDHOST_PATH, "--quiet " + arguments), settings);
-    if (fs::exists(dir.File("calls.txt"))) {
-        run.calls = std::atol(ReadText(dir.File("calls.txt")).c_str());
+    const TempDir report;
+    const ProgramRun run = RunIn(dir, CommandLine(BNDHOST_PATH, "--quiet " + arguments),
+                                 {{{"LD_PRELOAD", FAULT_SHIM_PATH},
+                                   {"FENNICK_FAULT_REPORT", report.File("calls")},
+                                   {"FENNICK_FAULT_KIND", kind},
+                                   {"FENNICK_FAULT_CALL", std::to_string(call)}}});
+    if (calls != nullptr) {
+        *calls = std::atol(ReadText(report.File("calls")).c_str());
     }
     return run;
 }
@@ -55,7 +48,7 @@ protected:
         rasters::WriteRaster(dir.File("in.bil"), shape, rasters::Of(MakeSamples(shape)));
         dir.Write("in.blw", "2\n0\n0\n-2\n100\n500\n");
         dir.Write("in.stx", "1 0 65535\n2 0 65535\n3 0 65535\n");
-        inputs = Files(dir);
+        inputs = FilesIn(dir);
     }
 
     // Removes every file of `files` that is not an input.
@@ -79,16 +72,17 @@ TEST_F(FaultSweep, EveryFailedOperationEndsCleanlyOrChangesNothing)
     int succeeded = 0;
     int failed = 0;
     for (const char* command : commands) {
-        const Outcome clean = Bndhost(dir, command, "none", 0);
+        long calls = 0;
+        const ProgramRun clean = Bndhost(dir, command, "none", 0, &calls);
         ASSERT_EQ(clean.status, 0) << command << ": " << clean.err;
-        ASSERT_GT(clean.calls, 10) << "the shim sees the file operations";
-        const auto produced = Files(dir);
+        ASSERT_GT(calls, 10) << "the shim sees the file operations";
+        const auto produced = FilesIn(dir);
         RemoveOutputs(produced);
         for (const char* kind : {"eio", "short"}) {
-            for (long call = 1; call <= clean.calls; ++call) {
+            for (long call = 1; call <= calls; ++call) {
                 SCOPED_TRACE(std::string(command) + ", " + kind + " at call " + std::to_string(call));
-                const Outcome run = Bndhost(dir, command, kind, call);
-                const auto files = Files(dir);
+                const ProgramRun run = Bndhost(dir, command, kind, call);
+                const auto files = FilesIn(dir);
                 if (run.status == 0) {
                     ++succeeded;
                     EXPECT_EQ(run.out, clean.out);
@@ -118,20 +112,21 @@ TEST_F(FaultSweep, InterruptsKeepThePreviousOutput)
 {
     dir.Write("out.bsq", "old data");
     dir.Write("out.hdr", "old header");
-    const auto before = Files(dir);
-    const long calls = Bndhost(dir, "convert in.bil elsewhere.bsq", "none", 0).calls;
+    const auto before = FilesIn(dir);
+    long calls = 0;
+    Bndhost(dir, "convert in.bil elsewhere.bsq", "none", 0, &calls);
     ASSERT_GT(calls, 10);
     fs::remove(dir.File("elsewhere.bsq"));
     fs::remove(dir.File("elsewhere.hdr"));
     for (const char* kind : {"interrupt", "interrupt2", "terminate"}) {
         for (const long call : {1L, 3L, calls / 2, calls}) {
             SCOPED_TRACE(std::string(kind) + " at call " + std::to_string(call));
-            const Outcome run = Bndhost(dir, "convert in.bil out.bsq", kind, call);
+            const ProgramRun run = Bndhost(dir, "convert in.bil out.bsq", kind, call);
             EXPECT_EQ(run.status, std::string(kind) == "terminate" ? 128 + 15 : 130) << run.err;
             if (std::string(kind) == "interrupt") {
                 EXPECT_EQ(run.err, "bndhost: interrupted\n");
             }
-            EXPECT_TRUE(Files(dir) == before) << "the previous output changed or a temporary file is left";
+            EXPECT_TRUE(FilesIn(dir) == before) << "the previous output changed or a temporary file is left";
         }
     }
 }

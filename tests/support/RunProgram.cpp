@@ -16,14 +16,12 @@ std::vector<std::string> CommandLine(const std::string& program, const std::stri
     return words;
 }
 
-std::map<std::string, std::vector<unsigned char>> FilesIn(const TempDir& dir, const std::string& also)
+std::map<std::string, std::vector<unsigned char>> FilesIn(const TempDir& dir)
 {
     std::map<std::string, std::vector<unsigned char>> files;
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
-        const std::string name = TextOf(entry.path().filename());
-        if (name != also) {
-            files[name] = entry.is_regular_file() ? ReadAll(TextOf(entry.path())) : std::vector<unsigned char>{};
-        }
+        files[TextOf(entry.path().filename())] =
+            entry.is_regular_file() ? ReadAll(TextOf(entry.path())) : std::vector<unsigned char>{};
     }
     return files;
 }

@@ -42,8 +42,8 @@ std::vector<std::string> CommandLine(const std::string& program, const std::stri
 ProgramRun RunOnTerminal(const TempDir& dir, const std::vector<std::string>& arguments, const std::string& prompt,
                          const std::string& keys, bool inputIsNull = false);
 
-// Every file in `dir` but `also`, with its bytes.
-std::map<std::string, std::vector<unsigned char>> FilesIn(const TempDir& dir, const std::string& also = "");
+// Every file in `dir`, with its bytes.
+std::map<std::string, std::vector<unsigned char>> FilesIn(const TempDir& dir);
 
 // True when `text` is exactly one line starting "bndhost: ".
 bool IsOneBndhostLine(const std::string& text);
