@@ -38,13 +38,7 @@ struct Script {
 
     double Number()
     {
-        static constexpr double kSpecial[] = {0.0,
-                                              -0.0,
-                                              1e308,
-                                              -1e308,
-                                              5e-324,
-                                              std::numeric_limits<double>::infinity(),
-                                              std::numeric_limits<double>::quiet_NaN()};
+        static constexpr double kSpecial[] = {0.0, -0.0, 1e308, -1e308, 5e-324, HUGE_VAL, NAN};
         const std::uint8_t b = Byte();
         return b < 200 ? (b - 100) * 0.25 : kSpecial[b % std::size(kSpecial)];
     }
