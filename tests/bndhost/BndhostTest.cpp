@@ -116,6 +116,9 @@ TEST_F(Bndhost, CaseFileRunsGiveTheirOutputAndFiles)
         const TempDir folder;
         bool laid = kPosix || !c.Has("posix-only");
         RunSettings settings{{}, c.Get("stdout"), std::stoll(c.Get("limit", "0")), c.Get("input") == "closed"};
+        if (c.Has("terminal")) {
+            settings.terminal = {c.Get("prompt"), c.Get("terminal"), c.Get("input") == "null"};
+        }
         for (const auto& [key, value] : c.fields) {
             if (key.starts_with("file ")) {
                 laid = laid && folder.Lay(key.substr(5), value);
@@ -129,10 +132,7 @@ TEST_F(Bndhost, CaseFileRunsGiveTheirOutputAndFiles)
             continue;
         }
         const auto before = FilesIn(folder);
-        const std::vector<std::string> arguments = CommandLine(BNDHOST_PATH, c.Get("run"));
-        const ProgramRun run = c.Has("terminal") ? RunOnTerminal(folder, arguments, c.Get("prompt"), c.Get("terminal"),
-                                                                 c.Get("input") == "null")
-                                                 : RunIn(folder, arguments, settings);
+        const ProgramRun run = RunIn(folder, CommandLine(BNDHOST_PATH, c.Get("run")), settings);
         const std::string out = Printable(run.out);
         const std::string err = Printable(run.err);
         const int status = std::stoi(c.Get("status", "0"));

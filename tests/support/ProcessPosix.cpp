@@ -37,18 +37,47 @@ int StatusOf(int raw)
 
 } // namespace
 
+// Types `keys` on `terminal` when what the program shows there holds `prompt`,
+// and returns all it shows until it closes the terminal.
+std::string Converse(int terminal, const std::string& prompt, const std::string& keys)
+{
+    std::string shown;
+    bool typed = false;
+    char buffer[4096];
+    pollfd ready{terminal, POLLIN, 0};
+    // The read fails (EIO) once the program has ended and closed the terminal.
+    for (ssize_t count = 0; ::poll(&ready, 1, 30000) > 0 && (count = ::read(terminal, buffer, sizeof buffer)) > 0;) {
+        shown.append(buffer, static_cast<std::size_t>(count));
+        if (!typed && shown.find(prompt) != std::string::npos) {
+            typed = ::write(terminal, keys.data(), keys.size()) == static_cast<ssize_t>(keys.size());
+        }
+    }
+    ::close(terminal);
+    return shown;
+}
+
 ProgramRun RunIn(const TempDir& dir, const std::vector<std::string>& arguments, const RunSettings& settings)
 {
     const std::vector<char*> argv = Argv(arguments);
     const TempDir capture; // standard output and error go to files beside the folder, not into it
     const std::string output = settings.output.empty() ? capture.File("out") : settings.output;
-    const pid_t child = ::fork();
+    const bool onTerminal = settings.terminal.has_value();
+    int terminal = -1;
+    const pid_t child = onTerminal ? ::forkpty(&terminal, nullptr, nullptr, nullptr) : ::fork();
     if (child == 0) {
         const int input = ::open("/dev/null", O_RDONLY);
         const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = ::open(capture.File("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (::chdir(dir.Path().c_str()) != 0 || (settings.closedInput ? ::close(0) : ::dup2(input, 0)) < 0 ||
-            ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) {
+        if (settings.closedInput) {
+            ::close(0);
+        } else if (!onTerminal || settings.terminal->nullInput) {
+            ::dup2(input, 0);
+        }
+        if (!onTerminal) {
+            ::dup2(out, 1);
+            ::dup2(err, 2);
+        }
+        if (::chdir(dir.Path().c_str()) != 0) {
             ::_exit(127);
         }
         for (const auto& [name, value] : settings.environment) {
@@ -63,50 +92,18 @@ ProgramRun RunIn(const TempDir& dir, const std::vector<std::string>& arguments, 
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
-    int raw = 0;
-    ::waitpid(child, &raw, 0);
-    return {child < 0 ? -1 : StatusOf(raw), settings.output.empty() ? ReadText(output) : "",
-            ReadText(capture.File("err"))};
-}
-
-ProgramRun RunOnTerminal(const TempDir& dir, const std::vector<std::string>& arguments, const std::string& prompt,
-                         const std::string& keys, bool inputIsNull)
-{
-    const std::vector<char*> argv = Argv(arguments);
-    int terminal = -1;
-    const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
-    if (child == 0) {
-        if (inputIsNull) {
-            ::dup2(::open("/dev/null", O_RDONLY), 0);
-        }
-        if (::chdir(dir.Path().c_str()) == 0) {
-            ::execv(argv[0], argv.data());
-        }
-        ::_exit(127);
-    }
     ProgramRun run;
-    if (child < 0) {
-        return run;
+    if (onTerminal && child > 0) {
+        run.out = Converse(terminal, settings.terminal->prompt, settings.terminal->keys);
+        ::kill(child, SIGKILL); // a program still running once its terminal is quiet for 30 s has hung
     }
-    bool typed = false;
-    char buffer[4096];
-    pollfd ready{terminal, POLLIN, 0};
-    // The read fails (EIO) once the program has ended and closed the terminal.
-    while (::poll(&ready, 1, 30000) > 0) {
-        const ssize_t count = ::read(terminal, buffer, sizeof buffer);
-        if (count <= 0) {
-            break;
-        }
-        run.out.append(buffer, static_cast<std::size_t>(count));
-        if (!typed && run.out.find(prompt) != std::string::npos) {
-            typed = ::write(terminal, keys.data(), keys.size()) == static_cast<ssize_t>(keys.size());
-        }
-    }
-    ::kill(child, SIGKILL); // a program still running after the wait has hung
     int raw = 0;
     ::waitpid(child, &raw, 0);
-    ::close(terminal);
-    run.status = StatusOf(raw);
+    run.status = child < 0 ? -1 : StatusOf(raw);
+    if (!onTerminal) {
+        run.out = settings.output.empty() ? ReadText(output) : "";
+        run.err = ReadText(capture.File("err"));
+    }
     return run;
 }
 

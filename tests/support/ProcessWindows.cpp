@@ -95,12 +95,6 @@ ProgramRun RunIn(const TempDir& dir, const std::vector<std::string>& arguments, 
     return run;
 }
 
-ProgramRun RunOnTerminal(const TempDir& /*dir*/, const std::vector<std::string>& /*arguments*/,
-                         const std::string& /*prompt*/, const std::string& /*keys*/, bool /*inputIsNull*/)
-{
-    return {};
-}
-
 bool LayPosixFixture(const std::string& /*path*/, const std::string& /*kind*/)
 {
     return false;

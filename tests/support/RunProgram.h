@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,6 +27,14 @@ struct RunSettings {
     std::int64_t fileSizeLimit = 0;
     // POSIX only: the program starts with its standard input closed.
     bool closedInput = false;
+    // POSIX only: a new terminal is the program's standard output and error
+    // (both in `out`) and its input (unless `nullInput`: then /dev/null is);
+    // `keys` are typed once the output shows `prompt` (a Ctrl-C as "\x03").
+    struct Terminal {
+        std::string prompt, keys;
+        bool nullInput = false;
+    };
+    std::optional<Terminal> terminal;
 };
 
 // Runs the program `arguments[0]` with its arguments (no shell) in `dir`,
@@ -34,13 +43,6 @@ ProgramRun RunIn(const TempDir& dir, const std::vector<std::string>& arguments, 
 
 // `program` and then the words of `arguments`, split at spaces.
 std::vector<std::string> CommandLine(const std::string& program, const std::string& arguments);
-
-// POSIX only: runs the program `arguments[0]` with its arguments in `dir` on
-// a new terminal, which is its standard input (unless `inputIsNull`: then
-// /dev/null is), output and error (all in `out`); when the output shows
-// `prompt`, types `keys` (a Ctrl-C as "\x03").
-ProgramRun RunOnTerminal(const TempDir& dir, const std::vector<std::string>& arguments, const std::string& prompt,
-                         const std::string& keys, bool inputIsNull = false);
 
 // Every file in `dir`, with its bytes.
 std::map<std::string, std::vector<unsigned char>> FilesIn(const TempDir& dir);
