@@ -76,11 +76,6 @@ void Feed(BndExportFilter& filter, orvo::TrUniformLattice& lattice, Owned& rows)
     }
 }
 
-void Feed(BndExportFilter& filter, Owned& owned)
-{
-    Feed(filter, owned.lattice, owned);
-}
-
 // A lattice of a case row's "TYPE COLUMNS ROWS BANDS [PLANES]", `wider`
 // columns wider, holding `values`.
 std::unique_ptr<Owned> LatticeOf(const std::string& shape, int wider = 0, const std::string& values = {})
@@ -89,10 +84,7 @@ std::unique_ptr<Owned> LatticeOf(const std::string& shape, int wider = 0, const 
                                                     "uint32", "int64", "float32", "float64"};
     std::istringstream in(shape);
     std::string type;
-    int columns = 0;
-    int rows = 0;
-    int bands = 0;
-    int planes = 1;
+    int columns = 0, rows = 0, bands = 0, planes = 1;
     in >> type >> columns >> rows >> bands;
     if (!(in >> planes)) {
         planes = 1;
@@ -272,7 +264,7 @@ TEST(Export, AnAbandonedExportLeavesNoFileBehind)
         BndExportFilter filter(host);
         ASSERT_EQ(filter.BeginExport(first.c_str(), false), ExportStatus::Done);
         Owned owned(CPrimType::Int32, 2, 3, 1);
-        Feed(filter, owned);
+        Feed(filter, owned.lattice, owned);
         ASSERT_EQ(filter.BeginExport(second.c_str(), false), ExportStatus::Done);
         EXPECT_FALSE(std::filesystem::exists(first)) << "a second BeginExport gives up the first file";
         EXPECT_EQ(host.progressStarts, 2);
@@ -302,7 +294,7 @@ TEST(Export, ADataFileThatCannotBeCreatedIsRefusedAndShowsNoProgress)
     EXPECT_EQ(CatchIoError([&] { filter.EndExport(); }).GetCode(), 15) << "no export is open";
     Owned owned(CPrimType::Int32, 1, 1, 1, 1, "9");
     ASSERT_EQ(filter.BeginExport(dir.File("out.bil").c_str(), false), ExportStatus::Done);
-    Feed(filter, owned);
+    Feed(filter, owned.lattice, owned);
     EXPECT_EQ(filter.EndExport(), ExportStatus::Done);
     EXPECT_EQ(ReadAll(dir.File("out.bil")), Le32("9"));
 }
@@ -315,7 +307,7 @@ TEST(Export, AHeaderThatCannotBeCreatedRaisesFromEndExportAndKeepsTheData)
     BndExportFilter filter(host);
     Owned owned(CPrimType::Int32, 2, 1, 1, 1, "4 5");
     ASSERT_EQ(filter.BeginExport(dir.File("taken.bil").c_str(), false), ExportStatus::Done);
-    Feed(filter, owned);
+    Feed(filter, owned.lattice, owned);
     const orvo::IoError error = CatchIoError([&] { filter.EndExport(); });
     EXPECT_EQ(std::string(error.what()), "Unable to create the header file " + dir.File("taken.hdr") + ".");
     EXPECT_EQ(ReadAll(dir.File("taken.bil")), Le32("4 5")) << "the data file is complete and stays";
