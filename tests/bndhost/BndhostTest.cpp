@@ -14,9 +14,6 @@
 namespace fennick::test {
 namespace {
 
-using rasters::RasterShape;
-using rasters::Samples;
-
 namespace fs = std::filesystem;
 
 class Bndhost : public ::testing::Test {
@@ -173,8 +170,8 @@ TEST_F(Bndhost, CaseFileRunsGiveTheirOutputAndFiles)
 // files' permissions (the failures that keep the old pair are case rows).
 TEST_F(Bndhost, AnExistingOutputIsReplacedOnlyWhenTheNewOneIsComplete)
 {
-    RasterShape shape{.nbits = 32, .nrows = 300, .ncols = 300};
-    const Samples samples = MakeSamples(shape);
+    rasters::RasterShape shape{.nbits = 32, .nrows = 300, .ncols = 300};
+    const rasters::Samples samples = MakeSamples(shape);
     rasters::WriteRaster(dir.File("big.bil"), shape, rasters::Of(samples));
     dir.Write("old.bsq", "old data");
     dir.Write("old.hdr", "old header");

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
-#include <limits>
 #include <memory>
 #include <sstream>
 

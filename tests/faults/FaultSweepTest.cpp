@@ -15,7 +15,6 @@ namespace fennick::test {
 namespace {
 
 using rasters::RasterShape;
-using rasters::Samples;
 
 namespace fs = std::filesystem;
 

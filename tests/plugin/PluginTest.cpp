@@ -9,16 +9,12 @@
 namespace fennick::test {
 namespace {
 
-class PluginTest : public ::testing::Test {
-protected:
-    bndhost::ModuleLoader module{FENNICK_MODULE_PATH};
-    TestHost host;
-};
-
 // Both factories make filters that accept the three types, whose options are
 // inert, and which read a key from a comma-separated list.
-TEST_F(PluginTest, BothFactoriesMakeWorkingFilters)
+TEST(PluginTest, BothFactoriesMakeWorkingFilters)
 {
+    bndhost::ModuleLoader module{FENNICK_MODULE_PATH};
+    TestHost host;
     std::unique_ptr<orvo::IoImportFilter> importer(module.Importer()(host));
     std::unique_ptr<orvo::IoExportFilter> exporter(module.Exporter()(host));
     static const tamsel::CTypeInfo otherType("Other");
