@@ -1,5 +1,4 @@
 // bndhost as a person runs it: the real program on files the tests make.
-#include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -27,24 +26,6 @@ protected:
 bool Contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
-}
-
-// `text` with bytes outside printable ASCII as \xHH (line ends kept), so that
-// a failure's report is text whatever bndhost printed.
-std::string Printable(const std::string& text)
-{
-    std::string shown;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte >= 0x20 && byte < 0x7F) || c == '\n') {
-            shown += c;
-        } else {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
-            shown += escape;
-        }
-    }
-    return shown;
 }
 
 std::uint32_t BigEndian(const std::string& bytes, std::size_t at)
@@ -130,38 +111,42 @@ TEST_F(Bndhost, CaseFileRunsGiveTheirOutputAndFiles)
         }
         const auto before = FilesIn(folder);
         const ProgramRun run = RunIn(folder, CommandLine(BNDHOST_PATH, c.Get("run")), settings);
-        const std::string out = Printable(run.out);
-        const std::string err = Printable(run.err);
+        const std::string& out = run.out;
+        const std::string& err = run.err;
+        // Both escaped, as gtest shows compared texts, whatever bndhost printed.
+        const std::string shown = "out: " + testing::PrintToString(out) + "\nerr: " + testing::PrintToString(err);
         const int status = std::stoi(c.Get("status", "0"));
-        EXPECT_EQ(run.status, status) << err;
+        EXPECT_EQ(run.status, status) << shown;
         if (c.Has("out")) {
-            EXPECT_EQ(out, Printable(c.Get("out")));
+            EXPECT_EQ(out, c.Get("out"));
         }
-        std::istringstream lines(Printable(c.Get("out-has")));
+        std::istringstream lines(c.Get("out-has"));
         for (std::string line; std::getline(lines, line);) {
-            EXPECT_TRUE(Contains("\n" + out, "\n" + line + "\n")) << "no line '" << line << "' in\n" << out;
+            EXPECT_TRUE(Contains("\n" + out, "\n" + line + "\n"))
+                << "no line " << testing::PrintToString(line) << " in\n"
+                << shown;
         }
-        EXPECT_TRUE(Contains(out, Printable(c.Get("shows")))) << out;
-        EXPECT_TRUE(!c.Has("hides") || !Contains(out, Printable(c.Get("hides")))) << out;
+        EXPECT_TRUE(Contains(out, c.Get("shows"))) << shown;
+        EXPECT_TRUE(!c.Has("hides") || !Contains(out, c.Get("hides"))) << shown;
         if (c.Has("err-has")) {
-            EXPECT_TRUE(Contains(err, Printable(c.Get("err-has")))) << err;
+            EXPECT_TRUE(Contains(err, c.Get("err-has"))) << shown;
         } else {
             EXPECT_EQ(err, "");
         }
-        EXPECT_FALSE(Contains(err, ".fennick-")) << "a message names a temporary file";
-        EXPECT_TRUE(status != 1 || IsOneBndhostLine(run.err)) << err;
+        EXPECT_FALSE(Contains(err, ".fennick-")) << "a message names a temporary file: " << shown;
+        EXPECT_TRUE(status != 1 || IsOneBndhostLine(err)) << shown;
         const auto after = FilesIn(folder);
         EXPECT_TRUE(status == 0 || after == before) << "a failed run changed or left a file";
         std::string names;
         for (const auto& [name, bytes] : after) {
-            names += (names.empty() ? "" : " ") + Printable(name);
+            names += (names.empty() ? "" : " ") + name;
             if (c.Has("expect " + name)) {
-                EXPECT_EQ(Printable(std::string(bytes.begin(), bytes.end())), Printable(c.Get("expect " + name)))
-                    << Printable(name);
+                EXPECT_EQ(std::string(bytes.begin(), bytes.end()), c.Get("expect " + name))
+                    << testing::PrintToString(name);
             }
         }
         if (c.Has("files")) {
-            EXPECT_EQ(names, Printable(c.Get("files")));
+            EXPECT_EQ(names, c.Get("files"));
         }
     }
 }
