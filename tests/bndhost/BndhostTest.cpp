@@ -93,7 +93,9 @@ TEST_F(Bndhost, CaseFileRunsGiveTheirOutputAndFiles)
         SCOPED_TRACE(c.name + " (bndhost.cases line " + std::to_string(c.line) + ")");
         const TempDir folder;
         bool laid = kPosix || !c.Has("posix-only");
-        RunSettings settings{{}, c.Get("stdout"), std::stoll(c.Get("limit", "0")), c.Get("input") == "closed"};
+        RunSettings settings{.output = c.Get("stdout"),
+                             .fileSizeLimit = std::stoll(c.Get("limit", "0")),
+                             .closedInput = c.Get("input") == "closed"};
         if (c.Has("terminal")) {
             settings.terminal = {c.Get("prompt"), c.Get("terminal"), c.Get("input") == "null"};
         }

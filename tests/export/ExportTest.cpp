@@ -124,7 +124,7 @@ TEST(Export, CaseFileLatticesGiveTheirFiles)
         }
         BndExportFilter filter(host);
         ASSERT_EQ(filter.BeginExport(dir.File(name).c_str(), false), ExportStatus::Done);
-        for (const std::string& key : {"lattice", "then"}) {
+        for (const std::string key : {"lattice", "then"}) {
             if (!c.Has(key)) {
                 continue;
             }

@@ -27,10 +27,10 @@ ProgramRun Bndhost(const TempDir& dir, const std::string& arguments, const std::
 {
     const TempDir report;
     const ProgramRun run = RunIn(dir, CommandLine(BNDHOST_PATH, "--quiet " + arguments),
-                                 {{{"LD_PRELOAD", FAULT_SHIM_PATH},
-                                   {"FENNICK_FAULT_REPORT", report.File("calls")},
-                                   {"FENNICK_FAULT_KIND", kind},
-                                   {"FENNICK_FAULT_CALL", std::to_string(call)}}});
+                                 {.environment = {{"LD_PRELOAD", FAULT_SHIM_PATH},
+                                                  {"FENNICK_FAULT_REPORT", report.File("calls")},
+                                                  {"FENNICK_FAULT_KIND", kind},
+                                                  {"FENNICK_FAULT_CALL", std::to_string(call)}}});
     if (calls != nullptr) {
         *calls = std::atol(ReadText(report.File("calls")).c_str());
     }

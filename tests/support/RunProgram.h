@@ -20,9 +20,9 @@ struct ProgramRun {
 
 struct RunSettings {
     // Variables added to the program's environment.
-    std::vector<std::pair<std::string, std::string>> environment;
+    std::vector<std::pair<std::string, std::string>> environment{};
     // A file to take the standard output instead of the run's `out`.
-    std::string output;
+    std::string output{};
     // POSIX only: the largest file, in bytes, the program may write.
     std::int64_t fileSizeLimit = 0;
     // POSIX only: the program starts with its standard input closed.
@@ -34,7 +34,7 @@ struct RunSettings {
         std::string prompt, keys;
         bool nullInput = false;
     };
-    std::optional<Terminal> terminal;
+    std::optional<Terminal> terminal{};
 };
 
 // Runs the program `arguments[0]` with its arguments (no shell) in `dir`,
