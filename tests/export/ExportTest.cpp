@@ -244,13 +244,19 @@ TEST(Export, WithoutALatticeTheDataFileIsDeletedAndEndingTwiceIsAnError)
     EXPECT_EQ(error.GetCode(), 15);
     EXPECT_EQ(error.GetSourceFile(), "BndExportFilter");
 
-    // A row beyond a lattice without rows is counted as none done.
-    ASSERT_EQ(filter.BeginExport(path.c_str(), false), ExportStatus::Done);
-    Owned noRows(CPrimType::Int32, 2, 0, 1);
-    ASSERT_EQ(filter.ExportObject(noRows.lattice), ExportStatus::Done);
-    EXPECT_EQ(filter.ExportObject(scan), ExportStatus::Done);
-    EXPECT_EQ(host.proportions, std::vector<double>{0.0});
-    EXPECT_EQ(filter.EndExport(), ExportStatus::Done);
+    // A row beyond a lattice without rows is counted as none done; one beyond
+    // a lattice of one row as all done.
+    for (const int rows : {0, 1}) {
+        host.proportions.clear();
+        ASSERT_EQ(filter.BeginExport(path.c_str(), false), ExportStatus::Done);
+        Owned lattice(CPrimType::Int32, 2, rows, 1);
+        ASSERT_EQ(filter.ExportObject(lattice.lattice), ExportStatus::Done);
+        for (int row = 0; row <= rows; ++row) {
+            EXPECT_EQ(filter.ExportObject(scan), ExportStatus::Done);
+        }
+        EXPECT_EQ(host.proportions, (rows == 0 ? std::vector<double>{0.0} : std::vector<double>{0.0, 1.0}));
+        EXPECT_EQ(filter.EndExport(), ExportStatus::Done);
+    }
 }
 
 TEST(Export, AnAbandonedExportLeavesNoFileBehind)
