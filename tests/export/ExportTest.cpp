@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -131,7 +132,7 @@ TEST(Export, CaseFileLatticesGiveTheirFiles)
             const auto lattice = LatticeOf(c.Get(key));
             std::istringstream geometry(c.Get(key + "-geometry"));
             geometry >> lattice->lattice.xMin >> lattice->lattice.yMin >> lattice->lattice.dx >> lattice->lattice.dy;
-            // The rows come from the scan of a lattice `scan` columns wider.
+            // The rows come from the scan of a lattice as many columns wider as `lattice-scan` says.
             const auto rows = LatticeOf(c.Get(key), std::stoi(c.Get(key + "-scan", "0")), c.Get(key + "-values"));
             Feed(filter, lattice->lattice, *rows);
         }
