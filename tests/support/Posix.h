@@ -4,7 +4,11 @@
 // are skipped on Windows; and a locale.
 #pragma once
 
+#include <clocale>
+#include <iostream>
 #include <string>
+
+#include "support/TempDir.h"
 
 namespace fennick::test {
 
@@ -21,9 +25,22 @@ bool LayPosixFixture(const std::string& path, const std::string& kind);
 // True when the tests run as the superuser, whom no permission bit stops.
 bool IsSuperUser();
 
-class TempDir;
 // Puts a German (decimal-comma) locale in force; false when there is none.
 // Windows has one; on Linux one is built into `dir` with localedef.
 bool UseDecimalCommaLocale(const TempDir& dir);
+
+// That locale in force while this lives (said when there is none), and the C
+// locale again afterwards, however the test ends.
+struct DecimalCommaLocale {
+    TempDir folder; // where Linux builds the locale
+
+    DecimalCommaLocale()
+    {
+        if (!UseDecimalCommaLocale(folder)) {
+            std::cout << "no decimal-comma locale here: the C locale stays in force\n";
+        }
+    }
+    ~DecimalCommaLocale() { std::setlocale(LC_ALL, "C"); }
+};
 
 } // namespace fennick::test
