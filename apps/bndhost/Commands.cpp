@@ -19,6 +19,7 @@
 #include "Session.h"
 #include "System.h"
 #include "hostside/ParamReader.h"
+#include "support/Platform.h"
 #include "tamsel/Format.h"
 
 namespace bndhost {
@@ -63,6 +64,12 @@ Exit Gather(Session& session, const std::string& path, std::optional<double> nod
         }
         return true;
     });
+}
+
+// A raster is a file the module probes as one.
+TextOutput::IsRaster IsRasterOf(Session& session)
+{
+    return [&session](const std::string& path) { return session.Probe(path) != 0; };
 }
 
 std::optional<double> NodataOf(const std::optional<HeaderFacts>& facts)
@@ -233,10 +240,10 @@ void Put(std::ostream& stream, const std::string& text, const std::string& name)
 Exit RunXyz(Session& session, const std::string& path, const std::string& out)
 {
     const bool toStandardOutput = out.empty() || out == "-";
-    std::optional<Output> output;
+    std::optional<TextOutput> output;
     std::ofstream file;
     if (!toStandardOutput) {
-        output.emplace(path, out, Output::Kind::Text);
+        output.emplace(path, out, IsRasterOf(session));
         file.open(sys::PathOf(output->Path()), std::ios::binary | std::ios::trunc);
         if (!file) {
             throw std::runtime_error("cannot write " + out + ": " + std::strerror(errno));
@@ -311,19 +318,20 @@ Exit RunInfo(Session& session, const std::string& path, bool json, std::ostream&
 
 Exit RunConvert(Session& session, const std::string& in, const std::string& out)
 {
-    // The name is looked at before anything is staged: where names ignore
-    // case, OUT.HDR's staged header would be the staged data file itself.
-    Output::RefuseOverwritingInput(in, out);
+    RefuseOverwritingInput(in, out);
     const std::string extension = sys::TextOf(sys::PathOf(out).extension());
     if (extension.empty() || extension == ".") {
         return NotDone("refused: " + out + " has no extension (.bil, .bip or .bsq chooses the layout)");
     }
-    if (sys::EqualsIgnoreCase(extension, ".hdr")) {
+    if (fennick::platform::EqualsIgnoreCase(extension.c_str(), ".hdr")) {
         return NotDone("refused: " + out + " ends in .hdr, so its header would overwrite it");
     }
-    Output output(in, out, Output::Kind::Raster);
+    RefuseRasterOutput(in, out);
+    // The module stages the raster and replaces the previous one whole, or
+    // leaves it as it was, when the export ends or is given up.
+    const sys::ModuleAtWork working;
     const std::unique_ptr<orvo::IoExportFilter> exporter = session.NewExporter();
-    if (exporter->BeginExport(output.Path().c_str(), false) != orvo::ExportStatus::Done) {
+    if (exporter->BeginExport(out.c_str(), false) != orvo::ExportStatus::Done) {
         return NotDone("refused: the module would not export to " + out);
     }
     // What the export changes in a floating-point lattice (imports give no
@@ -346,16 +354,14 @@ Exit RunConvert(Session& session, const std::string& in, const std::string& out)
         return exporter->ExportObject(object) == orvo::ExportStatus::Done;
     });
     if (imported != ExitDone) {
-        return imported; // the unfinished files are removed; a previous output stays as it was
+        return imported; // the module gives up its files; a previous output stays as it was
+    }
+    if (HostManager::StopRequested()) {
+        return Interrupted();
     }
     if (exporter->EndExport() != orvo::ExportStatus::Done) {
         return NotDone("refused: nothing was exported to " + out);
     }
-    if (HostManager::StopRequested()) {
-        Complain("interrupted");
-        return ExitInterrupted;
-    }
-    output.Commit();
     if (fractional) {
         const auto count = [](std::uint64_t n, const std::string& what) {
             return std::to_string(n) + " " + what + (n == 1 ? " is" : "s are");
@@ -373,7 +379,7 @@ Exit RunConvert(Session& session, const std::string& in, const std::string& out)
 // into the image, so memory holds only the 8-bit image. Nodata and NaN nodes are black.
 Exit RunPreview(Session& session, const std::string& path, const std::string& png, int band, std::ostream& out)
 {
-    Output output(path, png, Output::Kind::Text);
+    TextOutput output(path, png, IsRasterOf(session));
     const std::optional<HeaderFacts> facts = HeaderFacts::Of(path);
     BandStatistics stats;
     Imported imported;

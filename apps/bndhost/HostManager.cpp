@@ -1,6 +1,5 @@
 #include "HostManager.h"
 
-#include "Outputs.h"
 #include "System.h"
 
 #include <csignal>
@@ -89,7 +88,7 @@ void HostManager::ProgressMessage(const std::string& text)
     if (messages_.empty()) {
         messages_.emplace_back();
     }
-    messages_.back() = Output::AsGiven(text); // a convert's output by its name, not its temporary one
+    messages_.back() = text;
     lastPercent_ = -1;
 }
 

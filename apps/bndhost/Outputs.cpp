@@ -10,28 +10,25 @@
 
 #include "System.h"
 #include "format/SideFiles.h"
+#include "support/Platform.h"
 #include "tamsel/Format.h"
+#include "tamsel/Path.h"
 
 namespace bndhost {
 
 namespace fs = std::filesystem;
+namespace platform = fennick::platform;
 
 namespace {
 
-// The temporary pair in progress, in fixed storage that a signal handler may read.
+// The temporary in progress, in fixed storage that a signal handler may read.
 constexpr std::size_t kPathCapacity = 4096;
-char pendingData[kPathCapacity];
-char pendingHeader[kPathCapacity];
-volatile std::sig_atomic_t pending = 0;
+char pending[kPathCapacity];
+volatile std::sig_atomic_t hasPending = 0;
 
 // Every temporary name of this run with the name the user gave, whole paths
-// and bare names, for messages that name what the module wrote.
+// and bare names, for messages that name what bndhost wrote.
 std::vector<std::pair<std::string, std::string>> givenNames;
-
-std::string HeaderOf(const std::string& path)
-{
-    return sys::TextOf(sys::PathOf(path).replace_extension(".hdr"));
-}
 
 [[noreturn]] void Refuse(const std::string& why)
 {
@@ -44,17 +41,27 @@ bool Exists(const std::string& path)
     return fs::exists(fs::symlink_status(sys::PathOf(path), error));
 }
 
-// Whether two paths lead to one file: the same file when both exist, else
-// the same path once made absolute and resolved.
 bool SameFile(const fs::path& a, const fs::path& b)
 {
     std::error_code error;
-    if (fs::equivalent(a, b, error) && !error) {
-        return true;
-    }
+    return fs::equivalent(a, b, error) && !error;
+}
+
+// Whether writing `written` would write `read`: the same file, the same path
+// once resolved, or a name in the same folder that differs only in case
+// (which the module's lookup finds on any system).
+bool LeadsTo(const std::string& written, const std::string& read)
+{
+    const fs::path a = sys::PathOf(written);
+    const fs::path b = sys::PathOf(read);
+    std::error_code error;
     const fs::path left = fs::weakly_canonical(a, error);
     const fs::path right = fs::weakly_canonical(b, error);
-    return !error && left == right;
+    if (SameFile(a, b) || (!error && left == right)) {
+        return true;
+    }
+    return !error && SameFile(left.parent_path(), right.parent_path()) &&
+           platform::EqualsIgnoreCase(sys::TextOf(left.filename()).c_str(), sys::TextOf(right.filename()).c_str());
 }
 
 // Refuses writing `written` when it leads to one of the files read with `in`.
@@ -67,54 +74,49 @@ void RefuseOverlap(const std::string& in, const std::string& written)
         {fennick::SideFilePath(in.c_str(), ".stx"), "the input's statistics file"},
     }};
     for (const auto& [path, role] : inputs) {
-        if (SameFile(sys::PathOf(written), sys::PathOf(path))) {
+        if (LeadsTo(written, path)) {
             std::string why = written == path ? "this" : "writing " + written;
-            why += " would overwrite ";
-            why += path;
-            why += ", ";
-            Refuse(why + role);
+            Refuse(why + " would overwrite " + path + ", " + role);
         }
     }
 }
 
-// Refuses a raster output whose header another data file also reads (found as
-// the module finds it, whatever its case), or beside which a world or
-// statistics file would be read with it.
-void RefuseNeighbours(const fs::path& out, const std::string& header)
+// What a side file of a raster is, by its extension; nullptr for another file.
+const char* SideFileRole(const char* extension)
 {
+    if (platform::EqualsIgnoreCase(extension, ".hdr")) {
+        return "header";
+    }
+    if (platform::EqualsIgnoreCase(extension, ".blw")) {
+        return "world file";
+    }
+    return platform::EqualsIgnoreCase(extension, ".stx") ? "statistics file" : nullptr;
+}
+
+// Refuses a text output that an existing raster of its name, whatever its
+// case, would read as its header, world or statistics file.
+void RefuseSideFileOfARaster(const std::string& out, const TextOutput::IsRaster& isRaster)
+{
+    const char* name = tamsel::CPath::GetNamePtr(out.c_str());
+    const char* extension = tamsel::CPath::GetExtensionPtr(name);
+    const char* role = SideFileRole(extension);
+    if (role == nullptr) {
+        return;
+    }
+    const std::string folder = out.substr(0, static_cast<std::size_t>(name - out.c_str()));
+    const std::string stem(name, extension);
     std::error_code error;
-    const fs::path folder = out.has_parent_path() ? out.parent_path() : fs::path(".");
-    if (Exists(header)) {
-        for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-            const fs::path other = it->path();
-            const std::string extension = sys::TextOf(other.extension());
-            const bool banded = sys::EqualsIgnoreCase(extension, ".bil") || sys::EqualsIgnoreCase(extension, ".bip") ||
-                                sys::EqualsIgnoreCase(extension, ".bsq");
-            const std::string otherHeader = fennick::SideFilePath(sys::TextOf(other).c_str(), ".hdr");
-            if (banded && other.filename() != out.filename() && !SameFile(other, out) &&
-                SameFile(sys::PathOf(otherHeader), sys::PathOf(header))) {
-                Refuse(header + " is also the header of " + sys::TextOf(out.parent_path() / other.filename()) +
-                       ", which would then read wrong; give the output another name");
-            }
+    for (fs::directory_iterator it(sys::PathOf(folder.empty() ? "." : folder), error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string otherName = sys::TextOf(it->path().filename());
+        const char* otherExtension = tamsel::CPath::GetExtensionPtr(otherName.c_str());
+        const std::string otherStem(otherName.c_str(), otherExtension);
+        if (*otherExtension != '\0' && SideFileRole(otherExtension) == nullptr &&
+            platform::EqualsIgnoreCase(otherStem.c_str(), stem.c_str()) && isRaster(folder + otherName)) {
+            Refuse("this would write the " + std::string(role) + " of " + folder + otherName +
+                   ", which would then read wrong; give the output another name");
         }
     }
-    for (const char* extension : {".blw", ".stx"}) {
-        const std::string side = fennick::SideFilePath(sys::TextOf(out).c_str(), extension);
-        if (Exists(side)) {
-            Refuse(side + " would be read with " + sys::TextOf(out) +
-                   " and override its new header; remove or rename it, or give the output another name");
-        }
-    }
-}
-
-// Creates an empty file at a new hidden name beside `target` with its
-// extension and permissions; returns the name.
-std::string CreateTemporary(const fs::path& target)
-{
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string temporary = sys::CreateTemporary(folder, sys::TextOf(target.stem()), sys::TextOf(target.extension()));
-    sys::CopyPermissions(sys::TextOf(target), temporary);
-    return temporary;
 }
 
 void Remember(const std::string& temporary, const std::string& given)
@@ -125,12 +127,31 @@ void Remember(const std::string& temporary, const std::string& given)
 
 } // namespace
 
-Output::Output(const std::string& in, const std::string& out, Kind kind)
+void RefuseOverwritingInput(const std::string& in, const std::string& out)
 {
-    std::error_code error;
     RefuseOverlap(in, out);
+}
+
+void RefuseRasterOutput(const std::string& in, const std::string& out)
+{
+    RefuseOverlap(in, out);
+    RefuseOverlap(in, fennick::SideFilePath(out.c_str(), ".hdr"));
+    for (const char* extension : {".blw", ".stx"}) {
+        const std::string side = fennick::SideFilePath(out.c_str(), extension);
+        if (Exists(side)) {
+            Refuse(side + " would be read with " + out +
+                   " and override its new header; remove or rename it, or give the output another name");
+        }
+    }
+}
+
+TextOutput::TextOutput(const std::string& in, const std::string& out, const IsRaster& isRaster)
+{
+    RefuseOverlap(in, out);
+    RefuseSideFileOfARaster(out, isRaster);
+    std::error_code error;
     const fs::file_status status = fs::status(sys::PathOf(out), error);
-    if (kind == Kind::Text && (fs::is_fifo(status) || fs::is_character_file(status))) {
+    if (fs::is_fifo(status) || fs::is_character_file(status)) {
         final_ = out; // a stream (/dev/stdout, a FIFO): written directly, nothing to replace
         return;
     }
@@ -142,88 +163,56 @@ Output::Output(const std::string& in, const std::string& out, Kind kind)
         }
     }
     final_ = sys::TextOf(target);
-    finalHeader_ = kind == Kind::Raster ? HeaderOf(final_) : std::string();
-    if (kind == Kind::Raster) {
-        RefuseOverlap(in, HeaderOf(out));
-        RefuseNeighbours(target, finalHeader_);
-    }
-    for (const std::string& path : {final_, finalHeader_}) {
-        const fs::file_status existing = fs::status(sys::PathOf(path), error);
-        if (path.empty() || !fs::exists(existing)) {
-            continue;
+    if (fs::exists(status)) {
+        if (!fs::is_regular_file(status)) {
+            throw std::runtime_error(final_ + " exists and is not a regular file; it is not replaced");
         }
-        if (!fs::is_regular_file(existing)) {
-            throw std::runtime_error(path + " exists and is not a regular file; it is not replaced");
-        }
-        if (std::string reason; !sys::MayWrite(path, reason)) {
-            reason.insert(0, path + " may not be written (");
-            Refuse(reason + ")");
+        if (const std::string reason = platform::WriteRefusal(final_.c_str()); !reason.empty()) {
+            Refuse(final_ + " may not be written (" + reason + ")");
         }
     }
 
-    const sys::InterruptsHeld held; // until the new files are known to the signal handler
-    temporary_ = CreateTemporary(target);
-    if (kind == Kind::Raster) {
-        // The export writes the header beside the data file, by its name.
-        temporaryHeader_ = HeaderOf(temporary_);
-        if (!sys::CreateNew(temporaryHeader_)) {
-            const std::string reason = tamsel::FormatSystemErrorMsg();
-            temporaryHeader_.clear();
-            throw std::runtime_error("cannot create a file beside " + out + ": " + reason);
-        }
-        sys::CopyPermissions(finalHeader_, temporaryHeader_);
+    const sys::InterruptsHeld held; // until the new file is known to the signal handler
+    const char* name = tamsel::CPath::GetNamePtr(final_.c_str());
+    temporary_ =
+        platform::CreateHiddenFile(target.parent_path(), std::string(name, tamsel::CPath::GetExtensionPtr(name)),
+                                   tamsel::CPath::GetExtensionPtr(name));
+    if (temporary_.empty()) {
+        throw std::runtime_error("cannot create a file beside " + out + ": " + tamsel::FormatSystemErrorMsg());
     }
     Remember(temporary_, out);
-    if (!temporaryHeader_.empty()) {
-        Remember(temporaryHeader_, HeaderOf(out));
-    }
-    if (temporary_.size() < kPathCapacity && temporaryHeader_.size() < kPathCapacity) {
-        std::memcpy(pendingData, temporary_.c_str(), temporary_.size() + 1);
-        std::memcpy(pendingHeader, temporaryHeader_.c_str(), temporaryHeader_.size() + 1);
-        pending = 1;
+    if (temporary_.size() < kPathCapacity) {
+        std::memcpy(pending, temporary_.c_str(), temporary_.size() + 1);
+        hasPending = 1;
     }
 }
 
-void Output::RefuseOverwritingInput(const std::string& in, const std::string& out)
-{
-    RefuseOverlap(in, out);
-}
-
-Output::~Output()
+TextOutput::~TextOutput()
 {
     const sys::InterruptsHeld held;
-    pending = 0;
-    for (const std::string& path : {temporary_, temporaryHeader_}) {
-        if (!path.empty()) {
-            sys::Remove(path.c_str());
-        }
+    hasPending = 0;
+    if (!temporary_.empty()) {
+        platform::RemoveFile(temporary_.c_str());
     }
 }
 
-void Output::Commit()
+void TextOutput::Commit()
 {
     if (temporary_.empty()) {
         return; // written directly
     }
     const sys::InterruptsHeld held;
-    // The export created the header anew: it gets the replaced header's bits.
-    if (!temporaryHeader_.empty()) {
-        sys::CopyPermissions(finalHeader_, temporaryHeader_);
+    if (Exists(final_)) {
+        platform::CopyPermissions(final_, temporary_);
     }
-    if (!sys::Replace(temporary_, final_)) {
+    if (!platform::ReplaceFile(temporary_.c_str(), final_.c_str())) {
         throw std::runtime_error("cannot replace " + final_ + ": " + tamsel::FormatSystemErrorMsg());
     }
     temporary_.clear();
-    if (!temporaryHeader_.empty() && !sys::Replace(temporaryHeader_, finalHeader_)) {
-        // The complete data is in place; say plainly that its header is not.
-        throw std::runtime_error(final_ + " was replaced, but its header " + finalHeader_ +
-                                 " could not be: " + tamsel::FormatSystemErrorMsg());
-    }
-    temporaryHeader_.clear();
-    pending = 0;
+    hasPending = 0;
 }
 
-std::string Output::AsGiven(std::string text)
+std::string TextOutput::AsGiven(std::string text)
 {
     for (const auto& [temporary, given] : givenNames) {
         for (std::size_t at = text.find(temporary); at != std::string::npos; at = text.find(temporary, at)) {
@@ -234,13 +223,10 @@ std::string Output::AsGiven(std::string text)
     return text;
 }
 
-void Output::RemoveInSignalHandler() noexcept
+void TextOutput::RemoveInSignalHandler() noexcept
 {
-    if (pending != 0) {
-        sys::Remove(pendingData);
-        if (pendingHeader[0] != '\0') {
-            sys::Remove(pendingHeader);
-        }
+    if (hasPending != 0) {
+        platform::RemoveFile(pending);
     }
 }
 

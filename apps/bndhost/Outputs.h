@@ -1,61 +1,63 @@
-// Every file a bndhost command writes goes through an Output, which keeps the
-// promise that no command, input or mistake destroys or silently alters a
-// user's file.
+// The files bndhost's commands write. A raster's files are the module's: its
+// export stages them and replaces the previous raster whole. bndhost adds what
+// only it knows (which files a command reads) and stages its own text
+// outputs the same way, so that no command, input or mistake destroys or
+// silently alters a user's file.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace bndhost {
 
-class Output {
-public:
-    // A raster (a data file and its header, written by the export) or one text file.
-    enum class Kind { Raster, Text };
+// Refuses (std::runtime_error) writing `out` when it is `in` or its header,
+// world or statistics file, under any name that leads there and, in `in`'s
+// folder, under any case.
+void RefuseOverwritingInput(const std::string& in, const std::string& out);
 
-    // Checks `out` against `in` and its neighbours, then stages it. Refused,
-    // with a std::runtime_error that says why:
-    // - an output that is `in` or its header, world or statistics file, under
-    //   any name that leads there;
-    // - an existing output that is not a regular file (a text output that is a
-    //   FIFO or a device is a stream, and is written directly), or that the
-    //   user may not write;
-    // - a raster whose header exists and also describes another data file of
-    //   the same name (.bil, .bip, .bsq), or beside which a world or statistics
-    //   file would override the new header.
-    // The new files are written under hidden temporary names beside the output
-    // (beside the target of a link).
-    Output(const std::string& in, const std::string& out, Kind kind);
+// Refuses a raster output `out` of `in` before the module is asked to write
+// it: one whose header would be one of `in`'s files, or beside which a world
+// or statistics file would be read with the new raster and override its
+// header.
+void RefuseRasterOutput(const std::string& in, const std::string& out);
+
+// A text output (xyz, preview), written under a hidden temporary name beside
+// `out` (beside the target of a link) and moved into place whole.
+class TextOutput {
+public:
+    // Tells whether a file is a raster the module reads.
+    using IsRaster = std::function<bool(const std::string&)>;
+
+    // Refused, with a std::runtime_error that says why:
+    // - an output that RefuseOverwritingInput refuses;
+    // - an output that would be, under any case, the header, world or
+    //   statistics file of an existing raster (a file of the same name that
+    //   `isRaster`);
+    // - an existing output that is not a regular file (a FIFO or a device is
+    //   a stream, and is written directly), or that the user may not write.
+    TextOutput(const std::string& in, const std::string& out, const IsRaster& isRaster);
     // Removes what was not committed: a previous output stays as it was.
-    ~Output();
-    Output(const Output&) = delete;
-    Output& operator=(const Output&) = delete;
+    ~TextOutput();
+    TextOutput(const TextOutput&) = delete;
+    TextOutput& operator=(const TextOutput&) = delete;
 
     // Where the command writes.
     [[nodiscard]] const std::string& Path() const { return temporary_.empty() ? final_ : temporary_; }
 
-    // Moves the files into place, each with the permission bits of the file it
-    // replaces, the data file before its header. Throws std::runtime_error.
+    // Moves the file into place with the permission bits of the file it
+    // replaces. Throws std::runtime_error.
     void Commit();
 
-    // Refuses (std::runtime_error) writing `out` when it is `in` or its
-    // header, world or statistics file, under any name that leads there: the
-    // first of the constructor's checks, for a command that must look at
-    // `out` before it stages anything.
-    static void RefuseOverwritingInput(const std::string& in, const std::string& out);
-
-    // `text` with the temporary names of this run's outputs replaced by the
-    // names the user gave.
+    // `text` with the temporary name of this run's output replaced by the name the user gave.
     static std::string AsGiven(std::string text);
 
-    // For a signal handler that ends the program: removes the temporary files
+    // For a signal handler that ends the program: removes the temporary file
     // of the output in progress. Async-signal-safe.
     static void RemoveInSignalHandler() noexcept;
 
 private:
     std::string final_;
-    std::string finalHeader_;
     std::string temporary_;
-    std::string temporaryHeader_;
 };
 
 // Makes the demo's folder: a new one, or one that exists and is empty, so

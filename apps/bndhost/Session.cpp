@@ -6,6 +6,7 @@
 #include "HeaderFacts.h"
 #include "System.h"
 #include "hostside/IoError.h"
+#include "support/Platform.h"
 
 namespace bndhost {
 
@@ -37,6 +38,15 @@ Exit NotDone(const std::string& why)
     return ExitNotDone;
 }
 
+Exit Interrupted()
+{
+    const int status = sys::EndingStatus();
+    if (status != sys::kClosedPipeStatus) {
+        Complain("interrupted");
+    }
+    return status == 0 ? ExitInterrupted : static_cast<Exit>(status);
+}
+
 Session::Session(const std::string& modulePath, HostManager::Answer answer, bool quiet)
     : module_(modulePath), manager_(answer, quiet)
 {
@@ -48,6 +58,7 @@ int Session::Probe(const std::string& path)
     if (!filter) {
         throw ModuleError(module_.Path() + " gave no import filter");
     }
+    const sys::ModuleAtWork working;
     return filter->ProbeFile(path.c_str());
 }
 
@@ -63,7 +74,7 @@ std::unique_ptr<orvo::IoExportFilter> Session::NewExporter()
 Exit Session::Import(const std::string& path, const std::function<bool(orvo::TrBase&)>& receive)
 {
     const std::string extension = sys::TextOf(sys::PathOf(path).extension());
-    if (sys::EqualsIgnoreCase(extension, ".hdr")) {
+    if (fennick::platform::EqualsIgnoreCase(extension.c_str(), ".hdr")) {
         return NotDone("refused: " + path + " is a header; give its data file");
     }
     std::error_code error;
@@ -82,6 +93,7 @@ Exit Session::Import(const std::string& path, const std::function<bool(orvo::TrB
         return !refused;
     });
     orvo::ImportStatus status = orvo::ImportStatus::Stopped;
+    const sys::ModuleAtWork working;
     try {
         status = filter->ImportFromFile(path.c_str(), false);
     } catch (const orvo::IoError& raised) {
@@ -94,8 +106,7 @@ Exit Session::Import(const std::string& path, const std::function<bool(orvo::TrB
                                  " bytes of the " + std::to_string(facts->expectedSize) + " its header describes)");
     }
     if (HostManager::StopRequested()) {
-        Complain("interrupted");
-        return ExitInterrupted;
+        return Interrupted();
     }
     switch (status) {
     case orvo::ImportStatus::Done: return ExitDone;

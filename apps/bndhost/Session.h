@@ -37,4 +37,8 @@ private:
 // Says on stderr why an operation ended without doing all of it: ExitNotDone.
 Exit NotDone(const std::string& why);
 
+// Says that a signal stopped the operation (a closed pipe goes unsaid) and
+// gives the status bndhost ends with.
+Exit Interrupted();
+
 } // namespace bndhost

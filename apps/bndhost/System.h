@@ -1,6 +1,7 @@
 // What bndhost needs of the operating system, in one place: loading the
-// module, interrupts, the terminal, and creating, replacing and removing
-// files. SystemPosix.cpp and SystemWindows.cpp implement it.
+// module, interrupts, the terminal and its temporary folder (files are
+// created, replaced and removed through the module's support layer).
+// SystemPosix.cpp and SystemWindows.cpp implement it.
 #pragma once
 
 #include <csignal>
@@ -39,16 +40,34 @@ void* OpenModule(const std::string& path, std::string& reason);
 void* FindSymbol(void* module, const char* name, std::string& reason);
 void CloseModule(void* module);
 
-// Ctrl-C calls `stop` the first time; a second one, or a request to end
-// (SIGTERM, SIGHUP, closing the console), calls `abandon` and ends the process
-// at once with 130 for Ctrl-C and 128 + the signal otherwise. Both run in a
-// signal handler or the console's handler thread: they may only set flags and
-// remove files. A file-size limit fails writes instead of ending bndhost.
+// Every signal that ends a program (INT, TERM, HUP, QUIT and PIPE; on
+// Windows Ctrl-C, Ctrl-Break and closing the console) calls `stop`, which
+// asks the running operation to stop, and bndhost then ends with
+// EndingStatus(). While the module is at work (ModuleAtWork) that is all, so
+// that the module removes its own unfinished files when its progress report
+// sees the stop. Otherwise a second Ctrl-C, or any other of these signals,
+// calls `abandon` (which removes bndhost's own unfinished file) and ends the
+// process at once. Both run in a signal handler or the console's handler
+// thread: they may only set flags and remove files. A file-size limit fails
+// writes instead of ending bndhost.
 void HandleInterrupts(void (*stop)(), void (*abandon)());
 
-// Holds back the interrupts that end bndhost while files are created or
-// renamed, so that a second Ctrl-C cannot leave a temporary file, or new
-// data beside an old header.
+// 128 + the first ending signal received (130 for Ctrl-C), or 0.
+int EndingStatus();
+// The status of a write to a pipe whose reader has ended.
+inline constexpr int kClosedPipeStatus = 141;
+
+// While one lives, the module is at work (see HandleInterrupts).
+class ModuleAtWork {
+public:
+    ModuleAtWork();
+    ~ModuleAtWork();
+    ModuleAtWork(const ModuleAtWork&) = delete;
+    ModuleAtWork& operator=(const ModuleAtWork&) = delete;
+};
+
+// Holds back the interrupts that end bndhost while its own files are created
+// or renamed, so that a second Ctrl-C cannot leave a temporary file.
 class InterruptsHeld {
 public:
     InterruptsHeld();
@@ -66,24 +85,6 @@ bool WaitForInput(const volatile std::sig_atomic_t& stop);
 // translation, so that xyz lines and messages are the same everywhere.
 void BinaryStandardStreams();
 
-bool EqualsIgnoreCase(const std::string& a, const std::string& b);
-
-// Creates an empty file at a new hidden name in `folder`: "." + `stem` +
-// ".fennick-XXXXXX" + `extension`; returns its path or throws.
-std::string CreateTemporary(const std::filesystem::path& folder, const std::string& stem, const std::string& extension);
-// Creates `path`, which must not exist; false (last error set) when it cannot.
-bool CreateNew(const std::string& path);
-// Gives `path` the permissions of `model`, or those a new file gets when
-// `model` does not exist.
-void CopyPermissions(const std::string& model, const std::string& path);
-// True when the user may write the existing file `path`; else false with
-// the reason.
-bool MayWrite(const std::string& path, std::string& reason);
-// Moves `from` over `to`, replacing it in one step; false (last error set)
-// when it cannot.
-bool Replace(const std::string& from, const std::string& to);
-// Removes a file; safe in a signal handler. A missing file is no error.
-void Remove(const char* path) noexcept;
 // Creates a new folder under the system's temporary folder, "<prefix>XXXXXX".
 std::filesystem::path CreateTemporaryFolder(const std::string& prefix);
 

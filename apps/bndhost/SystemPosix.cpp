@@ -1,11 +1,8 @@
 #include "System.h"
 
 #include <dlfcn.h>
-#include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
-#include <strings.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "tamsel/Format.h"
@@ -18,24 +15,30 @@ namespace {
 
 void (*onStop)() = nullptr;
 void (*onAbandon)() = nullptr;
+volatile std::sig_atomic_t endingSignal = 0;
+volatile std::sig_atomic_t modulesAtWork = 0;
+
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
 
 void OnSignal(int signal)
 {
-    static volatile std::sig_atomic_t interrupts = 0;
-    if (signal == SIGINT && interrupts == 0) {
-        interrupts = 1;
-        onStop();
-        return;
+    const bool first = endingSignal == 0;
+    if (first) {
+        endingSignal = signal;
+    }
+    onStop();
+    if (modulesAtWork > 0 || (first && signal == SIGINT)) {
+        return; // the operation stops at its next progress report
     }
     onAbandon();
-    ::_exit(signal == SIGINT ? 130 : 128 + signal);
+    ::_exit(128 + endingSignal);
 }
 
 sigset_t EndingSignals()
 {
     sigset_t set;
     sigemptyset(&set);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const int signal : kEndingSignals) {
         sigaddset(&set, signal);
     }
     return set;
@@ -89,10 +92,25 @@ void HandleInterrupts(void (*stop)(), void (*abandon)())
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const int signal : kEndingSignals) {
         sigaction(signal, &action, nullptr);
     }
     std::signal(SIGXFSZ, SIG_IGN);
+}
+
+int EndingStatus()
+{
+    return endingSignal == 0 ? 0 : 128 + endingSignal;
+}
+
+ModuleAtWork::ModuleAtWork()
+{
+    modulesAtWork = modulesAtWork + 1;
+}
+
+ModuleAtWork::~ModuleAtWork()
+{
+    modulesAtWork = modulesAtWork - 1;
 }
 
 InterruptsHeld::InterruptsHeld()
@@ -125,65 +143,6 @@ bool WaitForInput(const volatile std::sig_atomic_t& stop)
 }
 
 void BinaryStandardStreams() {}
-
-bool EqualsIgnoreCase(const std::string& a, const std::string& b)
-{
-    return ::strcasecmp(a.c_str(), b.c_str()) == 0;
-}
-
-std::string CreateTemporary(const std::filesystem::path& folder, const std::string& stem, const std::string& extension)
-{
-    std::string pattern = TextOf(folder / ("." + stem + ".fennick-XXXXXX")) + extension;
-    const int fd = ::mkstemps(pattern.data(), static_cast<int>(extension.size()));
-    if (fd < 0) {
-        throw std::runtime_error("cannot create a file in " + TextOf(folder) + ": " + tamsel::FormatSystemErrorMsg());
-    }
-    ::close(fd);
-    return pattern;
-}
-
-bool CreateNew(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        return false;
-    }
-    ::close(fd); // created all the same: the caller removes it by name
-    return true;
-}
-
-void CopyPermissions(const std::string& model, const std::string& path)
-{
-    struct stat info {};
-    mode_t mode = 0;
-    if (::stat(model.c_str(), &info) == 0) {
-        mode = info.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    ::chmod(path.c_str(), mode);
-}
-
-bool MayWrite(const std::string& path, std::string& reason)
-{
-    if (::access(path.c_str(), W_OK) == 0) {
-        return true;
-    }
-    reason = tamsel::FormatSystemErrorMsg();
-    return false;
-}
-
-bool Replace(const std::string& from, const std::string& to)
-{
-    return ::rename(from.c_str(), to.c_str()) == 0;
-}
-
-void Remove(const char* path) noexcept
-{
-    ::unlink(path);
-}
 
 std::filesystem::path CreateTemporaryFolder(const std::string& prefix)
 {

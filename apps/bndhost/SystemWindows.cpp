@@ -22,19 +22,29 @@ namespace fs = std::filesystem;
 
 void (*onStop)() = nullptr;
 void (*onAbandon)() = nullptr;
-// Held while files are created or renamed; the console handler waits for it.
+std::atomic<int> endingSignal = 0;
+std::atomic<int> modulesAtWork = 0;
+// Held while bndhost's own files are created or renamed; the console handler waits for it.
 std::recursive_mutex filesChanging;
 
+// Runs on a thread of its own. Ctrl-C and Ctrl-Break are answered at once;
+// after closing the console (or logging off) the process ends when this
+// returns, so it waits a few seconds for the module to see the stop first.
 BOOL WINAPI OnConsoleEvent(DWORD event)
 {
-    static std::atomic<int> interrupts = 0;
-    if (event == CTRL_C_EVENT && interrupts++ == 0) {
-        onStop();
+    const bool interrupt = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
+    int none = 0;
+    const bool first = endingSignal.compare_exchange_strong(none, interrupt ? 2 : 15);
+    onStop();
+    if (interrupt && (first || modulesAtWork > 0)) {
         return TRUE;
+    }
+    for (int waited = 0; modulesAtWork > 0 && waited < 40; ++waited) {
+        ::Sleep(100);
     }
     const std::lock_guard<std::recursive_mutex> waitForFiles(filesChanging);
     onAbandon();
-    ::ExitProcess(event == CTRL_C_EVENT ? 130 : 128 + 15);
+    ::ExitProcess(static_cast<UINT>(128 + endingSignal));
 }
 
 // Six random letters and digits, for new names.
@@ -106,6 +116,21 @@ void HandleInterrupts(void (*stop)(), void (*abandon)())
     ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
+int EndingStatus()
+{
+    return endingSignal == 0 ? 0 : 128 + endingSignal;
+}
+
+ModuleAtWork::ModuleAtWork()
+{
+    ++modulesAtWork;
+}
+
+ModuleAtWork::~ModuleAtWork()
+{
+    --modulesAtWork;
+}
+
 InterruptsHeld::InterruptsHeld()
 {
     filesChanging.lock();
@@ -137,65 +162,6 @@ void BinaryStandardStreams()
 {
     ::_setmode(::_fileno(stdout), _O_BINARY);
     ::_setmode(::_fileno(stderr), _O_BINARY);
-}
-
-bool EqualsIgnoreCase(const std::string& a, const std::string& b)
-{
-    return ::_stricmp(a.c_str(), b.c_str()) == 0;
-}
-
-std::string CreateTemporary(const fs::path& folder, const std::string& stem, const std::string& extension)
-{
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string path = TextOf(folder / ("." + stem + ".fennick-" + RandomLetters())) + extension;
-        if (CreateNew(path)) {
-            return path;
-        }
-        if (::GetLastError() != ERROR_FILE_EXISTS) {
-            break;
-        }
-    }
-    throw std::runtime_error("cannot create a file in " + TextOf(folder) + ": " + tamsel::FormatSystemErrorMsg());
-}
-
-bool CreateNew(const std::string& path)
-{
-    const HANDLE file =
-        ::CreateFileW(PathOf(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    ::CloseHandle(file); // created all the same: the caller removes it by name
-    return true;
-}
-
-void CopyPermissions(const std::string& model, const std::string& path)
-{
-    // Windows keeps one permission bit of its own: read-only.
-    const DWORD attributes = ::GetFileAttributesW(PathOf(model).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        ::SetFileAttributesW(PathOf(path).c_str(), FILE_ATTRIBUTE_READONLY);
-    }
-}
-
-bool MayWrite(const std::string& path, std::string& reason)
-{
-    const DWORD attributes = ::GetFileAttributesW(PathOf(path).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        reason = tamsel::FormatSystemErrorMsg(ERROR_ACCESS_DENIED);
-        return false;
-    }
-    return true;
-}
-
-bool Replace(const std::string& from, const std::string& to)
-{
-    return ::MoveFileExW(PathOf(from).c_str(), PathOf(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-}
-
-void Remove(const char* path) noexcept
-{
-    ::DeleteFileW(PathOf(path).c_str());
 }
 
 fs::path CreateTemporaryFolder(const std::string& prefix)

@@ -68,12 +68,12 @@ std::string FindModule(const std::string& option)
                                "); name one with --plugin or FENNICK_PLUGIN");
 }
 
-// The first Ctrl-C asks the running operation to stop, which ends it with
-// "interrupted"; a second one, or a request to end, ends bndhost at once,
-// removing a convert's unfinished files first.
+// A signal asks the running operation to stop, which ends it with
+// "interrupted"; outside the module's work a second Ctrl-C, or a request to
+// end, ends bndhost at once, removing its own unfinished file first.
 void HandleSignals()
 {
-    bndhost::sys::HandleInterrupts(bndhost::HostManager::RequestStop, bndhost::Output::RemoveInSignalHandler);
+    bndhost::sys::HandleInterrupts(bndhost::HostManager::RequestStop, bndhost::TextOutput::RemoveInSignalHandler);
 }
 
 Exit Run(int argc, char** argv)
@@ -152,14 +152,18 @@ Exit Run(int argc, char** argv)
     return command->run(session, operands, flags);
 }
 
-// What a command wrote to standard output must have reached it.
+// What a command wrote to standard output must have reached it. A command
+// that a signal ended (a closed pipe among them) ends with its status.
 Exit CheckStandardOutput(Exit result)
 {
-    if (!std::cout.flush() || std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-        bndhost::Complain(std::string("cannot write the standard output: ") + std::strerror(errno));
-        return bndhost::ExitError;
+    if (result == bndhost::ExitDone && (!std::cout.flush() || std::fflush(stdout) != 0 || std::ferror(stdout) != 0)) {
+        if (bndhost::sys::EndingStatus() == 0) {
+            bndhost::Complain(std::string("cannot write the standard output: ") + std::strerror(errno));
+        }
+        result = bndhost::ExitError;
     }
-    return result;
+    const int status = bndhost::sys::EndingStatus();
+    return result != bndhost::ExitDone && status != 0 ? static_cast<Exit>(status) : result;
 }
 
 } // namespace
@@ -179,7 +183,9 @@ int main(int argc, char** argv)
     } catch (const std::bad_alloc&) {
         bndhost::Complain("not enough memory");
     } catch (const std::exception& error) {
-        bndhost::Complain(bndhost::Output::AsGiven(error.what()));
+        if (bndhost::sys::EndingStatus() == 0) { // else what failed is what the signal ended
+            bndhost::Complain(bndhost::TextOutput::AsGiven(error.what()));
+        }
     }
     return CheckStandardOutput(bndhost::ExitError);
 }

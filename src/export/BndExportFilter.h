@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "export/StagedRaster.h"
 #include "format/BndHeader.h"
 #include "orvo/IoFilter.h"
 #include "orvo/Progress.h"
@@ -16,6 +17,10 @@
 
 namespace fennick {
 
+// An export writes its files under temporary names (StagedRaster) and puts
+// them in place only when EndExport completes: a failure, a stop, a new
+// BeginExport, an EndExport without a lattice and the filter's destruction
+// all leave the previous raster as it was.
 class BndExportFilter final : public BndFilter<orvo::IoExportFilter> {
 public:
     explicit BndExportFilter(orvo::IoManager& manager);
@@ -26,7 +31,7 @@ public:
     orvo::ExportStatus ExportObject(orvo::TrBase& object) override;
     orvo::ExportStatus EndExport() override;
 
-    // Writes the header file beside `outputPath` from `header`.
+    // Writes the staged header file of `outputPath` from `header`.
     void WriteHeader();
 
     BndHeader header;
@@ -42,6 +47,14 @@ public:
     std::int32_t latticeCount = 0;
 
 private:
+    // Gives up the export in progress, if any: its temporaries are removed
+    // and its progress display stopped.
+    void Abandon() noexcept;
+    // Runs `work`, which writes the staged files; when it raises, abandons
+    // the export and raises again naming the paths the host gave.
+    template <class Work>
+    void Guarded(int line, Work&& work);
+
     orvo::ExportStatus TakeLattice(orvo::TrUniformLattice& source);
     orvo::ExportStatus TakeRow(const orvo::TrLatticeScan& scan);
 
@@ -55,6 +68,8 @@ private:
     // Where the current lattice's rows go, and the window of encoded rows
     // (plan_.bufferBytes, allocated once per lattice): one row for BIL and
     // BIP, up to plan_.windowRows band rows of each band for BSQ.
+    std::unique_ptr<StagedRaster> staged_; // the export in progress, from BeginExport to EndExport
+    bool stopped_ = false;                 // the user stopped it: it takes nothing more
     DataPlan plan_;
     std::unique_ptr<unsigned char[]> encoded_;
     std::int64_t windowFirst_ = 0;  // the row in the window's first slot

@@ -1,5 +1,6 @@
 // Beginning, feeding and ending an export.
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <new>
 
@@ -43,10 +44,31 @@ BndExportFilter::BndExportFilter(orvo::IoManager& manager) : BndFilter(manager) 
 
 BndExportFilter::~BndExportFilter()
 {
-    if (dataFile.IsOpen()) {
-        dataFile.Abort(true);
-    }
+    Abandon();
+}
+
+void BndExportFilter::Abandon() noexcept
+{
+    dataFile.Abort(false);
+    staged_.reset();
+    stopped_ = false;
     progress.reset();
+}
+
+template <class Work>
+void BndExportFilter::Guarded(int line, Work&& work)
+{
+    try {
+        work();
+    } catch (const std::exception& error) {
+        // The host's file class names the file it writes: a temporary.
+        const std::string text = staged_ ? staged_->AsGiven(error.what()) : error.what();
+        Abandon();
+        ThrowError(kExportSource, line, "%s", text.c_str());
+    } catch (...) {
+        Abandon();
+        throw;
+    }
 }
 
 orvo::ExportStatus BndExportFilter::BeginExport(const char* path, bool /*flag*/)
@@ -57,15 +79,11 @@ orvo::ExportStatus BndExportFilter::BeginExport(const char* path, bool /*flag*/)
         platform::EqualsIgnoreCase(tamsel::CPath::GetExtensionPtr(path), ".hdr")) {
         return orvo::ExportStatus::Stopped;
     }
-    // An export that never ended is given up as the destructor would.
-    if (dataFile.IsOpen()) {
-        dataFile.Abort(true);
-        progress.reset();
-    }
+    Abandon(); // an export that never ended is given up as the destructor would
     outputPath = path;
     layoutCode = LayoutOfExtension(tamsel::CPath::GetExtensionPtr(path));
-    dataFile.Open(path, "wb", kShare, false);
-    progress.reset();
+    staged_ = std::make_unique<StagedRaster>(outputPath);
+    Guarded(__LINE__, [&] { dataFile.Open(staged_->DataTemporary().c_str(), "wb", kShare, false); });
     progress = std::make_unique<orvo::CProgress>(GetIoManager(), nullptr, true, true);
     progress->MessageVA("Exporting to Banded format file %s", tamsel::CPath::GetNamePtr(path));
     rowIndex = -1;
@@ -91,8 +109,11 @@ orvo::ExportStatus BndExportFilter::ExportObject(orvo::TrBase& object)
 // write) must fit 32-bit sizes; the plan checks the file's sizes.
 orvo::ExportStatus BndExportFilter::TakeLattice(orvo::TrUniformLattice& source)
 {
-    if (!dataFile.IsOpen() || !IsEncodable(source.elementType)) {
+    if (!staged_ || !IsEncodable(source.elementType)) {
         return orvo::ExportStatus::NotHandled;
+    }
+    if (stopped_) {
+        return orvo::ExportStatus::Stopped;
     }
     const std::int32_t size = tamsel::CPrimType::TypeSize[source.elementType];
     std::int32_t nodes = 0;
@@ -118,8 +139,7 @@ orvo::ExportStatus BndExportFilter::TakeLattice(orvo::TrUniformLattice& source)
     // A BSQ file holds only its last lattice: start it again, empty, so that
     // the rows this one never delivers are zeros.
     if (plan->geometry.bandSequential && latticeCount > 0) {
-        dataFile.Abort(false);
-        dataFile.Open(outputPath.c_str(), "wb", kShare, false);
+        Guarded(__LINE__, [&] { dataFile.Open(staged_->DataTemporary().c_str(), "wb", kShare, false); });
     }
 
     source.storageOrder = 2;
@@ -142,50 +162,53 @@ orvo::ExportStatus BndExportFilter::TakeRow(const orvo::TrLatticeScan& scan)
 {
     // A row needs a lattice to describe it; the host delivers whole rows of
     // that lattice, rowBytes long.
-    if (!dataFile.IsOpen() || rowIndex < 0) {
+    if (!staged_ || rowIndex < 0) {
         return orvo::ExportStatus::NotHandled;
     }
     const double done = progressTotal > 0 ? static_cast<double>(rowIndex) / progressTotal : 0.0;
-    if (!progress->Proportion(done)) {
+    if (stopped_ || !progress->Proportion(done)) {
+        stopped_ = true;
         return orvo::ExportStatus::Stopped;
     }
     // Rows of further planes are counted, not written; a lattice without
     // columns or bands has empty rows: nothing to write.
     if (rowIndex < header.nrows && rowBytes > 0) {
-        WriteRow(scan.rowBuffer);
+        Guarded(__LINE__, [&] { WriteRow(scan.rowBuffer); });
     }
     ++rowIndex;
     return orvo::ExportStatus::Done;
 }
 
+// A stopped export, and one that received no lattice, commit nothing.
 orvo::ExportStatus BndExportFilter::EndExport()
 {
-    if (!dataFile.IsOpen()) {
+    if (!staged_) {
         ThrowError(kExportSource, __LINE__, orvo::ErrNoExportOpen);
     }
-    if (latticeCount >= 1) {
+    if (stopped_ || latticeCount < 1) {
+        const bool stopped = stopped_;
+        Abandon();
+        return stopped ? orvo::ExportStatus::Stopped : orvo::ExportStatus::NothingExported;
+    }
+    Guarded(__LINE__, [&] {
         WriteWindow();
         if (plan_.geometry.bandSequential) {
             FillToSize();
         }
-    }
-    dataFile.Close();
-    orvo::ExportStatus result = orvo::ExportStatus::Done;
-    if (latticeCount < 1) {
-        platform::RemoveFile(dataFile.GetFileName());
-        result = orvo::ExportStatus::NothingExported;
-    } else {
+        dataFile.Close();
         WriteHeader();
-    }
+        staged_->Commit();
+    });
+    staged_.reset();
     progress.reset();
-    return result;
+    return orvo::ExportStatus::Done;
 }
 
 void BndExportFilter::WriteHeader()
 {
     // An unsigned 32-bit lattice's samples are its exact bits, which only an
     // unsigned reading gives back; every other lattice's are signed.
-    WriteHeaderFile(tamsel::CPath::ChangeExtension(outputPath.c_str(), ".hdr"), header,
+    WriteHeaderFile(staged_->HeaderTemporary(), staged_->HeaderPath(), header,
                     sourceType == tamsel::CPrimType::UInt32 ? "UNSIGNEDINT" : "SIGNEDINT");
 }
 

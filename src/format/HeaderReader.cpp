@@ -255,14 +255,10 @@ int CompleteHeader(const std::string& headerPath, const Reporter& report, const 
     return 0;
 }
 
-// The header file alone, into `out` (which it completes).
-int ReadHeaderFile(const char* dataPath, const Reporter& report, BndDescription& out)
+// The lines of the header file `headerPath` of `dataPath`, into `out`.
+int ParseHeaderFile(const std::string& headerPath, const char* dataPath, const Reporter& report, BndDescription& out,
+                    GivenGeometry& given)
 {
-    if (!tamsel::CPath::HasExtension(dataPath)) {
-        return 1;
-    }
-    const std::string headerPath = SideFilePath(dataPath, ".hdr");
-    GivenGeometry given;
     {
         tamsel::CBufferedFile file;
         if (!file.OpenNoThrow(headerPath.c_str(), "rt", kShare, false)) {
@@ -281,9 +277,16 @@ int ReadHeaderFile(const char* dataPath, const Reporter& report, BndDescription&
         if (pelmo::IsBinary(file, 256)) {
             return report.Fail(__LINE__, "%s must be in ASCII form for %s.", headerPath.c_str(), dataPath);
         }
-        if (const int result = ParseHeaderLines(file, headerPath, report, out, given); result != 0) {
-            return result;
-        }
+        return ParseHeaderLines(file, headerPath, report, out, given);
+    }
+}
+
+// The header file `headerPath` of `dataPath` alone, into `out` (which it completes).
+int ReadHeaderFile(const std::string& headerPath, const char* dataPath, const Reporter& report, BndDescription& out)
+{
+    GivenGeometry given;
+    if (const int result = ParseHeaderFile(headerPath, dataPath, report, out, given); result != 0) {
+        return result;
     }
     return CompleteHeader(headerPath, report, given, out);
 }
@@ -294,13 +297,32 @@ int ReadDescription(const char* dataPath, bool quiet, BndDescription& out)
 {
     out = BndDescription{};
     const Reporter report(quiet);
-    if (const int result = ReadHeaderFile(dataPath, report, out); result != 0) {
+    if (!tamsel::CPath::HasExtension(dataPath)) {
+        return 1;
+    }
+    if (const int result = ReadHeaderFile(SideFilePath(dataPath, ".hdr"), dataPath, report, out); result != 0) {
         return result;
     }
     if (const int result = ReadWorldFile(dataPath, report, out.header); result != 0) {
         return result;
     }
     return ReadStatisticsFile(dataPath, report, out.valueMin, out.valueMax);
+}
+
+bool ReadOwnHeader(const std::string& headerPath, std::optional<BndDescription>& described)
+{
+    described.reset();
+    const Reporter quiet(true);
+    BndDescription description;
+    GivenGeometry given;
+    if (ParseHeaderFile(headerPath, headerPath.c_str(), quiet, description, given) != 0 ||
+        description.header.nrows < 0 || description.header.ncols < 0) {
+        return false;
+    }
+    if (CompleteHeader(headerPath, quiet, given, description) == 0) {
+        described = description;
+    }
+    return true;
 }
 
 } // namespace fennick

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "format/BndHeader.h"
 #include "tamsel/PrimType.h"
@@ -45,5 +46,11 @@ struct BndDescription {
 // than two rows or columns always, every failure when `quiet`. Other failures
 // raise through orvo::IoFilter::ThrowError.
 int ReadDescription(const char* dataPath, bool quiet, BndDescription& out);
+
+// Whether the header file `headerPath` reads as a header of this format: a
+// text whose known keywords all read and which gives nrows and ncols.
+// `described` gets its completed description when it has one (the import
+// reads it: at least two rows and columns, every value usable).
+bool ReadOwnHeader(const std::string& headerPath, std::optional<BndDescription>& described);
 
 } // namespace fennick

@@ -39,11 +39,12 @@ void AppendFixed(std::string& text, const char* keyword, double value)
 
 } // namespace
 
-void WriteHeaderFile(const std::string& headerPath, const BndHeader& header, const char* pixeltype)
+void WriteHeaderFile(const std::string& headerPath, const std::string& shownPath, const BndHeader& header,
+                     const char* pixeltype)
 {
     tamsel::CBufferedFile file;
     if (!file.OpenNoThrow(headerPath.c_str(), "wb", kShare, false)) {
-        orvo::IoFilter::ThrowError(kExportSource, __LINE__, "Unable to create the header file %s.", headerPath.c_str());
+        orvo::IoFilter::ThrowError(kExportSource, __LINE__, "Unable to create the header file %s.", shownPath.c_str());
     }
     const AbandonOnUnwind guard(file);
     std::string text;

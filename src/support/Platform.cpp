@@ -1,15 +1,12 @@
 #include "support/Platform.h"
 
 #include <filesystem>
+#include <random>
 
 #include "tamsel/Path.h"
 
 namespace fennick::platform {
 
-namespace {
-
-// Paths are UTF-8 text in the module; std::filesystem is told so explicitly,
-// since a narrow path means the ANSI code page to it on Windows.
 std::filesystem::path PathOf(const std::string& utf8)
 {
     return {std::u8string(utf8.begin(), utf8.end())};
@@ -20,8 +17,6 @@ std::string TextOf(const std::filesystem::path& path)
     const std::u8string utf8 = path.u8string();
     return {utf8.begin(), utf8.end()};
 }
-
-} // namespace
 
 std::string FindIgnoringCase(const std::string& path)
 {
@@ -41,6 +36,39 @@ std::string FindIgnoringCase(const std::string& path)
         }
     }
     return found.empty() ? path : folder + found;
+}
+
+std::string CreateHiddenFile(const std::filesystem::path& folder, const std::string& stem, const std::string& extension)
+{
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = "." + stem + ".fennick-";
+        for (int i = 0; i < 6; ++i) {
+            name += kLetters[random() % (sizeof kLetters - 1)];
+        }
+        const std::string path = TextOf(folder / PathOf(name + extension));
+        if (CreateNewFile(path.c_str())) {
+            return path;
+        }
+        const int reason = LastSystemError();
+        std::error_code error;
+        const bool taken = std::filesystem::exists(std::filesystem::symlink_status(PathOf(path), error));
+        SetLastSystemError(reason);
+        if (!taken) {
+            break; // failed for another reason than the name, which the last error says
+        }
+    }
+    return {};
+}
+
+void CopyPermissions(const std::string& model, const std::string& path)
+{
+    std::error_code error;
+    const auto bits = std::filesystem::status(PathOf(model), error).permissions();
+    if (!error) {
+        std::filesystem::permissions(PathOf(path), bits, error);
+    }
 }
 
 } // namespace fennick::platform

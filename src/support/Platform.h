@@ -2,6 +2,8 @@
 // what is the same everywhere; PlatformPosix.cpp and PlatformWindows.cpp the rest.
 #pragma once
 
+#include <cstdint>
+#include <filesystem>
 #include <string>
 
 // Marks the module's two factories as its only exported symbols.
@@ -25,6 +27,11 @@
 
 namespace fennick::platform {
 
+// Paths are UTF-8 text in the module; std::filesystem is told so each way,
+// since a narrow path means the ANSI code page to it on Windows.
+std::filesystem::path PathOf(const std::string& utf8);
+std::string TextOf(const std::filesystem::path& path);
+
 // True when the two texts are equal ignoring ASCII case.
 bool EqualsIgnoreCase(const char* a, const char* b);
 
@@ -46,6 +53,43 @@ std::string UnreadableReason(const char* path, int error);
 std::string FindIgnoringCase(const std::string& path);
 
 // Deletes a file; whether that succeeds is the caller's to look at or not.
+// Safe in a signal handler.
 int RemoveFile(const char* path);
+
+// Creates the file `path` empty, failing when anything has that name; false
+// (last system error set) when it cannot.
+bool CreateNewFile(const char* path);
+
+// Creates an empty file at a new hidden name in `folder` (empty: the current
+// one), "." + `stem` + ".fennick-" + six letters and digits + `extension`,
+// and returns its path; empty (last system error set) when it cannot.
+std::string CreateHiddenFile(const std::filesystem::path& folder, const std::string& stem,
+                             const std::string& extension);
+
+// Moves `from` over `to` in one step, replacing a file there; false (last
+// system error set) when it cannot.
+bool ReplaceFile(const char* from, const char* to);
+
+// Gives `path` the permission bits of the existing file `model`.
+void CopyPermissions(const std::string& model, const std::string& path);
+
+// Why this process may not write the existing file `path`, as the system's
+// text; empty when it may.
+std::string WriteRefusal(const char* path);
+
+// An exclusive hold on a folder among every process that runs this module:
+// while one export puts its files in place there, another waits. It ends
+// with the object, or with the process however it ends. Where the system
+// cannot lock the folder, nothing is held.
+class FolderLock {
+public:
+    explicit FolderLock(const std::filesystem::path& folder);
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    std::intptr_t handle_;
+};
 
 } // namespace fennick::platform

@@ -1,7 +1,10 @@
 #include "support/Platform.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
 #include <strings.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -57,6 +60,49 @@ std::string UnreadableReason(const char* path, int error)
 int RemoveFile(const char* path)
 {
     return ::unlink(path);
+}
+
+bool CreateNewFile(const char* path)
+{
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return false;
+    }
+    ::close(fd); // created all the same: the caller removes it by name
+    return true;
+}
+
+bool ReplaceFile(const char* from, const char* to)
+{
+    return std::rename(from, to) == 0;
+}
+
+std::string WriteRefusal(const char* path)
+{
+    if (::access(path, W_OK) == 0) {
+        return {};
+    }
+    return tamsel::FormatSystemErrorMsg();
+}
+
+FolderLock::FolderLock(const std::filesystem::path& folder)
+    : handle_(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+{
+    // A lock that cannot be had (a folder that cannot be read, a file system
+    // without locks) leaves the re-check before each rename as the guard.
+    while (handle_ >= 0 && ::flock(static_cast<int>(handle_), LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            ::close(static_cast<int>(handle_));
+            handle_ = -1;
+        }
+    }
+}
+
+FolderLock::~FolderLock()
+{
+    if (handle_ >= 0) {
+        ::close(static_cast<int>(handle_)); // closing the folder releases its lock
+    }
 }
 
 } // namespace fennick::platform

@@ -71,4 +71,70 @@ int RemoveFile(const char* path)
     return ::DeleteFileW(Wide(path).c_str()) != 0 ? 0 : -1;
 }
 
+bool CreateNewFile(const char* path)
+{
+    const HANDLE file =
+        ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    ::CloseHandle(file); // created all the same: the caller removes it by name
+    return true;
+}
+
+bool ReplaceFile(const char* from, const char* to)
+{
+    return ::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+std::string WriteRefusal(const char* path)
+{
+    // Windows keeps one permission bit of its own: read-only.
+    const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0) {
+        return {};
+    }
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return tamsel::FormatSystemErrorMsg();
+}
+
+// A folder cannot be locked as a file can: the hold is a named mutex of the
+// session, named after the folder's full path as Windows compares names
+// (ignoring case). The system releases it when its owner ends.
+FolderLock::FolderLock(const std::filesystem::path& folder) : handle_(0)
+{
+    std::error_code error;
+    std::wstring name = std::filesystem::absolute(folder.empty() ? std::filesystem::path(".") : folder, error)
+                            .lexically_normal()
+                            .wstring();
+    ::CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+    std::uint64_t hash = 14695981039346656037ULL; // FNV-1a
+    for (const wchar_t c : name) {
+        hash = (hash ^ static_cast<std::uint16_t>(c)) * 1099511628211ULL;
+    }
+    std::wstring mutexName = L"Local\\fennick-folder-";
+    for (int shift = 60; shift >= 0; shift -= 4) {
+        mutexName += L"0123456789abcdef"[(hash >> shift) & 0xF];
+    }
+    const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, mutexName.c_str());
+    if (mutex == nullptr) {
+        return;
+    }
+    const DWORD waited = ::WaitForSingleObject(mutex, INFINITE);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+        ::CloseHandle(mutex);
+        return;
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(mutex);
+}
+
+FolderLock::~FolderLock()
+{
+    if (handle_ != 0) {
+        const auto mutex = reinterpret_cast<HANDLE>(handle_);
+        ::ReleaseMutex(mutex);
+        ::CloseHandle(mutex);
+    }
+}
+
 } // namespace fennick::platform

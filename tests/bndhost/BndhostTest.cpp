@@ -161,36 +161,49 @@ TEST_F(Bndhost, AnExistingOutputIsReplacedOnlyWhenTheNewOneIsComplete)
     const rasters::Samples samples = MakeSamples(shape);
     rasters::WriteRaster(dir.File("big.bil"), shape, rasters::Of(samples));
     dir.Write("old.bsq", "old data");
-    dir.Write("old.hdr", "old header");
+    dir.Write("old.hdr", "nrows 2\nncols 4\nlayout BSQ\n");
     const auto before = FilesIn(dir);
 
     // A file the user may not write is not replaced, as cp would not (root may).
     fs::permissions(dir.File("old.hdr"), fs::perms::owner_read);
     const ProgramRun readOnly = Run("--quiet convert big.bil old.bsq");
     EXPECT_EQ(readOnly.status, IsSuperUser() ? 0 : 1) << readOnly.err;
-    EXPECT_TRUE(IsSuperUser() || Contains(readOnly.err, "refused: old.hdr may not be written (")) << readOnly.err;
+    EXPECT_TRUE(IsSuperUser() || Contains(readOnly.err, "bndhost: old.hdr may not be written (")) << readOnly.err;
 
-    // The replaced files keep their permission bits; a link is kept, its
-    // target replaced.
-    const std::string output = kPosix ? "link.bsq" : "old.bsq";
-    if (kPosix) {
-        fs::create_symlink("old.bsq", dir.File("link.bsq"));
-    }
+    // The replaced files keep their permission bits.
     const auto readWrite = fs::perms::owner_read | fs::perms::owner_write;
     const auto alsoGroupRead = kPosix ? readWrite | fs::perms::group_read : readWrite;
     fs::permissions(dir.File("old.bsq"), readWrite);
     fs::permissions(dir.File("old.hdr"), alsoGroupRead);
-    const ProgramRun replaced = Run("--quiet convert big.bil " + output);
+    const ProgramRun replaced = Run("--quiet convert big.bil old.bsq");
     ASSERT_EQ(replaced.status, 0) << replaced.err;
-    EXPECT_EQ(fs::is_symlink(dir.File(output)), kPosix);
     shape.layout = "BSQ";
     EXPECT_EQ(ReadAll(dir.File("old.bsq")), DataBytes(shape, samples));
-    EXPECT_TRUE(Contains(ReadText(dir.File("old.hdr")), "layout BSQ"));
+    EXPECT_TRUE(Contains(ReadText(dir.File("old.hdr")), "layout BSQ\r\npixeltype"));
     if (kPosix) {
         EXPECT_EQ(fs::status(dir.File("old.bsq")).permissions(), readWrite);
         EXPECT_EQ(fs::status(dir.File("old.hdr")).permissions(), alsoGroupRead);
     }
-    EXPECT_EQ(FilesIn(dir).size(), before.size() + (kPosix ? 1 : 0)) << "a temporary file was left";
+    EXPECT_EQ(FilesIn(dir).size(), before.size()) << "a temporary file was left";
+
+    // A link stays a link, its target replaced, unless the target is another
+    // raster's data file.
+    if (kPosix) {
+        const auto other = FilesIn(dir);
+        fs::create_symlink("old.bsq", dir.File("link.bsq"));
+        const ProgramRun refused = Run("--quiet convert big.bil link.bsq");
+        EXPECT_TRUE(Contains(refused.err, "bndhost: link.bsq leads to")) << refused.err;
+        fs::remove(dir.File("link.bsq"));
+        EXPECT_TRUE(FilesIn(dir) == other);
+        fs::create_directory(dir.File("store"));
+        dir.Write("store/target.bsq", "x");
+        fs::create_symlink("store/target.bsq", dir.File("link.bsq"));
+        ASSERT_EQ(Run("--quiet convert big.bil link.bsq").status, 0);
+        EXPECT_TRUE(fs::is_symlink(dir.File("link.bsq")));
+        EXPECT_EQ(ReadAll(dir.File("store/target.bsq")), DataBytes(shape, samples));
+        EXPECT_TRUE(fs::exists(dir.File("link.hdr")));
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.File("store")), fs::directory_iterator()), 1);
+    }
 }
 
 // Each pixel is its value scaled from the band's least to its greatest, and

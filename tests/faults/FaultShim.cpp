@@ -2,13 +2,14 @@
 // what the program does when the system gives it an error.
 //
 // It counts the read, pread, write, pwrite and close calls on descriptors
-// above 2 (the standard streams pass untouched) and, at the call numbered
-// $FENNICK_FAULT_CALL (from 1), does what $FENNICK_FAULT_KIND says:
+// above 2 (the standard streams pass untouched), and the rename and unlink
+// calls, and, at the call numbered $FENNICK_FAULT_CALL (from 1), does what
+// $FENNICK_FAULT_KIND says:
 //   eio, enospc  the call fails with that error (close still closes);
 //   short        a read or write transfers about half of what was asked;
 //   interrupt    the program gets SIGINT, and the call goes on;
 //   interrupt2   the program gets SIGINT twice;
-//   terminate    the program gets SIGTERM.
+//   terminate, quit, pipe  the program gets SIGTERM, SIGQUIT, SIGPIPE.
 // At exit the number of counted calls is written to $FENNICK_FAULT_REPORT.
 #include <atomic>
 #include <cerrno>
@@ -47,8 +48,8 @@ Act Decide(int fd, bool transfers)
     if (std::strcmp(kind, "short") == 0) {
         return transfers ? Act::Shorten : Act::Pass;
     }
-    if (std::strcmp(kind, "terminate") == 0) {
-        std::raise(SIGTERM);
+    if (std::strcmp(kind, "terminate") == 0 || std::strcmp(kind, "quit") == 0 || std::strcmp(kind, "pipe") == 0) {
+        std::raise(kind[0] == 't' ? SIGTERM : kind[0] == 'q' ? SIGQUIT : SIGPIPE);
     }
     if (std::strncmp(kind, "interrupt", 9) == 0) {
         std::raise(SIGINT);
@@ -75,6 +76,13 @@ ssize_t Transfer(Call next, int fd, Buffer buffer, std::size_t count, Offset... 
     case Act::Pass: break;
     }
     return next(fd, buffer, count, offset...);
+}
+
+// A call on a path: counted as one on a descriptor that is not a standard stream.
+template <typename Call, typename... Paths>
+int OnPaths(Call next, Paths... paths)
+{
+    return Decide(3, false) == Act::Fail ? -1 : next(paths...);
 }
 
 __attribute__((destructor)) void Report()
@@ -113,6 +121,18 @@ ssize_t pwrite(int fd, const void* buffer, std::size_t count, off_t offset)
 {
     static auto next = Next<ssize_t (*)(int, const void*, std::size_t, off_t)>("pwrite");
     return Transfer(next, fd, buffer, count, offset);
+}
+
+int rename(const char* from, const char* to)
+{
+    static auto next = Next<int (*)(const char*, const char*)>("rename");
+    return OnPaths(next, from, to);
+}
+
+int unlink(const char* path)
+{
+    static auto next = Next<int (*)(const char*)>("unlink");
+    return OnPaths(next, path);
 }
 
 int close(int fd)

@@ -50,12 +50,14 @@ protected:
         inputs = FilesIn(dir);
     }
 
-    // Removes every file of `files` that is not an input.
-    void RemoveOutputs(const Snapshot& files) const
+    // Puts the folder back as `files` holds it.
+    void Restore(const Snapshot& files) const
     {
-        for (const auto& [name, bytes] : files) {
-            if (inputs.count(name) == 0) {
+        for (const auto& [name, bytes] : FilesIn(dir)) {
+            if (files.count(name) == 0) {
                 fs::remove(dir.File(name));
+            } else if (files.at(name) != bytes) {
+                dir.Write(name, std::string(files.at(name).begin(), files.at(name).end()));
             }
         }
     }
@@ -64,19 +66,33 @@ protected:
     Snapshot inputs;
 };
 
+// Every read, write, close, rename and removal fails in turn. A convert
+// replaces a previous raster of another shape (out.bip, out.bsq) or makes a
+// new one (out.bil): it ends with either the new raster complete or the
+// folder as it was, never a temporary.
 TEST_F(FaultSweep, EveryFailedOperationEndsCleanlyOrChangesNothing)
 {
-    const char* commands[] = {"info in.bil", "convert in.bil out.bil", "convert in.bil out.bip",
-                              "convert in.bil out.bsq"};
+    const struct {
+        const char* command;
+        const char* previous; // the previous raster's data file, replaced by the convert
+    } sweeps[] = {{"info in.bil", nullptr},
+                  {"convert in.bil out.bil", nullptr},
+                  {"convert in.bil out.bip", "out.bip"},
+                  {"convert in.bil out.bsq", "out.bsq"}};
     int succeeded = 0;
     int failed = 0;
-    for (const char* command : commands) {
+    for (const auto& [command, previous] : sweeps) {
+        if (previous != nullptr) {
+            dir.Write(previous, "previous data");
+            dir.Write("out.hdr", "nrows 2\nncols 13\nlayout BSQ\n");
+        }
+        const Snapshot before = FilesIn(dir);
         long calls = 0;
         const ProgramRun clean = Bndhost(dir, command, "none", 0, &calls);
         ASSERT_EQ(clean.status, 0) << command << ": " << clean.err;
         ASSERT_GT(calls, 10) << "the shim sees the file operations";
-        const auto produced = FilesIn(dir);
-        RemoveOutputs(produced);
+        const Snapshot produced = FilesIn(dir);
+        Restore(before);
         for (const char* kind : {"eio", "short"}) {
             for (long call = 1; call <= calls; ++call) {
                 SCOPED_TRACE(std::string(command) + ", " + kind + " at call " + std::to_string(call));
@@ -92,40 +108,53 @@ TEST_F(FaultSweep, EveryFailedOperationEndsCleanlyOrChangesNothing)
                     EXPECT_EQ(run.status, 1) << run.err;
                     EXPECT_TRUE(IsOneBndhostLine(run.err)) << run.err;
                     EXPECT_EQ(run.err.find("(the data file has"), std::string::npos) << "the input is complete";
-                    EXPECT_TRUE(files == inputs) << "an output or temporary file is left, or the input changed";
+                    EXPECT_EQ(run.err.find(".fennick-"), std::string::npos) << "a message names a temporary";
+                    EXPECT_TRUE(files == before) << "an output or temporary file is left, or a file changed";
                 }
-                RemoveOutputs(files);
+                Restore(before);
                 if (HasFailure()) {
                     return;
                 }
             }
         }
+        Restore(inputs);
     }
     std::cout << "fault sweep: " << succeeded << " runs gave the fault-free result, " << failed
               << " ended with a clear error\n";
 }
 
-// Ctrl-C during a convert keeps the previous output; a second one, or
-// SIGTERM, ends bndhost at once, and removes the unfinished files all the same.
+// Ctrl-C during a convert keeps the previous output; a second one, SIGTERM,
+// SIGQUIT and SIGPIPE too. An interrupt after the last row may let the
+// export finish: then the new output is complete.
 TEST_F(FaultSweep, InterruptsKeepThePreviousOutput)
 {
-    dir.Write("out.bsq", "old data");
-    dir.Write("out.hdr", "old header");
-    const auto before = FilesIn(dir);
     long calls = 0;
-    Bndhost(dir, "convert in.bil elsewhere.bsq", "none", 0, &calls);
+    Bndhost(dir, "convert in.bil out.bsq", "none", 0, &calls);
     ASSERT_GT(calls, 10);
-    fs::remove(dir.File("elsewhere.bsq"));
-    fs::remove(dir.File("elsewhere.hdr"));
-    for (const char* kind : {"interrupt", "interrupt2", "terminate"}) {
-        for (const long call : {1L, 3L, calls / 2, calls}) {
+    const Snapshot produced = FilesIn(dir);
+    dir.Write("out.bsq", "old data");
+    dir.Write("out.hdr", "nrows 2\nncols 4\n");
+    const Snapshot before = FilesIn(dir);
+    const struct {
+        const char* kind;
+        int status;
+    } signals[] = {
+        {"interrupt", 130}, {"interrupt2", 130}, {"terminate", 128 + 15}, {"quit", 128 + 3}, {"pipe", 128 + 13}};
+    for (const auto& [kind, status] : signals) {
+        for (const long call : {1L, 3L, calls / 2, calls - 2, calls}) {
             SCOPED_TRACE(std::string(kind) + " at call " + std::to_string(call));
             const ProgramRun run = Bndhost(dir, "convert in.bil out.bsq", kind, call);
-            EXPECT_EQ(run.status, std::string(kind) == "terminate" ? 128 + 15 : 130) << run.err;
-            if (std::string(kind) == "interrupt") {
+            const auto files = FilesIn(dir);
+            if (run.status == 0) {
+                EXPECT_TRUE(files == produced) << "the new output is incomplete or a temporary file is left";
+            } else {
+                EXPECT_EQ(run.status, status) << run.err;
+                EXPECT_TRUE(files == before) << "the previous output changed or a temporary file is left";
+            }
+            if (std::string(kind) == "interrupt" && run.status != 0) {
                 EXPECT_EQ(run.err, "bndhost: interrupted\n");
             }
-            EXPECT_TRUE(FilesIn(dir) == before) << "the previous output changed or a temporary file is left";
+            Restore(before);
         }
     }
 }

@@ -1,0 +1,273 @@
+#include "export/StagedRaster.h"
+
+#include <filesystem>
+#include <optional>
+
+#include "format/HeaderReader.h"
+#include "format/SideFiles.h"
+#include "orvo/IoFilter.h"
+#include "plugin/DataPlan.h"
+#include "support/Platform.h"
+#include "support/Reporting.h"
+#include "tamsel/BufferedFile.h"
+#include "tamsel/Format.h"
+#include "tamsel/Path.h"
+
+namespace fennick {
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::PathOf;
+using platform::TextOf;
+
+// A previous header larger than this is not held in memory to be put back:
+// the export refuses to replace it.
+constexpr std::int64_t kLargestHeader = std::int64_t{1} << 20;
+
+[[noreturn]] void Raise(int line, const std::string& text)
+{
+    orvo::IoFilter::ThrowError(kExportSource, line, "%s", text.c_str());
+}
+
+// "<path>: <the last system error>", as the host's file class says it.
+[[noreturn]] void RaiseSystemError(int line, const std::string& path)
+{
+    Raise(line, path + ": " + tamsel::FormatSystemErrorMsg());
+}
+
+bool Exists(const std::string& path)
+{
+    std::error_code error;
+    return fs::exists(fs::symlink_status(PathOf(path), error));
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    return fs::equivalent(PathOf(a), PathOf(b), error);
+}
+
+// Where a rename must put `path` so that a link stays a link: the file it
+// leads to.
+std::string Destination(const std::string& path)
+{
+    std::error_code error;
+    if (!fs::is_symlink(fs::symlink_status(PathOf(path), error))) {
+        return path;
+    }
+    const fs::path target = fs::canonical(PathOf(path), error);
+    return error ? path : TextOf(target);
+}
+
+// The part of `name` before its extension.
+std::string Stem(const char* name)
+{
+    return {name, tamsel::CPath::GetExtensionPtr(name)};
+}
+
+// Header, world and statistics files are never another raster's data file.
+bool IsSideFile(const char* extension)
+{
+    return platform::EqualsIgnoreCase(extension, ".hdr") || platform::EqualsIgnoreCase(extension, ".blw") ||
+           platform::EqualsIgnoreCase(extension, ".stx");
+}
+
+// The whole of the file `path`, or nothing when it cannot be read whole.
+std::optional<std::string> ReadWhole(const std::string& path)
+{
+    tamsel::CBufferedFile file;
+    if (!file.OpenNoThrow(path.c_str(), "rb", kShare, false)) {
+        return std::nullopt;
+    }
+    const std::int64_t length = file.GetLength();
+    if (length > kLargestHeader) {
+        return std::nullopt;
+    }
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    const auto count = static_cast<unsigned int>(bytes.size());
+    if (file.Read(bytes.data(), count) != count) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+// Puts `bytes` back as the file `path`, through a temporary beside it;
+// false when it cannot.
+bool PutBack(const std::string& path, const std::string& bytes)
+{
+    const char* name = tamsel::CPath::GetNamePtr(path.c_str());
+    const std::string temporary =
+        platform::CreateHiddenFile(PathOf(path).parent_path(), Stem(name), tamsel::CPath::GetExtensionPtr(name));
+    if (temporary.empty()) {
+        return false;
+    }
+    tamsel::CBufferedFile file;
+    bool written = false;
+    try {
+        file.Open(temporary.c_str(), "wb", kShare, false);
+        file.Write(bytes.data(), static_cast<unsigned int>(bytes.size()));
+        file.Close();
+        platform::CopyPermissions(path, temporary);
+        written = platform::ReplaceFile(temporary.c_str(), path.c_str());
+    } catch (...) {
+        file.Abort(false);
+    }
+    if (!written) {
+        platform::RemoveFile(temporary.c_str());
+    }
+    return written;
+}
+
+} // namespace
+
+StagedRaster::Slot::~Slot()
+{
+    if (!placed && !temporary.empty()) {
+        platform::RemoveFile(temporary.c_str());
+    }
+}
+
+void StagedRaster::Slot::Stage(int line)
+{
+    const char* name = tamsel::CPath::GetNamePtr(destination.c_str());
+    temporary =
+        platform::CreateHiddenFile(PathOf(destination).parent_path(), Stem(name), tamsel::CPath::GetExtensionPtr(name));
+    if (temporary.empty()) {
+        RaiseSystemError(line, path);
+    }
+}
+
+StagedRaster::StagedRaster(std::string dataPath) : dataPath_(std::move(dataPath))
+{
+    data_.path = dataPath_;
+    header_.path = Check();
+    data_.destination = Destination(data_.path);
+    header_.destination = Destination(header_.path);
+    data_.Stage(__LINE__);
+    header_.Stage(__LINE__);
+}
+
+StagedRaster::~StagedRaster() = default;
+
+std::string StagedRaster::Check() const
+{
+    const std::string header = SideFilePath(dataPath_.c_str(), ".hdr");
+    for (const std::string& path : {dataPath_, header}) {
+        std::error_code error;
+        if (!Exists(path)) {
+            continue;
+        }
+        if (!fs::is_regular_file(fs::status(PathOf(path), error))) {
+            Raise(__LINE__, path + " exists and is not a regular file; it is not replaced.");
+        }
+        if (const std::string why = platform::WriteRefusal(path.c_str()); !why.empty()) {
+            Raise(__LINE__, path + " may not be written (" + why + "); it is not replaced.");
+        }
+    }
+    // Written through a link, the file it leads to changes: it must not be
+    // the data file of a raster with another header.
+    if (const std::string target = Destination(dataPath_); target != dataPath_) {
+        const std::string targetHeader = SideFilePath(target.c_str(), ".hdr");
+        if (Exists(targetHeader) && !SameFile(targetHeader, header)) {
+            Raise(__LINE__, dataPath_ + " leads to " + target + ", the data file of another raster (" + targetHeader +
+                                "); it is not written through: give the output another name.");
+        }
+    }
+    if (!Exists(header)) {
+        return header;
+    }
+    std::optional<BndDescription> own;
+    if (!ReadOwnHeader(header, own)) {
+        Raise(__LINE__, header + " is not a header of a banded raster this module reads, so it may be another "
+                                 "tool's; it is not replaced: give the output another name.");
+    }
+    const auto plan = own ? DataPlan::Of(own->header, own->layoutCode) : std::nullopt;
+    if (!plan) {
+        return header; // it describes no data file the import reads
+    }
+    // Another data file of the same name, whatever its case, that reads this
+    // header and has the size it describes would be left with the new one.
+    const char* name = tamsel::CPath::GetNamePtr(dataPath_.c_str());
+    const std::string folder = dataPath_.substr(0, static_cast<std::size_t>(name - dataPath_.c_str()));
+    const std::string stem = Stem(name);
+    std::error_code error;
+    for (fs::directory_iterator it(PathOf(folder.empty() ? "." : folder), error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string otherName = TextOf(it->path().filename());
+        const char* extension = tamsel::CPath::GetExtensionPtr(otherName.c_str());
+        const std::string other = folder + otherName;
+        if (*extension == '\0' || IsSideFile(extension) || otherName == name ||
+            !platform::EqualsIgnoreCase(Stem(otherName.c_str()).c_str(), stem.c_str()) || SameFile(other, dataPath_)) {
+            continue;
+        }
+        std::error_code sizeError;
+        const auto size = fs::file_size(PathOf(other), sizeError);
+        if (!sizeError && static_cast<std::int64_t>(size) == plan->geometry.expectedSize &&
+            SameFile(SideFilePath(other.c_str(), ".hdr"), header)) {
+            Raise(__LINE__, header + " is also the header of " + other +
+                                ", which would then read wrong; give the output "
+                                "another name.");
+        }
+    }
+    return header;
+}
+
+void StagedRaster::Commit()
+{
+    const platform::FolderLock lock(PathOf(dataPath_).parent_path());
+    const std::string header = Check();
+    if (header != header_.path) { // another export has put one of another case in place meanwhile
+        header_.path = header;
+        header_.destination = Destination(header);
+    }
+    std::optional<std::string> previous;
+    if (Exists(header_.destination)) {
+        previous = ReadWhole(header_.destination);
+        if (!previous) {
+            Raise(__LINE__, header_.path + " cannot be read whole, to be put back if the export fails; it is not "
+                                           "replaced.");
+        }
+    }
+    for (const Slot* slot : {&data_, &header_}) {
+        if (Exists(slot->destination)) {
+            platform::CopyPermissions(slot->destination, slot->temporary);
+        }
+    }
+    PlaceBoth(previous ? &*previous : nullptr);
+}
+
+void StagedRaster::PlaceBoth(const std::string* previous)
+{
+    if (!platform::ReplaceFile(header_.temporary.c_str(), header_.destination.c_str())) {
+        RaiseSystemError(__LINE__, header_.path);
+    }
+    header_.placed = true;
+    if (platform::ReplaceFile(data_.temporary.c_str(), data_.destination.c_str())) {
+        data_.placed = true;
+        return;
+    }
+    const int error = platform::LastSystemError();
+    if (previous != nullptr) {
+        PutBack(header_.destination, *previous);
+    } else {
+        platform::RemoveFile(header_.destination.c_str());
+    }
+    platform::SetLastSystemError(error);
+    RaiseSystemError(__LINE__, data_.path);
+}
+
+std::string StagedRaster::AsGiven(std::string text) const
+{
+    for (const Slot* slot : {&data_, &header_}) {
+        const std::string& temporary = slot->temporary;
+        const std::string given = slot->path;
+        for (std::size_t at = temporary.empty() ? std::string::npos : text.find(temporary); at != std::string::npos;
+             at = text.find(temporary, at + given.size())) {
+            text.replace(at, temporary.size(), given);
+        }
+    }
+    return text;
+}
+
+} // namespace fennick
