@@ -483,14 +483,17 @@ Options:
   -h, --help      this text
   --version       bndhost's version
 
-Outputs: convert, xyz and preview write under hidden temporary names beside
-OUT and move the files into place only when complete, keeping the permission
-bits of the files they replace, so an existing OUT stays as it was on any error
-or interruption. They refuse (status 1) an OUT that is IN or one of IN's
-files, an existing OUT the user may not write, and, for convert, an OUT whose
-header is also the header of another data file of its name (.bil, .bip, .bsq)
-or beside which a world (.blw) or statistics (.stx) file would override the
-new header. A FIFO or device as xyz or preview OUT is written directly.
+Outputs: convert replaces OUT and its header whole or not at all: the module
+writes them under hidden temporary names and moves them into place when the
+export completes, and refuses a header that is another tool's or that also
+describes another data file of OUT's name. xyz and preview write OUT the same
+way. The files keep the permission bits of those they replace, so an existing
+OUT stays as it was on any error or interruption. All three refuse (status 1)
+an OUT that is IN or one of IN's files, whatever its case, and an existing OUT
+the user may not write; xyz and preview an OUT that would be the header,
+world or statistics file of another raster; convert an OUT beside which a
+world (.blw) or statistics (.stx) file would override the new header. A FIFO
+or device as xyz or preview OUT is written directly.
 
 convert notes on stderr when IN holds floating-point values, whose fractions
 the export drops, and counts the values it saturates to the signed 32-bit
@@ -499,7 +502,8 @@ range and the NaN it writes as 0.
 Exit status: 0 done; 1 error (its message is one line on stderr, including a
 data file shorter than its header says, and a failed write to standard
 output); 2 stopped, declined, refused or not importable; 64 usage error; 130
-interrupted (Ctrl-C); 141 standard output closed (a pipe whose reader ended).
+interrupted (Ctrl-C); 141 standard output closed (a pipe whose reader ended);
+128 + N ended by signal N (TERM, HUP, QUIT).
 )";
 
 } // namespace bndhost

@@ -55,8 +55,8 @@ bool LeadsTo(const std::string& written, const std::string& read)
     const fs::path a = sys::PathOf(written);
     const fs::path b = sys::PathOf(read);
     std::error_code error;
-    const fs::path left = fs::weakly_canonical(a, error);
-    const fs::path right = fs::weakly_canonical(b, error);
+    const fs::path left = fs::weakly_canonical(fs::absolute(a, error), error);
+    const fs::path right = fs::weakly_canonical(fs::absolute(b, error), error);
     if (SameFile(a, b) || (!error && left == right)) {
         return true;
     }
@@ -205,7 +205,7 @@ void TextOutput::Commit()
     if (Exists(final_)) {
         platform::CopyPermissions(final_, temporary_);
     }
-    if (!platform::ReplaceFile(temporary_.c_str(), final_.c_str())) {
+    if (!platform::MoveReplacing(temporary_.c_str(), final_.c_str())) {
         throw std::runtime_error("cannot replace " + final_ + ": " + tamsel::FormatSystemErrorMsg());
     }
     temporary_.clear();

@@ -109,7 +109,7 @@ bool PutBack(const std::string& path, const std::string& bytes)
         file.Write(bytes.data(), static_cast<unsigned int>(bytes.size()));
         file.Close();
         platform::CopyPermissions(path, temporary);
-        written = platform::ReplaceFile(temporary.c_str(), path.c_str());
+        written = platform::MoveReplacing(temporary.c_str(), path.c_str());
     } catch (...) {
         file.Abort(false);
     }
@@ -239,11 +239,11 @@ void StagedRaster::Commit()
 
 void StagedRaster::PlaceBoth(const std::string* previous)
 {
-    if (!platform::ReplaceFile(header_.temporary.c_str(), header_.destination.c_str())) {
+    if (!platform::MoveReplacing(header_.temporary.c_str(), header_.destination.c_str())) {
         RaiseSystemError(__LINE__, header_.path);
     }
     header_.placed = true;
-    if (platform::ReplaceFile(data_.temporary.c_str(), data_.destination.c_str())) {
+    if (platform::MoveReplacing(data_.temporary.c_str(), data_.destination.c_str())) {
         data_.placed = true;
         return;
     }

@@ -68,7 +68,7 @@ std::string CreateHiddenFile(const std::filesystem::path& folder, const std::str
 
 // Moves `from` over `to` in one step, replacing a file there; false (last
 // system error set) when it cannot.
-bool ReplaceFile(const char* from, const char* to);
+bool MoveReplacing(const char* from, const char* to);
 
 // Gives `path` the permission bits of the existing file `model`.
 void CopyPermissions(const std::string& model, const std::string& path);

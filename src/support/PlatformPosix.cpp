@@ -72,7 +72,7 @@ bool CreateNewFile(const char* path)
     return true;
 }
 
-bool ReplaceFile(const char* from, const char* to)
+bool MoveReplacing(const char* from, const char* to)
 {
     return std::rename(from, to) == 0;
 }

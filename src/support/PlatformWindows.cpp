@@ -82,7 +82,7 @@ bool CreateNewFile(const char* path)
     return true;
 }
 
-bool ReplaceFile(const char* from, const char* to)
+bool MoveReplacing(const char* from, const char* to)
 {
     return ::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }

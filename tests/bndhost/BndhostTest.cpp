@@ -1,7 +1,9 @@
 // bndhost as a person runs it: the real program on files the tests make.
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <set>
 #include <sstream>
+#include <thread>
 #include <zlib.h>
 
 #include "RasterWriter.h"
@@ -203,6 +205,37 @@ TEST_F(Bndhost, AnExistingOutputIsReplacedOnlyWhenTheNewOneIsComplete)
         EXPECT_EQ(ReadAll(dir.File("store/target.bsq")), DataBytes(shape, samples));
         EXPECT_TRUE(fs::exists(dir.File("link.hdr")));
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.File("store")), fs::directory_iterator()), 1);
+    }
+}
+
+// Two converts into one folder, side by side as xargs -P runs them, to
+// rasters of one name: one wins and the other fails cleanly, and the data
+// file left reads with its own header.
+TEST_F(Bndhost, TwoConvertsOfOneNameSideBySideLeaveOneWholeRaster)
+{
+    dir.Write("m0.hdr", "nrows 2\nncols 2\n");
+    dir.Write("m0.bil", "\x01\x02\x03\x04");
+    dir.Write("m1.hdr", "nrows 3\nncols 2\nnbits 16\n");
+    dir.Write("m1.bil", std::string("\x05\x00\x06\x00\x07\x00\x08\x00\x09\x00\x0A\x00", 12));
+    const std::string sources[] = {Run("xyz m0.bil").out, Run("xyz m1.bil").out};
+    const std::string outputs[] = {"r/q.bil", "r/q.bsq"};
+    for (int attempt = 0; attempt < 40; ++attempt) {
+        SCOPED_TRACE("attempt " + std::to_string(attempt));
+        fs::remove_all(dir.File("r"));
+        fs::create_directory(dir.File("r"));
+        ProgramRun runs[2];
+        std::thread second([&] { runs[1] = Run("--quiet convert m1.bil " + outputs[1]); });
+        runs[0] = Run("--quiet convert m0.bil " + outputs[0]);
+        second.join();
+        ASSERT_EQ(runs[0].status + runs[1].status, 1) << runs[0].err << runs[1].err;
+        const int winner = runs[0].status == 0 ? 0 : 1;
+        EXPECT_TRUE(IsOneBndhostLine(runs[1 - winner].err)) << runs[1 - winner].err;
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir.File("r"))) {
+            names.insert(TextOf(entry.path().filename()));
+        }
+        EXPECT_EQ(names, (std::set<std::string>{"q.hdr", outputs[winner].substr(2)}));
+        EXPECT_EQ(Run("xyz " + outputs[winner]).out, sources[winner]);
     }
 }
 

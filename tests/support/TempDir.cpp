@@ -12,7 +12,7 @@ namespace fennick::test {
 TempDir::TempDir()
 {
     const std::filesystem::path base = std::filesystem::temp_directory_path();
-    static std::mt19937_64 random(std::random_device{}());
+    static thread_local std::mt19937_64 random(std::random_device{}()); // tests start programs from threads too
     for (int attempt = 0; attempt < 100; ++attempt) {
         path_ = base / ("fennick-test-" + std::to_string(random() % 1000000000));
         if (std::filesystem::create_directory(path_)) {
