@@ -76,7 +76,10 @@ void RefuseOverlap(const std::string& in, const std::string& written)
     for (const auto& [path, role] : inputs) {
         if (LeadsTo(written, path)) {
             std::string why = written == path ? "this" : "writing " + written;
-            Refuse(why + " would overwrite " + path + ", " + role);
+            why += " would overwrite ";
+            why += path;
+            why += ", ";
+            Refuse(why + role);
         }
     }
 }
@@ -113,8 +116,12 @@ void RefuseSideFileOfARaster(const std::string& out, const TextOutput::IsRaster&
         const std::string otherStem(otherName.c_str(), otherExtension);
         if (*otherExtension != '\0' && SideFileRole(otherExtension) == nullptr &&
             platform::EqualsIgnoreCase(otherStem.c_str(), stem.c_str()) && isRaster(folder + otherName)) {
-            Refuse("this would write the " + std::string(role) + " of " + folder + otherName +
-                   ", which would then read wrong; give the output another name");
+            std::string why = "this would write the ";
+            why += role;
+            why += " of ";
+            why += folder;
+            why += otherName;
+            Refuse(why + ", which would then read wrong; give the output another name");
         }
     }
 }
@@ -139,8 +146,10 @@ void RefuseRasterOutput(const std::string& in, const std::string& out)
     for (const char* extension : {".blw", ".stx"}) {
         const std::string side = fennick::SideFilePath(out.c_str(), extension);
         if (Exists(side)) {
-            Refuse(side + " would be read with " + out +
-                   " and override its new header; remove or rename it, or give the output another name");
+            std::string why = side;
+            why += " would be read with ";
+            why += out;
+            Refuse(why + " and override its new header; remove or rename it, or give the output another name");
         }
     }
 }

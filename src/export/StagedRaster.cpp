@@ -25,15 +25,17 @@ using platform::TextOf;
 // the export refuses to replace it.
 constexpr std::int64_t kLargestHeader = std::int64_t{1} << 20;
 
-[[noreturn]] void Raise(int line, const std::string& text)
+// The export's errors, printf-style.
+template <class... Arguments>
+[[noreturn]] void Raise(int line, const char* format, Arguments... arguments)
 {
-    orvo::IoFilter::ThrowError(kExportSource, line, "%s", text.c_str());
+    orvo::IoFilter::ThrowError(kExportSource, line, format, arguments...);
 }
 
 // "<path>: <the last system error>", as the host's file class says it.
 [[noreturn]] void RaiseSystemError(int line, const std::string& path)
 {
-    Raise(line, path + ": " + tamsel::FormatSystemErrorMsg());
+    Raise(line, "%s: %s", path.c_str(), tamsel::FormatSystemErrorMsg().c_str());
 }
 
 bool Exists(const std::string& path)
@@ -152,17 +154,17 @@ StagedRaster::~StagedRaster() = default;
 
 std::string StagedRaster::Check() const
 {
-    const std::string header = SideFilePath(dataPath_.c_str(), ".hdr");
+    std::string header = SideFilePath(dataPath_.c_str(), ".hdr");
     for (const std::string& path : {dataPath_, header}) {
         std::error_code error;
         if (!Exists(path)) {
             continue;
         }
         if (!fs::is_regular_file(fs::status(PathOf(path), error))) {
-            Raise(__LINE__, path + " exists and is not a regular file; it is not replaced.");
+            Raise(__LINE__, "%s exists and is not a regular file; it is not replaced.", path.c_str());
         }
         if (const std::string why = platform::WriteRefusal(path.c_str()); !why.empty()) {
-            Raise(__LINE__, path + " may not be written (" + why + "); it is not replaced.");
+            Raise(__LINE__, "%s may not be written (%s); it is not replaced.", path.c_str(), why.c_str());
         }
     }
     // Written through a link, the file it leads to changes: it must not be
@@ -170,8 +172,10 @@ std::string StagedRaster::Check() const
     if (const std::string target = Destination(dataPath_); target != dataPath_) {
         const std::string targetHeader = SideFilePath(target.c_str(), ".hdr");
         if (Exists(targetHeader) && !SameFile(targetHeader, header)) {
-            Raise(__LINE__, dataPath_ + " leads to " + target + ", the data file of another raster (" + targetHeader +
-                                "); it is not written through: give the output another name.");
+            Raise(__LINE__,
+                  "%s leads to %s, the data file of another raster (%s); it is not written through: give the output "
+                  "another name.",
+                  dataPath_.c_str(), target.c_str(), targetHeader.c_str());
         }
     }
     if (!Exists(header)) {
@@ -179,8 +183,10 @@ std::string StagedRaster::Check() const
     }
     std::optional<BndDescription> own;
     if (!ReadOwnHeader(header, own)) {
-        Raise(__LINE__, header + " is not a header of a banded raster this module reads, so it may be another "
-                                 "tool's; it is not replaced: give the output another name.");
+        Raise(__LINE__,
+              "%s is not a header of a banded raster this module reads, so it may be another tool's; it is not "
+              "replaced: give the output another name.",
+              header.c_str());
     }
     const auto plan = own ? DataPlan::Of(own->header, own->layoutCode) : std::nullopt;
     if (!plan) {
@@ -205,9 +211,8 @@ std::string StagedRaster::Check() const
         const auto size = fs::file_size(PathOf(other), sizeError);
         if (!sizeError && static_cast<std::int64_t>(size) == plan->geometry.expectedSize &&
             SameFile(SideFilePath(other.c_str(), ".hdr"), header)) {
-            Raise(__LINE__, header + " is also the header of " + other +
-                                ", which would then read wrong; give the output "
-                                "another name.");
+            Raise(__LINE__, "%s is also the header of %s, which would then read wrong; give the output another name.",
+                  header.c_str(), other.c_str());
         }
     }
     return header;
@@ -225,8 +230,8 @@ void StagedRaster::Commit()
     if (Exists(header_.destination)) {
         previous = ReadWhole(header_.destination);
         if (!previous) {
-            Raise(__LINE__, header_.path + " cannot be read whole, to be put back if the export fails; it is not "
-                                           "replaced.");
+            Raise(__LINE__, "%s cannot be read whole, to be put back if the export fails; it is not replaced.",
+                  header_.path.c_str());
         }
     }
     for (const Slot* slot : {&data_, &header_}) {

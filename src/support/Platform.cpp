@@ -47,7 +47,7 @@ std::string CreateHiddenFile(const std::filesystem::path& folder, const std::str
         for (int i = 0; i < 6; ++i) {
             name += kLetters[random() % (sizeof kLetters - 1)];
         }
-        const std::string path = TextOf(folder / PathOf(name + extension));
+        std::string path = TextOf(folder / PathOf(name + extension));
         if (CreateNewFile(path.c_str())) {
             return path;
         }
