@@ -187,25 +187,6 @@ TEST_F(Bndhost, AnExistingOutputIsReplacedOnlyWhenTheNewOneIsComplete)
         EXPECT_EQ(fs::status(dir.File("old.hdr")).permissions(), alsoGroupRead);
     }
     EXPECT_EQ(FilesIn(dir).size(), before.size()) << "a temporary file was left";
-
-    // A link stays a link, its target replaced, unless the target is another
-    // raster's data file.
-    if (kPosix) {
-        const auto other = FilesIn(dir);
-        fs::create_symlink("old.bsq", dir.File("link.bsq"));
-        const ProgramRun refused = Run("--quiet convert big.bil link.bsq");
-        EXPECT_TRUE(Contains(refused.err, "bndhost: link.bsq leads to")) << refused.err;
-        fs::remove(dir.File("link.bsq"));
-        EXPECT_TRUE(FilesIn(dir) == other);
-        fs::create_directory(dir.File("store"));
-        dir.Write("store/target.bsq", "x");
-        fs::create_symlink("store/target.bsq", dir.File("link.bsq"));
-        ASSERT_EQ(Run("--quiet convert big.bil link.bsq").status, 0);
-        EXPECT_TRUE(fs::is_symlink(dir.File("link.bsq")));
-        EXPECT_EQ(ReadAll(dir.File("store/target.bsq")), DataBytes(shape, samples));
-        EXPECT_TRUE(fs::exists(dir.File("link.hdr")));
-        EXPECT_EQ(std::distance(fs::directory_iterator(dir.File("store")), fs::directory_iterator()), 1);
-    }
 }
 
 // Two converts into one folder, side by side as xargs -P runs them, to
