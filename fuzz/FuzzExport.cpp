@@ -76,6 +76,20 @@ bool Affordable(const orvo::TrLattice& lattice, bool bsq)
     return (row <= kLimit && (!bsq || row * lattice.rows <= kLimit)) || row > std::numeric_limits<std::int32_t>::max();
 }
 
+// Checks, once the filter is gone however the export ended, that none of its
+// temporary files is left.
+struct NoTemporaryLeft {
+    ~NoTemporaryLeft()
+    {
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(fennick::fuzz::Folder(), error)) {
+            if (entry.path().filename().string().find(".fennick-") != std::string::npos) {
+                std::abort();
+            }
+        }
+    }
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -90,6 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool bsq = path.ends_with(".bsq") || path.ends_with(".BSQ");
     std::error_code error;
 
+    const NoTemporaryLeft check;
     ScriptHost host;
     std::unique_ptr<orvo::TrUniformLattice> current;
     int latticesTaken = 0;
