@@ -182,10 +182,7 @@ TextOutput::TextOutput(const std::string& in, const std::string& out, const IsRa
     }
 
     const sys::InterruptsHeld held; // until the new file is known to the signal handler
-    const char* name = tamsel::CPath::GetNamePtr(final_.c_str());
-    temporary_ =
-        platform::CreateHiddenFile(target.parent_path(), std::string(name, tamsel::CPath::GetExtensionPtr(name)),
-                                   tamsel::CPath::GetExtensionPtr(name));
+    temporary_ = platform::CreateHiddenFileBeside(final_);
     if (temporary_.empty()) {
         throw std::runtime_error("cannot create a file beside " + out + ": " + tamsel::FormatSystemErrorMsg());
     }

@@ -98,9 +98,7 @@ std::optional<std::string> ReadWhole(const std::string& path)
 // false when it cannot.
 bool PutBack(const std::string& path, const std::string& bytes)
 {
-    const char* name = tamsel::CPath::GetNamePtr(path.c_str());
-    const std::string temporary =
-        platform::CreateHiddenFile(PathOf(path).parent_path(), Stem(name), tamsel::CPath::GetExtensionPtr(name));
+    const std::string temporary = platform::CreateHiddenFileBeside(path);
     if (temporary.empty()) {
         return false;
     }
@@ -132,9 +130,7 @@ StagedRaster::Slot::~Slot()
 
 void StagedRaster::Slot::Stage(int line)
 {
-    const char* name = tamsel::CPath::GetNamePtr(destination.c_str());
-    temporary =
-        platform::CreateHiddenFile(PathOf(destination).parent_path(), Stem(name), tamsel::CPath::GetExtensionPtr(name));
+    temporary = platform::CreateHiddenFileBeside(destination);
     if (temporary.empty()) {
         RaiseSystemError(line, path);
     }

@@ -38,22 +38,25 @@ std::string FindIgnoringCase(const std::string& path)
     return found.empty() ? path : folder + found;
 }
 
-std::string CreateHiddenFile(const std::filesystem::path& folder, const std::string& stem, const std::string& extension)
+std::string CreateHiddenFileBeside(const std::string& path)
 {
+    const char* name = tamsel::CPath::GetNamePtr(path.c_str());
+    const char* extension = tamsel::CPath::GetExtensionPtr(name);
+    const std::string folder = path.substr(0, static_cast<std::size_t>(name - path.c_str()));
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = "." + stem + ".fennick-";
+        std::string hidden = folder + "." + std::string(name, extension) + ".fennick-";
         for (int i = 0; i < 6; ++i) {
-            name += kLetters[random() % (sizeof kLetters - 1)];
+            hidden += kLetters[random() % (sizeof kLetters - 1)];
         }
-        std::string path = TextOf(folder / PathOf(name + extension));
-        if (CreateNewFile(path.c_str())) {
-            return path;
+        hidden += extension;
+        if (CreateNewFile(hidden.c_str())) {
+            return hidden;
         }
         const int reason = LastSystemError();
         std::error_code error;
-        const bool taken = std::filesystem::exists(std::filesystem::symlink_status(PathOf(path), error));
+        const bool taken = std::filesystem::exists(std::filesystem::symlink_status(PathOf(hidden), error));
         SetLastSystemError(reason);
         if (!taken) {
             break; // failed for another reason than the name, which the last error says

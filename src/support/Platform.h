@@ -60,11 +60,10 @@ int RemoveFile(const char* path);
 // (last system error set) when it cannot.
 bool CreateNewFile(const char* path);
 
-// Creates an empty file at a new hidden name in `folder` (empty: the current
-// one), "." + `stem` + ".fennick-" + six letters and digits + `extension`,
-// and returns its path; empty (last system error set) when it cannot.
-std::string CreateHiddenFile(const std::filesystem::path& folder, const std::string& stem,
-                             const std::string& extension);
+// Creates an empty file at a new hidden name beside `path`, in its folder:
+// "." + its stem + ".fennick-" + six letters and digits + its extension.
+// Returns its path; empty (last system error set) when it cannot.
+std::string CreateHiddenFileBeside(const std::string& path);
 
 // Moves `from` over `to` in one step, replacing a file there; false (last
 // system error set) when it cannot.
