@@ -318,7 +318,7 @@ Exit RunInfo(Session& session, const std::string& path, bool json, std::ostream&
 
 Exit RunConvert(Session& session, const std::string& in, const std::string& out)
 {
-    RefuseOverwritingInput(in, out);
+    RefuseRasterOutput(in, out);
     const std::string extension = sys::TextOf(sys::PathOf(out).extension());
     if (extension.empty() || extension == ".") {
         return NotDone("refused: " + out + " has no extension (.bil, .bip or .bsq chooses the layout)");
@@ -326,7 +326,6 @@ Exit RunConvert(Session& session, const std::string& in, const std::string& out)
     if (fennick::platform::EqualsIgnoreCase(extension.c_str(), ".hdr")) {
         return NotDone("refused: " + out + " ends in .hdr, so its header would overwrite it");
     }
-    RefuseRasterOutput(in, out);
     // The module stages the raster and replaces the previous one whole, or
     // leaves it as it was, when the export ends or is given up.
     const sys::ModuleAtWork working;

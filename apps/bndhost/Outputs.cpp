@@ -134,11 +134,6 @@ void Remember(const std::string& temporary, const std::string& given)
 
 } // namespace
 
-void RefuseOverwritingInput(const std::string& in, const std::string& out)
-{
-    RefuseOverlap(in, out);
-}
-
 void RefuseRasterOutput(const std::string& in, const std::string& out)
 {
     RefuseOverlap(in, out);

@@ -10,15 +10,11 @@
 
 namespace bndhost {
 
-// Refuses (std::runtime_error) writing `out` when it is `in` or its header,
-// world or statistics file, under any name that leads there and, in `in`'s
-// folder, under any case.
-void RefuseOverwritingInput(const std::string& in, const std::string& out);
-
-// Refuses a raster output `out` of `in` before the module is asked to write
-// it: one whose header would be one of `in`'s files, or beside which a world
-// or statistics file would be read with the new raster and override its
-// header.
+// Refuses (std::runtime_error) a raster output `out` of `in` before the
+// module is asked to write it: one that is, or whose header would be, `in`
+// or its header, world or statistics file, under any name that leads there
+// and, in `in`'s folder, under any case; or one beside which a world or
+// statistics file would be read with the new raster and override its header.
 void RefuseRasterOutput(const std::string& in, const std::string& out);
 
 // A text output (xyz, preview), written under a hidden temporary name beside
@@ -29,7 +25,7 @@ public:
     using IsRaster = std::function<bool(const std::string&)>;
 
     // Refused, with a std::runtime_error that says why:
-    // - an output that RefuseOverwritingInput refuses;
+    // - an output that is `in` or one of its files, as RefuseRasterOutput says;
     // - an output that would be, under any case, the header, world or
     //   statistics file of an existing raster (a file of the same name that
     //   `isRaster`);
