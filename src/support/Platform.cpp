@@ -23,7 +23,7 @@ std::string FindIgnoringCase(const std::string& path)
     namespace fs = std::filesystem;
     std::error_code error;
     if (fs::exists(fs::symlink_status(PathOf(path), error))) {
-        return path;
+        return NameAsHeld(path);
     }
     const char* name = tamsel::CPath::GetNamePtr(path.c_str());
     const std::string folder = path.substr(0, static_cast<std::size_t>(name - path.c_str()));

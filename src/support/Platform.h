@@ -47,10 +47,15 @@ void SetLastSystemError(int error);
 std::string UnreadableReason(const char* path, int error);
 
 // The file `path` names, found as on a system whose file names ignore case:
-// `path` itself when it exists; else the file in the same folder whose name
-// equals its name ignoring ASCII case, the first in sorted order when several
-// do; else `path` unchanged.
+// `path` itself when it exists (under the name it has in its folder, where
+// names ignore case); else the file in the same folder whose name equals its
+// name ignoring ASCII case, the first in sorted order when several do; else
+// `path` unchanged.
 std::string FindIgnoringCase(const std::string& path);
+
+// The existing `path` with its file name as its folder holds it, where the
+// system's names ignore case; `path` itself elsewhere.
+std::string NameAsHeld(const std::string& path);
 
 // Deletes a file; whether that succeeds is the caller's to look at or not.
 // Safe in a signal handler.

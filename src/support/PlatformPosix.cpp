@@ -62,6 +62,11 @@ int RemoveFile(const char* path)
     return ::unlink(path);
 }
 
+std::string NameAsHeld(const std::string& path)
+{
+    return path;
+}
+
 bool CreateNewFile(const char* path)
 {
     const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

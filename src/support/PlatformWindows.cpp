@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "tamsel/Format.h"
+#include "tamsel/Path.h"
 
 namespace fennick::platform {
 
@@ -69,6 +70,21 @@ std::string UnreadableReason(const char* path, int error)
 int RemoveFile(const char* path)
 {
     return ::DeleteFileW(Wide(path).c_str()) != 0 ? 0 : -1;
+}
+
+// A replacing rename takes the name it is given, so a file found under
+// another case is named as its folder holds it.
+std::string NameAsHeld(const std::string& path)
+{
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileW(Wide(path.c_str()).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return path;
+    }
+    ::FindClose(search);
+    const char* name = tamsel::CPath::GetNamePtr(path.c_str());
+    return path.substr(0, static_cast<std::size_t>(name - path.c_str())) +
+           TextOf(std::filesystem::path(std::wstring(found.cFileName)));
 }
 
 bool CreateNewFile(const char* path)
