@@ -120,10 +120,12 @@ std::string WriteRefusal(const char* path)
 FolderLock::FolderLock(const std::filesystem::path& folder) : handle_(0)
 {
     std::error_code error;
-    std::wstring name = std::filesystem::absolute(folder.empty() ? std::filesystem::path(".") : folder, error)
-                            .lexically_normal()
-                            .wstring();
-    ::CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+    const std::wstring path = std::filesystem::absolute(folder.empty() ? std::filesystem::path(".") : folder, error)
+                                  .lexically_normal()
+                                  .wstring();
+    std::wstring name(path.size(), L'\0');
+    ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, path.c_str(), static_cast<int>(path.size()), name.data(),
+                    static_cast<int>(name.size()), nullptr, nullptr, 0);
     std::uint64_t hash = 14695981039346656037ULL; // FNV-1a
     for (const wchar_t c : name) {
         hash = (hash ^ static_cast<std::uint16_t>(c)) * 1099511628211ULL;
