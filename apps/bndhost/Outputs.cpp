@@ -106,21 +106,12 @@ void RefuseSideFileOfARaster(const std::string& out, const TextOutput::IsRaster&
     if (role == nullptr) {
         return;
     }
-    const std::string folder = out.substr(0, static_cast<std::size_t>(name - out.c_str()));
-    const std::string stem(name, extension);
-    std::error_code error;
-    for (fs::directory_iterator it(sys::PathOf(folder.empty() ? "." : folder), error), end; !error && it != end;
-         it.increment(error)) {
-        const std::string otherName = sys::TextOf(it->path().filename());
-        const char* otherExtension = tamsel::CPath::GetExtensionPtr(otherName.c_str());
-        const std::string otherStem(otherName.c_str(), otherExtension);
-        if (*otherExtension != '\0' && SideFileRole(otherExtension) == nullptr &&
-            platform::EqualsIgnoreCase(otherStem.c_str(), stem.c_str()) && isRaster(folder + otherName)) {
+    for (const std::string& other : fennick::OtherFilesOfTheName(out)) {
+        if (isRaster(other)) {
             std::string why = "this would write the ";
             why += role;
             why += " of ";
-            why += folder;
-            why += otherName;
+            why += other;
             Refuse(why + ", which would then read wrong; give the output another name");
         }
     }

@@ -62,19 +62,6 @@ std::string Destination(const std::string& path)
     return error ? path : TextOf(target);
 }
 
-// The part of `name` before its extension.
-std::string Stem(const char* name)
-{
-    return {name, tamsel::CPath::GetExtensionPtr(name)};
-}
-
-// Header, world and statistics files are never another raster's data file.
-bool IsSideFile(const char* extension)
-{
-    return platform::EqualsIgnoreCase(extension, ".hdr") || platform::EqualsIgnoreCase(extension, ".blw") ||
-           platform::EqualsIgnoreCase(extension, ".stx");
-}
-
 // The whole of the file `path`, or nothing when it cannot be read whole.
 std::optional<std::string> ReadWhole(const std::string& path)
 {
@@ -190,22 +177,10 @@ std::string StagedRaster::Check() const
     }
     // Another data file of the same name, whatever its case, that reads this
     // header and has the size it describes would be left with the new one.
-    const char* name = tamsel::CPath::GetNamePtr(dataPath_.c_str());
-    const std::string folder = dataPath_.substr(0, static_cast<std::size_t>(name - dataPath_.c_str()));
-    const std::string stem = Stem(name);
-    std::error_code error;
-    for (fs::directory_iterator it(PathOf(folder.empty() ? "." : folder), error), end; !error && it != end;
-         it.increment(error)) {
-        const std::string otherName = TextOf(it->path().filename());
-        const char* extension = tamsel::CPath::GetExtensionPtr(otherName.c_str());
-        const std::string other = folder + otherName;
-        if (*extension == '\0' || IsSideFile(extension) || otherName == name ||
-            !platform::EqualsIgnoreCase(Stem(otherName.c_str()).c_str(), stem.c_str()) || SameFile(other, dataPath_)) {
-            continue;
-        }
-        std::error_code sizeError;
-        const auto size = fs::file_size(PathOf(other), sizeError);
-        if (!sizeError && static_cast<std::int64_t>(size) == plan->geometry.expectedSize &&
+    for (const std::string& other : OtherFilesOfTheName(dataPath_)) {
+        std::error_code error;
+        const auto size = fs::file_size(PathOf(other), error);
+        if (!error && static_cast<std::int64_t>(size) == plan->geometry.expectedSize && !SameFile(other, dataPath_) &&
             SameFile(SideFilePath(other.c_str(), ".hdr"), header)) {
             Raise(__LINE__, "%s is also the header of %s, which would then read wrong; give the output another name.",
                   header.c_str(), other.c_str());

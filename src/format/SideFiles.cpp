@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <filesystem>
 #include <string>
 
 #include "format/FieldScan.h"
@@ -16,6 +17,31 @@ namespace fennick {
 std::string SideFilePath(const char* dataPath, const char* extension)
 {
     return platform::FindIgnoringCase(tamsel::CPath::ChangeExtension(dataPath, extension));
+}
+
+bool IsSideFileExtension(const char* extension)
+{
+    return platform::EqualsIgnoreCase(extension, ".hdr") || platform::EqualsIgnoreCase(extension, ".blw") ||
+           platform::EqualsIgnoreCase(extension, ".stx");
+}
+
+std::vector<std::string> OtherFilesOfTheName(const std::string& path)
+{
+    const char* name = tamsel::CPath::GetNamePtr(path.c_str());
+    const std::string folder = path.substr(0, static_cast<std::size_t>(name - path.c_str()));
+    const std::string stem(name, tamsel::CPath::GetExtensionPtr(name));
+    std::vector<std::string> others;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(platform::PathOf(folder.empty() ? "." : folder), error), end;
+         !error && it != end; it.increment(error)) {
+        const std::string other = platform::TextOf(it->path().filename());
+        const char* extension = tamsel::CPath::GetExtensionPtr(other.c_str());
+        if (*extension != '\0' && !IsSideFileExtension(extension) && other != name &&
+            platform::EqualsIgnoreCase(std::string(other.c_str(), extension).c_str(), stem.c_str())) {
+            others.push_back(folder + other);
+        }
+    }
+    return others;
 }
 
 namespace {

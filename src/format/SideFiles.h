@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "format/BndHeader.h"
 #include "support/Reporting.h"
@@ -13,6 +14,14 @@ namespace fennick {
 // names ignore case (so "scene.bil" finds "scene.HDR"); the built name when
 // no such file exists.
 std::string SideFilePath(const char* dataPath, const char* extension);
+
+// Whether `extension` (".hdr", ".blw", ".stx", in any case) is a side file's.
+bool IsSideFileExtension(const char* extension);
+
+// The other files of `path`'s name in its folder, whatever its case: each
+// with an extension that is not a side file's, and a name other than
+// `path`'s. Their paths start with `path`'s folder as `path` gives it.
+std::vector<std::string> OtherFilesOfTheName(const std::string& path);
 
 // Replaces xdim, ydim, ulxmap and ulymap of `header` by the world file's
 // lines 1, 4, 5 and 6. 0 when read or absent; a malformed or missing line is
