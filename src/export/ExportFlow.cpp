@@ -8,6 +8,7 @@
 #include "export/SampleEncoder.h"
 #include "format/HeaderWriter.h"
 #include "format/LatticeGeometry.h"
+#include "format/SideFiles.h"
 #include "support/Platform.h"
 #include "support/Reporting.h"
 #include "tamsel/Path.h"
@@ -25,17 +26,6 @@ bool FitsSize(std::int64_t a, std::int64_t b, std::int32_t& product)
     }
     product = static_cast<std::int32_t>(*result);
     return true;
-}
-
-BndLayout LayoutOfExtension(const char* extension)
-{
-    if (platform::EqualsIgnoreCase(extension, ".BIP")) {
-        return BndLayout::BIP;
-    }
-    if (platform::EqualsIgnoreCase(extension, ".BSQ")) {
-        return BndLayout::BSQ;
-    }
-    return BndLayout::BIL;
 }
 
 } // namespace
@@ -73,10 +63,7 @@ void BndExportFilter::Guarded(int line, Work&& work)
 
 orvo::ExportStatus BndExportFilter::BeginExport(const char* path, bool /*flag*/)
 {
-    // Without an extension there is no layout; with ".hdr" the header would
-    // overwrite the data file itself.
-    if (!tamsel::CPath::HasExtension(path) ||
-        platform::EqualsIgnoreCase(tamsel::CPath::GetExtensionPtr(path), ".hdr")) {
+    if (!IsDataPath(path)) {
         return orvo::ExportStatus::Stopped;
     }
     Abandon(); // an export that never ended is given up as the destructor would
@@ -109,7 +96,10 @@ orvo::ExportStatus BndExportFilter::ExportObject(orvo::TrBase& object)
 // write) must fit 32-bit sizes; the plan checks the file's sizes.
 orvo::ExportStatus BndExportFilter::TakeLattice(orvo::TrUniformLattice& source)
 {
-    if (!staged_ || !IsEncodable(source.elementType)) {
+    // A lattice without rows, columns or bands would give a header that no
+    // import reads.
+    if (!staged_ || !IsEncodable(source.elementType) || source.rows < 1 || source.columns < 1 ||
+        source.components < 1) {
         return orvo::ExportStatus::NotHandled;
     }
     if (stopped_) {

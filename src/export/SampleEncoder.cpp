@@ -29,19 +29,16 @@ std::uint32_t Sample(T value)
 {
     constexpr std::int32_t low = std::numeric_limits<std::int32_t>::min();
     constexpr std::int32_t high = std::numeric_limits<std::int32_t>::max();
-    if constexpr (std::is_floating_point_v<T>) {
-        if (std::isnan(value)) {
-            return 0;
+    if constexpr (std::is_floating_point_v<T> || sizeof(T) == 8) {
+        if (Saturates(value)) {
+            return static_cast<std::uint32_t>(value > 0 ? high : low);
         }
-        if (value >= static_cast<T>(0x1p31)) {
-            return static_cast<std::uint32_t>(high);
-        }
-        if (value < static_cast<T>(-0x1p31)) {
-            return static_cast<std::uint32_t>(low);
+        if constexpr (std::is_floating_point_v<T>) {
+            if (std::isnan(value)) {
+                return 0;
+            }
         }
         return static_cast<std::uint32_t>(static_cast<std::int32_t>(value));
-    } else if constexpr (sizeof(T) == 8) {
-        return static_cast<std::uint32_t>(static_cast<std::int32_t>(std::clamp<T>(value, low, high)));
     } else {
         return static_cast<std::uint32_t>(value);
     }

@@ -2,6 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <type_traits>
 
 #include "tamsel/PrimType.h"
 
@@ -9,6 +12,20 @@ namespace fennick {
 
 // Bytes of one written sample: a 32-bit whole number, least significant byte first.
 inline constexpr std::size_t kWrittenSampleSize = 4;
+
+// Whether a written sample holds `value` saturated to the signed 32-bit range:
+// a floating-point or 64-bit value beyond it. (NaN, written as 0, is not.)
+template <class T>
+constexpr bool Saturates(T value)
+{
+    if constexpr (std::is_floating_point_v<T>) {
+        return value >= static_cast<T>(0x1p31) || value < static_cast<T>(-0x1p31);
+    } else if constexpr (sizeof(T) == 8) {
+        return value > std::numeric_limits<std::int32_t>::max() || value < std::numeric_limits<std::int32_t>::min();
+    } else {
+        return false;
+    }
+}
 
 // True for the element types EncodeSamples knows (ids 0 to 8).
 bool IsEncodable(tamsel::CPrimType type);

@@ -6,15 +6,31 @@
 
 namespace fennick {
 
-// Sample arrangement of a data file; BndLayoutNames is indexed by it.
+// Sample arrangement of a data file; kLayouts is indexed by it.
 enum class BndLayout : std::int32_t { BIL = 0, BIP = 1, BSQ = 2 };
 
-inline constexpr const char* BndLayoutNames[] = {"BIL", "BIP", "BSQ"};
+// Each layout's name (the header's `layout` word) and the data file
+// extension that chooses it on export.
+struct LayoutNames {
+    BndLayout code;
+    const char* name;
+    const char* extension;
+};
+inline constexpr LayoutNames kLayouts[] = {
+    {BndLayout::BIL, "BIL", ".bil"},
+    {BndLayout::BIP, "BIP", ".bip"},
+    {BndLayout::BSQ, "BSQ", ".bsq"},
+};
 
 inline const char* LayoutName(BndLayout layout)
 {
-    return BndLayoutNames[static_cast<int>(layout)];
+    return kLayouts[static_cast<int>(layout)].name;
 }
+
+// The layout a name (header word) or an extension gives, ignoring case:
+// BIL for any other.
+BndLayout LayoutOfName(const char* name);
+BndLayout LayoutOfExtension(const char* extension);
 
 // Marks `ulymap` as not given: the most negative finite double.
 inline constexpr double NoValue = std::numeric_limits<double>::lowest();

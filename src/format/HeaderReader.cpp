@@ -43,6 +43,20 @@ bool ScanOptional(const char*& text, std::optional<double>& field)
     return true;
 }
 
+// The nodata value, kept also as written.
+bool ScanNodata(const char*& text, BndDescription& d)
+{
+    const char* start = text;
+    if (!ScanOptional(text, d.nodata)) {
+        return false;
+    }
+    while (*start == ' ' || *start == '\t') {
+        ++start;
+    }
+    d.nodataText.assign(start, text);
+    return true;
+}
+
 // A spacing (xdim, ydim, cellsize): finite and not zero.
 template <class Field>
 bool ScanSpacing(const char*& text, Field& field)
@@ -80,8 +94,8 @@ constexpr std::array<Keyword, 25> kKeywords = {{
     {"yllcorner", [](const char*& t, BndDescription& d) { return ScanOptional(t, d.yllcorner); }},
     {"xllcenter", [](const char*& t, BndDescription& d) { return ScanOptional(t, d.xllcenter); }},
     {"yllcenter", [](const char*& t, BndDescription& d) { return ScanOptional(t, d.yllcenter); }},
-    {"nodata", [](const char*& t, BndDescription& d) { return ScanOptional(t, d.nodata); }},
-    {"nodata_value", [](const char*& t, BndDescription& d) { return ScanOptional(t, d.nodata); }},
+    {"nodata", ScanNodata},
+    {"nodata_value", ScanNodata},
 }};
 
 // Which of the header's own geometry keywords a header gave.
@@ -229,12 +243,7 @@ int CompleteHeader(const std::string& headerPath, const Reporter& report, const 
         header.bandrowbytes = static_cast<std::int32_t>(*bytes);
     }
 
-    out.layoutCode = BndLayout::BIL;
-    if (platform::EqualsIgnoreCase(header.layout, "BIP")) {
-        out.layoutCode = BndLayout::BIP;
-    } else if (platform::EqualsIgnoreCase(header.layout, "BSQ")) {
-        out.layoutCode = BndLayout::BSQ;
-    }
+    out.layoutCode = LayoutOfName(header.layout);
 
     if (header.totalrowbytes == -1 && out.layoutCode != BndLayout::BSQ) {
         const auto bytes = out.layoutCode == BndLayout::BIL
@@ -297,16 +306,17 @@ int ReadDescription(const char* dataPath, bool quiet, BndDescription& out)
 {
     out = BndDescription{};
     const Reporter report(quiet);
-    if (!tamsel::CPath::HasExtension(dataPath)) {
+    if (!IsDataPath(dataPath)) {
         return 1;
     }
-    if (const int result = ReadHeaderFile(SideFilePath(dataPath, ".hdr"), dataPath, report, out); result != 0) {
+    out.headerFile = SideFilePath(dataPath, ".hdr");
+    if (const int result = ReadHeaderFile(out.headerFile, dataPath, report, out); result != 0) {
         return result;
     }
-    if (const int result = ReadWorldFile(dataPath, report, out.header); result != 0) {
+    if (const int result = ReadWorldFile(dataPath, report, out); result != 0) {
         return result;
     }
-    return ReadStatisticsFile(dataPath, report, out.valueMin, out.valueMax);
+    return ReadStatisticsFile(dataPath, report, out);
 }
 
 bool ReadOwnHeader(const std::string& headerPath, std::optional<BndDescription>& described)

@@ -20,7 +20,8 @@ namespace fennick {
 // - cellsize, xllcorner/yllcorner (the lower-left cell's corner) and
 //   xllcenter/yllcenter (its centre), used only where xdim, ydim, ulxmap and
 //   ulymap are absent; a world file still overrides them;
-// - nodata or nodata_value, kept here but not used by the import.
+// - nodata or nodata_value, kept here (and as written) but not used by the
+//   import, which hands it to the host.
 struct BndDescription {
     BndHeader header;
     char pixeltype[16] = {};
@@ -30,11 +31,16 @@ struct BndDescription {
     std::optional<double> xllcenter;
     std::optional<double> yllcenter;
     std::optional<double> nodata;
+    std::string nodataText; // the nodata value as the header writes it
     BndLayout layoutCode = BndLayout::BIL;
     tamsel::CPrimType sampleType = tamsel::CPrimType::Int8; // the lattice's element type
     bool swapBytes = false;                                 // samples are most significant byte first
     double valueMin = 0.0;
     double valueMax = 1.0;
+    // The files read: the header always, the world and statistics files when they exist.
+    std::string headerFile;
+    std::string worldFile;
+    std::string statisticsFile;
 
     bool operator==(const BndDescription&) const = default;
 };
@@ -42,7 +48,7 @@ struct BndDescription {
 // Reads the header file beside `dataPath` (its extension replaced by ".hdr"),
 // completes and checks it, then reads the world (".blw") and statistics
 // (".stx") files if they exist. Starts from a default description. 0 when all
-// was read; 1 when not: a path without an extension or a header with fewer
+// was read; 1 when not: a path that is not a data file's (IsDataPath) or a header with fewer
 // than two rows or columns always, every failure when `quiet`. Other failures
 // raise through orvo::IoFilter::ThrowError.
 int ReadDescription(const char* dataPath, bool quiet, BndDescription& out);

@@ -14,6 +14,12 @@
 
 namespace fennick {
 
+bool IsDataPath(const char* path)
+{
+    return tamsel::CPath::HasExtension(path) &&
+           !platform::EqualsIgnoreCase(tamsel::CPath::GetExtensionPtr(path), ".hdr");
+}
+
 std::string SideFilePath(const char* dataPath, const char* extension)
 {
     return platform::FindIgnoringCase(tamsel::CPath::ChangeExtension(dataPath, extension));
@@ -37,7 +43,7 @@ std::vector<std::string> OtherFilesOfTheName(const std::string& path)
         const std::string other = platform::TextOf(it->path().filename());
         const char* extension = tamsel::CPath::GetExtensionPtr(other.c_str());
         if (*extension != '\0' && !IsSideFileExtension(extension) && other != name &&
-            platform::EqualsIgnoreCase(std::string(other.c_str(), extension).c_str(), stem.c_str())) {
+            platform::EqualsIgnoreCase(std::string_view(other.c_str(), extension), stem)) {
             others.push_back(folder + other);
         }
     }
@@ -67,8 +73,9 @@ bool OpenSideFile(tamsel::CBufferedFile& file, const std::string& path, const ch
 // Six lines by position: x step, two rotation terms (skipped: the raster is
 // taken as aligned with the axes), y step, then the upper-left x and y. Each
 // must be a finite number, and the steps not zero.
-int ReadWorldFile(const char* dataPath, const Reporter& report, BndHeader& header)
+int ReadWorldFile(const char* dataPath, const Reporter& report, BndDescription& d)
 {
+    BndHeader& header = d.header;
     const std::string path = SideFilePath(dataPath, ".blw");
     tamsel::CBufferedFile file;
     if (int result = 0; !OpenSideFile(file, path, "world", report, result)) {
@@ -97,13 +104,16 @@ int ReadWorldFile(const char* dataPath, const Reporter& report, BndHeader& heade
             *target = value;
         }
     }
+    d.worldFile = path;
     return 0;
 }
 
 // Lines "band min max ..."; the range is the smallest minimum and the largest
 // maximum of all of them. Lines that do not begin with a digit are ignored.
-int ReadStatisticsFile(const char* dataPath, const Reporter& report, double& valueMin, double& valueMax)
+int ReadStatisticsFile(const char* dataPath, const Reporter& report, BndDescription& d)
 {
+    double& valueMin = d.valueMin;
+    double& valueMax = d.valueMax;
     const std::string path = SideFilePath(dataPath, ".stx");
     tamsel::CBufferedFile file;
     if (int result = 0; !OpenSideFile(file, path, "statistics", report, result)) {
@@ -134,7 +144,11 @@ int ReadStatisticsFile(const char* dataPath, const Reporter& report, double& val
         }
         first = false;
     }
-    return lines.Error() != 0 ? report.ReadFailed(__LINE__, path.c_str(), lines.Error()) : 0;
+    if (lines.Error() != 0) {
+        return report.ReadFailed(__LINE__, path.c_str(), lines.Error());
+    }
+    d.statisticsFile = path;
+    return 0;
 }
 
 } // namespace fennick

@@ -4,10 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "format/BndHeader.h"
+#include "format/HeaderReader.h"
 #include "support/Reporting.h"
 
 namespace fennick {
+
+// Whether `path` can name a data file: it has an extension (which chooses
+// the layout on export), and not a header's (".hdr", which the data file's
+// own header would be).
+bool IsDataPath(const char* path);
 
 // The file beside `dataPath` with `extension` (".hdr", ".blw", ".stx"): the
 // data path with its extension replaced, as found on a system whose file
@@ -23,15 +28,15 @@ bool IsSideFileExtension(const char* extension);
 // `path`'s. Their paths start with `path`'s folder as `path` gives it.
 std::vector<std::string> OtherFilesOfTheName(const std::string& path);
 
-// Replaces xdim, ydim, ulxmap and ulymap of `header` by the world file's
-// lines 1, 4, 5 and 6. 0 when read or absent; a malformed or missing line is
-// a bad record.
-int ReadWorldFile(const char* dataPath, const Reporter& report, BndHeader& header);
+// Replaces xdim, ydim, ulxmap and ulymap of `d.header` by the world file's
+// lines 1, 4, 5 and 6, and names the file in `d.worldFile`. 0 when read or
+// absent; a malformed or missing line is a bad record.
+int ReadWorldFile(const char* dataPath, const Reporter& report, BndDescription& d);
 
-// Widens [valueMin, valueMax] to the smallest minimum and the largest maximum
-// of the statistics file's lines; the first line replaces them. 0 when read
-// or absent; a line that begins with a digit but lacks three numbers is a bad
-// record. Failures go to `report`.
-int ReadStatisticsFile(const char* dataPath, const Reporter& report, double& valueMin, double& valueMax);
+// Widens [d.valueMin, d.valueMax] to the smallest minimum and the largest
+// maximum of the statistics file's lines; the first line replaces them; names
+// the file in `d.statisticsFile`. 0 when read or absent; a line that begins
+// with a digit but lacks three numbers is a bad record. Failures go to `report`.
+int ReadStatisticsFile(const char* dataPath, const Reporter& report, BndDescription& d);
 
 } // namespace fennick

@@ -69,6 +69,7 @@ orvo::ImportStatus BndImportFilter::ImportFromFile(const char* path, bool /*flag
     lattice.storageOrder = 2;
     lattice.storageFlags = 0;
     SetLatticeInfo(lattice, path);
+    SetLatticeFacts(lattice, length, plan->geometry.expectedSize);
     if (!ImportObject(lattice)) {
         return orvo::ImportStatus::Stopped;
     }

@@ -1,7 +1,10 @@
-// The summary text attached to every imported lattice.
+// What the import attaches to every lattice it hands over: the summary text
+// and the facts of the files it read.
 #include <cmath>
+#include <string>
 
 #include "import/BndImportFilter.h"
+#include "import/LatticeFacts.h"
 #include "tamsel/Format.h"
 
 namespace fennick {
@@ -22,6 +25,34 @@ void BndImportFilter::SetLatticeInfo(orvo::TrUniformLattice& lattice, const char
                          lattice.yMin, yMax, description.valueMin, description.valueMax, lattice.xMin, lattice.yMin,
                          lattice.xMin, yMax, xMax, yMax, xMax, lattice.yMin);
     lattice.GetParams().Set("LatticeInfo", text);
+}
+
+void BndImportFilter::SetLatticeFacts(orvo::TrUniformLattice& lattice, std::int64_t dataSize,
+                                      std::int64_t describedSize) const
+{
+    tamsel::CParamList& params = lattice.GetParams();
+    const BndDescription& d = description;
+    params.Set(facts::kLayout, LayoutName(d.layoutCode));
+    params.Set(facts::kBits, std::to_string(d.header.nbits));
+    params.Set(facts::kByteOrder, d.swapBytes ? "M" : "I");
+    const int type = d.sampleType;
+    const bool isSigned = (type == tamsel::CPrimType::Int8 && d.header.nbits >= 8) ||
+                          type == tamsel::CPrimType::Int16 || type == tamsel::CPrimType::Int32;
+    params.Set(facts::kPixelType, type == tamsel::CPrimType::Float32 ? "FLOAT"
+                                  : isSigned                          ? "SIGNEDINT"
+                                                                      : "UNSIGNEDINT");
+    if (d.nodata) {
+        params.Set(facts::kNodata, d.nodataText);
+    }
+    params.Set(facts::kHeaderFile, d.headerFile);
+    if (!d.worldFile.empty()) {
+        params.Set(facts::kWorldFile, d.worldFile);
+    }
+    if (!d.statisticsFile.empty()) {
+        params.Set(facts::kStatisticsFile, d.statisticsFile);
+    }
+    params.Set(facts::kDataSize, std::to_string(dataSize));
+    params.Set(facts::kDescribedSize, std::to_string(describedSize));
 }
 
 } // namespace fennick

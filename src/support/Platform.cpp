@@ -1,5 +1,6 @@
 #include "support/Platform.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 
@@ -18,6 +19,15 @@ std::string TextOf(const std::filesystem::path& path)
     return {utf8.begin(), utf8.end()};
 }
 
+bool EqualsIgnoreCase(std::string_view a, std::string_view b)
+{
+    // ASCII only, whatever the C locale: file names and keywords compare the same everywhere.
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+               return lower(x) == lower(y);
+           });
+}
+
 std::string FindIgnoringCase(const std::string& path)
 {
     namespace fs = std::filesystem;
@@ -31,7 +41,7 @@ std::string FindIgnoringCase(const std::string& path)
     for (fs::directory_iterator it(PathOf(folder.empty() ? "." : folder), error), end; !error && it != end;
          it.increment(error)) {
         const std::string candidate = TextOf(it->path().filename());
-        if (EqualsIgnoreCase(candidate.c_str(), name) && (found.empty() || candidate < found)) {
+        if (EqualsIgnoreCase(candidate, name) && (found.empty() || candidate < found)) {
             found = candidate;
         }
     }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 // Marks the module's two factories as its only exported symbols.
 #if defined(_WIN32)
@@ -32,8 +33,8 @@ namespace fennick::platform {
 std::filesystem::path PathOf(const std::string& utf8);
 std::string TextOf(const std::filesystem::path& path);
 
-// True when the two texts are equal ignoring ASCII case.
-bool EqualsIgnoreCase(const char* a, const char* b);
+// True when the two texts are equal ignoring ASCII case (and nothing of the locale).
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
 // The calling thread's last system error (errno, or the thread's last error
 // on Windows), as the host's FormatSystemErrorMsg reads it.

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
-#include <strings.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,11 +10,6 @@
 #include "tamsel/Format.h"
 
 namespace fennick::platform {
-
-bool EqualsIgnoreCase(const char* a, const char* b)
-{
-    return ::strcasecmp(a, b) == 0;
-}
 
 int LastSystemError()
 {

@@ -13,22 +13,10 @@ namespace {
 // The UTF-8 path as the UTF-16 text the system's wide calls take.
 std::wstring Wide(const char* utf8)
 {
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    if (length <= 0) {
-        return {};
-    }
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide.data(), length);
-    wide.pop_back();
-    return wide;
+    return PathOf(utf8).wstring();
 }
 
 } // namespace
-
-bool EqualsIgnoreCase(const char* a, const char* b)
-{
-    return ::_stricmp(a, b) == 0;
-}
 
 int LastSystemError()
 {

@@ -60,9 +60,12 @@ struct Owned {
 
 // Hands `lattice` and then every row of every plane of `rows` to the filter,
 // as a host does: it stops delivering when a row is refused.
-void Feed(BndExportFilter& filter, orvo::TrUniformLattice& lattice, Owned& rows)
+void Feed(BndExportFilter& filter, orvo::TrUniformLattice& lattice, Owned& rows, int taken = 0)
 {
-    EXPECT_EQ(filter.ExportObject(lattice), ExportStatus::Done);
+    ASSERT_EQ(static_cast<int>(filter.ExportObject(lattice)), taken);
+    if (taken != 0) {
+        return;
+    }
     orvo::TrLatticeScan scan(rows.lattice);
     for (int plane = 0; plane < rows.lattice.planes; ++plane) {
         for (int row = 0; row < rows.lattice.rows; ++row) {
@@ -151,7 +154,7 @@ TEST(Export, CaseFileLatticesGiveTheirFiles)
             geometry >> lattice->lattice.xMin >> lattice->lattice.yMin >> lattice->lattice.dx >> lattice->lattice.dy;
             // The rows come from the scan of a lattice as many columns wider as `lattice-scan` says.
             const auto rows = LatticeOf(c.Get(key), std::stoi(c.Get(key + "-scan", "0")), c.Get(key + "-values"));
-            Feed(filter, lattice->lattice, *rows);
+            Feed(filter, lattice->lattice, *rows, std::stoi(c.Get("taken", "0")));
         }
         const int status = std::stoi(c.Get("end", "0"));
         EXPECT_EQ(static_cast<int>(filter.EndExport()), status);
@@ -312,16 +315,11 @@ TEST(Export, EndExportCommitsToWhatTheFolderHoldsThen)
     BndExportFilter filter(host);
     Owned owned(CPrimType::Int32, 2, 1, 1);
     orvo::TrLatticeScan scan(owned.lattice);
-    for (const int rows : {0, 1}) {
-        host.proportions.clear();
-        ASSERT_EQ(filter.BeginExport(dir.File("a.bil").c_str(), false), ExportStatus::Done);
-        Owned lattice(CPrimType::Int32, 2, rows, 1);
-        ASSERT_EQ(filter.ExportObject(lattice.lattice), ExportStatus::Done);
-        for (int row = 0; row <= rows; ++row) {
-            EXPECT_EQ(filter.ExportObject(scan), ExportStatus::Done);
-        }
-        EXPECT_EQ(host.proportions, (rows == 0 ? std::vector<double>{0.0} : std::vector<double>{0.0, 1.0}));
-    }
+    ASSERT_EQ(filter.BeginExport(dir.File("a.bil").c_str(), false), ExportStatus::Done);
+    ASSERT_EQ(filter.ExportObject(owned.lattice), ExportStatus::Done);
+    EXPECT_EQ(filter.ExportObject(scan), ExportStatus::Done);
+    EXPECT_EQ(filter.ExportObject(scan), ExportStatus::Done);
+    EXPECT_EQ(host.proportions, (std::vector<double>{0.0, 1.0}));
     ASSERT_EQ(filter.BeginExport(dir.File("b.bil").c_str(), false), ExportStatus::Done);
     dir.Write(kPosix ? "B.HDR" : "b.hdr", "nrows 2\nncols 2\n");
     Feed(filter, owned.lattice, owned);

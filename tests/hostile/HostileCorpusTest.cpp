@@ -55,12 +55,16 @@ TEST(HostileCorpus, EveryCaseEndsCleanlyWithoutOversizedAllocations)
             ended = "other-error";
             said = error.what();
         }
-        EXPECT_TRUE(!watching || LargestAllocation() < kJustified) << LargestAllocation();
+        // Seen at all (the paths' texts at least), and never more than the files justify.
+        EXPECT_TRUE(!watching || (LargestAllocation() > 0 && LargestAllocation() < kJustified)) << LargestAllocation();
         EXPECT_EQ(ended, c.Get("ends")) << said;
-        const std::string expected = !kPosix && c.Has("said-windows") ? c.Get("said-windows") : c.Get("said");
-        EXPECT_NE(said.find(expected), std::string::npos) << said;
         if (ended == "silently") {
             EXPECT_EQ(status, orvo::ImportStatus::Stopped);
+            EXPECT_FALSE(c.Has("said")) << "a silent refusal says nothing";
+        } else {
+            EXPECT_TRUE(c.Has("said")) << "an error case says what the error says";
+            const std::string expected = !kPosix && c.Has("said-windows") ? c.Get("said-windows") : c.Get("said");
+            EXPECT_NE(said.find(expected), std::string::npos) << said;
         }
         EXPECT_FALSE(host.lattice) << "the host receives nothing from a refused file";
         EXPECT_FALSE(host.ProgressOpen());
@@ -89,6 +93,7 @@ TEST(HostileCorpus, MemoryIsARowOrABandWindowWhateverTheRastersSize)
         TestHost host;
         ResetLargestAllocation();
         ASSERT_EQ(BndImportFilter(host).ImportFromFile(in.c_str(), false), orvo::ImportStatus::Done);
+        EXPECT_GT(LargestAllocation(), 0U) << "the watch sees the import";
         EXPECT_LT(LargestAllocation(), kBound);
 
         orvo::TrUniformLattice lattice(tamsel::CPrimType::Int16, shape.ncols, shape.nrows, 1, shape.nbands);
@@ -106,17 +111,12 @@ TEST(HostileCorpus, MemoryIsARowOrABandWindowWhateverTheRastersSize)
             ASSERT_EQ(exporter.ExportObject(scan), orvo::ExportStatus::Done);
         }
         ASSERT_EQ(exporter.EndExport(), orvo::ExportStatus::Done);
+        EXPECT_GE(LargestAllocation(), std::size_t{16000}) << "the watch sees the export's row of 32-bit samples";
         EXPECT_LT(LargestAllocation(), kBound);
         rasters::RasterShape written = shape;
         written.nbits = 32;
         EXPECT_TRUE(ReadAll(out) == rasters::DataBytes(written, value)) << "every row in its place";
 
-        // Rows of the widest lattice without bands hold nothing, and take nothing.
-        orvo::TrUniformLattice noBands(tamsel::CPrimType::Int32, INT32_MAX, 2, 1, 0);
-        ResetLargestAllocation();
-        ASSERT_EQ(exporter.BeginExport(out.c_str(), false), orvo::ExportStatus::Done);
-        EXPECT_EQ(exporter.ExportObject(noBands), orvo::ExportStatus::Done);
-        EXPECT_LT(LargestAllocation(), kBound);
     }
 }
 

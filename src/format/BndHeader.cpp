@@ -1,0 +1,31 @@
+#include "format/BndHeader.h"
+
+#include "support/Platform.h"
+
+namespace fennick {
+
+namespace {
+
+BndLayout LayoutWhere(const char* text, const char* LayoutNames::*field)
+{
+    for (const LayoutNames& layout : kLayouts) {
+        if (platform::EqualsIgnoreCase(text, layout.*field)) {
+            return layout.code;
+        }
+    }
+    return BndLayout::BIL;
+}
+
+} // namespace
+
+BndLayout LayoutOfName(const char* name)
+{
+    return LayoutWhere(name, &LayoutNames::name);
+}
+
+BndLayout LayoutOfExtension(const char* extension)
+{
+    return LayoutWhere(extension, &LayoutNames::extension);
+}
+
+} // namespace fennick
