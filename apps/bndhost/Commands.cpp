@@ -6,23 +6,29 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
 #include <stdexcept>
+#include <type_traits>
 
 #include "BandStatistics.h"
-#include "HeaderFacts.h"
 #include "Outputs.h"
 #include "PngWriter.h"
 #include "Session.h"
 #include "System.h"
+#include "export/SampleEncoder.h"
+#include "format/FieldScan.h"
 #include "hostside/ParamReader.h"
+#include "import/LatticeFacts.h"
 #include "support/Platform.h"
 #include "tamsel/Format.h"
 
 namespace bndhost {
+
+namespace fs = std::filesystem;
+namespace facts = fennick::facts;
+using fennick::platform::TextOf;
 
 namespace {
 
@@ -35,6 +41,14 @@ const char* ProbeMeaning(int probe)
     }
 }
 
+// The element type's name in reports: "int8", "uint16", "float32", ...
+const char* ElementTypeName(int type)
+{
+    static constexpr const char* kNames[] = {"int8",   "uint8", "int16",   "uint16", "int32",
+                                             "uint32", "int64", "float32", "float64"};
+    return type >= 0 && type < tamsel::CPrimType::Count ? kNames[type] : "unknown";
+}
+
 orvo::TrUniformLattice* AsLattice(orvo::TrBase& object)
 {
     return object.GetTypeId() == orvo::TrUniformLattice::GetClassTypeId()
@@ -42,25 +56,37 @@ orvo::TrUniformLattice* AsLattice(orvo::TrBase& object)
                : nullptr;
 }
 
-// What an import handed over besides the rows: a copy of the lattice and its summary.
+// What the import put under `key` in the lattice's parameters; empty when
+// absent (another module may say less).
+std::optional<std::string> Fact(const orvo::TrUniformLattice& lattice, const char* key)
+{
+    const std::string* value = tamsel::CParamReader::Find(lattice.GetParams(), key);
+    return value != nullptr ? std::optional(*value) : std::nullopt;
+}
+
+// The nodata value the import names, as a number.
+std::optional<double> NodataOf(const orvo::TrUniformLattice& lattice)
+{
+    const std::optional<std::string> text = Fact(lattice, facts::kNodata);
+    const char* at = text ? text->c_str() : "";
+    double value = 0.0;
+    return fennick::ScanDouble(at, value) ? std::optional(value) : std::nullopt;
+}
+
+// An import's lattice and each band's statistics without its nodata value.
 struct Imported {
     std::optional<orvo::TrUniformLattice> lattice;
-    std::string info;
+    BandStatistics stats;
 };
 
-// Imports `path`, keeping the lattice and each band's statistics without `nodata`.
-Exit Gather(Session& session, const std::string& path, std::optional<double> nodata, BandStatistics& stats,
-            Imported& imported)
+Exit Gather(Session& session, const fs::path& path, Imported& imported)
 {
     return session.Import(path, [&](orvo::TrBase& object) {
         if (orvo::TrUniformLattice* lattice = AsLattice(object)) {
-            stats.Begin(*lattice, nodata);
             imported.lattice.emplace(*lattice);
-            if (const std::string* text = tamsel::CParamReader::Find(lattice->GetParams(), "LatticeInfo")) {
-                imported.info = *text;
-            }
+            imported.stats.Begin(*lattice, NodataOf(*lattice));
         } else {
-            stats.Add(static_cast<orvo::TrLatticeScan&>(object));
+            imported.stats.Add(static_cast<orvo::TrLatticeScan&>(object));
         }
         return true;
     });
@@ -69,12 +95,7 @@ Exit Gather(Session& session, const std::string& path, std::optional<double> nod
 // A raster is a file the module probes as one.
 TextOutput::IsRaster IsRasterOf(Session& session)
 {
-    return [&session](const std::string& path) { return session.Probe(path) != 0; };
-}
-
-std::optional<double> NodataOf(const std::optional<HeaderFacts>& facts)
-{
-    return facts ? facts->description.nodata : std::nullopt;
+    return [&session](const fs::path& path) { return session.Probe(path) != 0; };
 }
 
 // The shortest text that reads back as `value`; integers have no point.
@@ -93,13 +114,6 @@ void AppendCoordinate(std::string& text, double value)
     text.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed).ptr);
 }
 
-std::string Number(double value)
-{
-    std::string text;
-    AppendNumber(text, value);
-    return text;
-}
-
 // A JSON number, or null for what JSON cannot hold (NaN, infinities).
 std::string JsonNumber(double value, bool coordinate = false)
 {
@@ -116,11 +130,7 @@ std::size_t Utf8Length(std::string_view text)
 {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char lead = byte(0);
-    const std::size_t length = lead < 0x80                   ? 1
-                               : lead >= 0xC2 && lead < 0xE0 ? 2
-                               : lead >= 0xE0 && lead < 0xF0 ? 3
-                               : lead >= 0xF0 && lead < 0xF5 ? 4
-                                                             : 0;
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
     if (length == 0 || length > text.size()) {
         return 0;
     }
@@ -164,33 +174,38 @@ std::string Nodes(std::uint64_t count)
     return std::to_string(count) + (count == 1 ? " node" : " nodes");
 }
 
-void PrintInfoText(int probe, const HeaderFacts& facts, const Imported& imported, const BandStatistics& stats,
-                   std::ostream& out)
+void PrintInfoText(int probe, const Imported& imported, std::ostream& out)
 {
-    out << "probe: " << probe << " (" << ProbeMeaning(probe) << ")\n" << PlainText(imported.info);
-    const fennick::BndDescription& d = facts.description;
-    out << "Layout:\t" << fennick::LayoutName(d.layoutCode) << "\nBands:\t" << imported.lattice->components
-        << "\nBits:\t" << d.header.nbits << ", byte order " << (d.swapBytes ? "M (most" : "I (least")
-        << " significant byte first)\nElement type:\t" << ElementTypeName(imported.lattice->elementType) << '\n';
-    if (facts.dataSize) {
-        out << "Data size:\t" << *facts.dataSize << " bytes (the header describes " << facts.expectedSize << ")\n";
+    const orvo::TrUniformLattice& lattice = *imported.lattice;
+    const auto fact = [&](const char* key) { return Fact(lattice, key).value_or("unknown"); };
+    out << "probe: " << probe << " (" << ProbeMeaning(probe) << ")\n"
+        << PlainText(Fact(lattice, "LatticeInfo").value_or("")) << "Layout:\t" << fact(facts::kLayout)
+        << "\nBands:\t" << lattice.components << "\nBits:\t" << fact(facts::kBits) << ", byte order "
+        << (fact(facts::kByteOrder) == "M" ? "M (most" : "I (least") << " significant byte first)\nElement type:\t"
+        << ElementTypeName(lattice.elementType) << "\nData size:\t" << fact(facts::kDataSize)
+        << " bytes (the header describes " << fact(facts::kDescribedSize) << ")\nFiles read:\t"
+        << fact(facts::kHeaderFile);
+    for (const char* key : {facts::kWorldFile, facts::kStatisticsFile}) {
+        out << (Fact(lattice, key) ? ", " + *Fact(lattice, key) : "");
     }
     std::uint64_t nodata = 0;
     std::uint64_t nan = 0;
-    for (const BandStatistics::Band& band : stats.Bands()) {
+    for (const BandStatistics::Band& band : imported.stats.Bands()) {
         nodata += band.nodata;
         nan += band.nan;
     }
-    if (d.nodata) {
-        out << "Nodata:\t" << Number(*d.nodata) << ", held by " << Nodes(nodata) << " (left out of the statistics)\n";
+    if (const std::optional<double> value = NodataOf(lattice)) {
+        std::string number;
+        AppendNumber(number, *value);
+        out << "\nNodata:\t" << number << ", held by " << Nodes(nodata) << " (left out of the statistics)";
     }
     if (nan > 0) {
-        out << "NaN:\t" << Nodes(nan) << " (left out of the statistics)\n";
+        out << "\nNaN:\t" << Nodes(nan) << " (left out of the statistics)";
     }
-    out << "band  minimum          maximum          mean\n";
+    out << "\nband  minimum          maximum          mean\n";
     std::string line;
-    for (std::size_t band = 0; band < stats.Bands().size(); ++band) {
-        const BandStatistics::Band& b = stats.Bands()[band];
+    for (std::size_t band = 0; band < imported.stats.Bands().size(); ++band) {
+        const BandStatistics::Band& b = imported.stats.Bands()[band];
         if (b.count == 0) {
             tamsel::FormatString(line, "%-5zu %-16s %-16s %s\n", band, "-", "-", "-");
         } else {
@@ -200,23 +215,29 @@ void PrintInfoText(int probe, const HeaderFacts& facts, const Imported& imported
     }
 }
 
-void PrintInfoJson(const std::string& path, int probe, const HeaderFacts& facts, const Imported& imported,
-                   const BandStatistics& stats, std::ostream& out)
+void PrintInfoJson(const fs::path& path, int probe, const Imported& imported, std::ostream& out)
 {
     const orvo::TrUniformLattice& lattice = *imported.lattice;
-    const fennick::BndDescription& d = facts.description;
-    out << "{\n  \"file\": " << JsonString(path) << ",\n  \"probe\": " << probe << ",\n  \"rows\": " << lattice.rows
-        << ",\n  \"columns\": " << lattice.columns << ",\n  \"bands\": " << lattice.components
+    // A fact as a JSON string, or as the number it holds, or null.
+    const auto fact = [&](const char* key, bool number = false) {
+        const std::optional<std::string> value = Fact(lattice, key);
+        return !value ? "null" : number ? *value : JsonString(*value);
+    };
+    const std::optional<double> nodata = NodataOf(lattice);
+    out << "{\n  \"file\": " << JsonString(TextOf(path)) << ",\n  \"probe\": " << probe
+        << ",\n  \"rows\": " << lattice.rows << ",\n  \"columns\": " << lattice.columns
+        << ",\n  \"bands\": " << lattice.components
         << ",\n  \"elementType\": " << JsonString(ElementTypeName(lattice.elementType))
         << ",\n  \"xMin\": " << JsonNumber(lattice.xMin, true) << ",\n  \"yMin\": " << JsonNumber(lattice.yMin, true)
         << ",\n  \"dx\": " << JsonNumber(lattice.dx, true) << ",\n  \"dy\": " << JsonNumber(lattice.dy, true)
-        << ",\n  \"layout\": " << JsonString(fennick::LayoutName(d.layoutCode)) << ",\n  \"nbits\": " << d.header.nbits
-        << ",\n  \"byteorder\": \"" << (d.swapBytes ? 'M' : 'I')
-        << "\",\n  \"dataSize\": " << (facts.dataSize ? std::to_string(*facts.dataSize) : "null")
-        << ",\n  \"expectedSize\": " << facts.expectedSize
-        << ",\n  \"nodata\": " << (d.nodata ? JsonNumber(*d.nodata) : "null") << ",\n  \"statistics\": [";
-    for (std::size_t band = 0; band < stats.Bands().size(); ++band) {
-        const BandStatistics::Band& b = stats.Bands()[band];
+        << ",\n  \"layout\": " << fact(facts::kLayout) << ",\n  \"nbits\": " << fact(facts::kBits, true)
+        << ",\n  \"byteorder\": " << fact(facts::kByteOrder) << ",\n  \"dataSize\": " << fact(facts::kDataSize, true)
+        << ",\n  \"expectedSize\": " << fact(facts::kDescribedSize, true)
+        << ",\n  \"headerFile\": " << fact(facts::kHeaderFile) << ",\n  \"worldFile\": " << fact(facts::kWorldFile)
+        << ",\n  \"statisticsFile\": " << fact(facts::kStatisticsFile)
+        << ",\n  \"nodata\": " << (nodata ? JsonNumber(*nodata) : "null") << ",\n  \"statistics\": [";
+    for (std::size_t band = 0; band < imported.stats.Bands().size(); ++band) {
+        const BandStatistics::Band& b = imported.stats.Bands()[band];
         const bool any = b.count > 0;
         out << (band == 0 ? "\n" : ",\n") << "    {\"band\": " << band << ", \"count\": " << b.count
             << ", \"nodata\": " << b.nodata << ", \"nan\": " << b.nan
@@ -227,44 +248,38 @@ void PrintInfoJson(const std::string& path, int probe, const HeaderFacts& facts,
     out << "\n  ]\n}\n";
 }
 
-// Writes to `stream` or throws with `name` and the system's reason.
-void Put(std::ostream& stream, const std::string& text, const std::string& name)
+// Throws with `name` and the system's reason unless `stream` holds all that was written.
+void CheckWritten(std::ostream& stream, const std::string& name)
 {
-    if (!stream.write(text.data(), static_cast<std::streamsize>(text.size()))) {
+    if (!stream) {
         throw std::runtime_error("cannot write " + name + ": " + std::strerror(errno));
     }
 }
 
 // Every node of `path` as a line "x y v0 [v1 ...]", top row first, west to
 // east; to standard output for no OUT or "-", else to OUT.
-Exit RunXyz(Session& session, const std::string& path, const std::string& out)
+Exit RunXyz(Session& session, const fs::path& path, const fs::path& out)
 {
     const bool toStandardOutput = out.empty() || out == "-";
     std::optional<TextOutput> output;
     std::ofstream file;
     if (!toStandardOutput) {
         output.emplace(path, out, IsRasterOf(session));
-        file.open(sys::PathOf(output->Path()), std::ios::binary | std::ios::trunc);
-        if (!file) {
-            throw std::runtime_error("cannot write " + out + ": " + std::strerror(errno));
-        }
+        file.open(output->Path(), std::ios::binary | std::ios::trunc);
+        CheckWritten(file, TextOf(out));
     }
     std::ostream& stream = toStandardOutput ? std::cout : file;
-    const std::string name = toStandardOutput ? "the standard output" : out;
-    // The first column lies at the lattice's xMin (the header's ulxmap) and
-    // the top row at the header's ulymap (else where the lattice puts it).
-    const std::optional<HeaderFacts> facts = HeaderFacts::Of(path);
+    const std::string name = toStandardOutput ? "the standard output" : TextOf(out);
     std::optional<orvo::TrUniformLattice> lattice;
-    double top = 0.0;
     int row = 0;
     std::string text;
     const Exit result = session.Import(path, [&](orvo::TrBase& object) {
         if (orvo::TrUniformLattice* received = AsLattice(object)) {
             lattice.emplace(*received);
-            top = facts ? facts->description.header.ulymap : lattice->yMin + (lattice->rows - 1) * lattice->dy;
             return true;
         }
-        const double y = top - row * lattice->dy;
+        // Rows come top row first; the lattice's yMin is the bottom row's.
+        const double y = lattice->yMin + static_cast<double>(lattice->rows - 1 - row) * lattice->dy;
         text.clear();
         ForEachValue(static_cast<orvo::TrLatticeScan&>(object), [&](std::size_t column, std::size_t band, auto value) {
             if (band == 0) {
@@ -277,16 +292,19 @@ Exit RunXyz(Session& session, const std::string& path, const std::string& out)
             AppendNumber(text, value);
         });
         text += '\n';
-        Put(stream, text, name);
+        stream.write(text.data(), static_cast<std::streamsize>(text.size()));
+        CheckWritten(stream, name);
         ++row;
         return true;
     });
     if (result != ExitDone) {
         return result; // an unfinished OUT is removed; an existing one stays as it was
     }
-    if (!stream.flush() || (file.is_open() && (file.close(), !file))) {
-        throw std::runtime_error("cannot write " + name + ": " + std::strerror(errno));
+    stream.flush();
+    if (file.is_open()) {
+        file.close();
     }
+    CheckWritten(stream, name);
     if (output) {
         output->Commit();
     }
@@ -295,59 +313,53 @@ Exit RunXyz(Session& session, const std::string& path, const std::string& out)
 
 } // namespace
 
-Exit RunInfo(Session& session, const std::string& path, bool json, std::ostream& out)
+Exit RunInfo(Session& session, const fs::path& path, bool json, std::ostream& out)
 {
     const int probe = session.Probe(path);
-    const std::optional<HeaderFacts> facts = HeaderFacts::Of(path);
-    BandStatistics stats;
     Imported imported;
-    if (const Exit result = Gather(session, path, NodataOf(facts), stats, imported); result != ExitDone) {
+    if (const Exit result = Gather(session, path, imported); result != ExitDone) {
         return result;
     }
-    // The probe and the second header read fail only quietly: after an import
-    // that read the file, the files changed or their storage is failing.
-    if (probe == 0 || !facts) {
-        throw std::runtime_error("the import of " + path +
-                                 " read it, but a second read could not: its files "
-                                 "changed or their storage is failing");
+    // The probe fails only quietly: after an import that read the file, the
+    // files changed or their storage is failing.
+    if (probe == 0) {
+        throw std::runtime_error("the import of " + TextOf(path) +
+                                 " read it, but its probe could not: its files changed or their storage is failing");
     }
-    json ? PrintInfoJson(path, probe, *facts, imported, stats, out)
-         : PrintInfoText(probe, *facts, imported, stats, out);
+    json ? PrintInfoJson(path, probe, imported, out) : PrintInfoText(probe, imported, out);
     return ExitDone;
 }
 
-Exit RunConvert(Session& session, const std::string& in, const std::string& out)
+Exit RunConvert(Session& session, const fs::path& in, const fs::path& out)
 {
     RefuseRasterOutput(in, out);
-    const std::string extension = sys::TextOf(sys::PathOf(out).extension());
-    if (extension.empty() || extension == ".") {
-        return NotDone("refused: " + out + " has no extension (.bil, .bip or .bsq chooses the layout)");
-    }
-    if (fennick::platform::EqualsIgnoreCase(extension.c_str(), ".hdr")) {
-        return NotDone("refused: " + out + " ends in .hdr, so its header would overwrite it");
-    }
     // The module stages the raster and replaces the previous one whole, or
     // leaves it as it was, when the export ends or is given up.
     const sys::ModuleAtWork working;
     const std::unique_ptr<orvo::IoExportFilter> exporter = session.NewExporter();
-    if (exporter->BeginExport(out.c_str(), false) != orvo::ExportStatus::Done) {
-        return NotDone("refused: the module would not export to " + out);
+    const std::string name = TextOf(out);
+    if (exporter->BeginExport(name.c_str(), false) != orvo::ExportStatus::Done) {
+        return NotDone("refused: the module would not export to " + name +
+                       " (it needs an extension other than .hdr: .bip or .bsq chooses that layout, any other BIL)");
     }
-    // What the export changes in a floating-point lattice (imports give no
-    // other that it changes): its fractions, and, counted as the rows go by,
-    // values beyond the signed 32-bit range (which saturate) and NaN (written as 0).
+    // What the export changes, counted by its own rule as the rows go by:
+    // fractions, values beyond the signed 32-bit range (which saturate) and
+    // NaN (written as 0) of floating-point and 64-bit lattices.
     bool fractional = false;
+    bool wide = false;
     std::uint64_t saturated = 0;
     std::uint64_t nan = 0;
     const Exit imported = session.Import(in, [&](orvo::TrBase& object) {
         if (const orvo::TrUniformLattice* lattice = AsLattice(object)) {
             fractional = lattice->elementType == tamsel::CPrimType::Float32 ||
                          lattice->elementType == tamsel::CPrimType::Float64;
-        } else if (fractional) {
+            wide = fractional || tamsel::CPrimType::TypeSize[lattice->elementType] == 8;
+        } else if (wide) {
             ForEachValue(static_cast<const orvo::TrLatticeScan&>(object), [&](std::size_t, std::size_t, auto value) {
-                const auto number = static_cast<double>(value);
-                nan += std::isnan(number) ? 1 : 0;
-                saturated += number >= 0x1p31 || number < -0x1p31 ? 1 : 0;
+                saturated += fennick::Saturates(value) ? 1 : 0;
+                if constexpr (std::is_floating_point_v<decltype(value)>) {
+                    nan += std::isnan(value) ? 1 : 0;
+                }
             });
         }
         return exporter->ExportObject(object) == orvo::ExportStatus::Done;
@@ -359,34 +371,35 @@ Exit RunConvert(Session& session, const std::string& in, const std::string& out)
         return Interrupted();
     }
     if (exporter->EndExport() != orvo::ExportStatus::Done) {
-        return NotDone("refused: nothing was exported to " + out);
+        return NotDone("refused: nothing was exported to " + name);
     }
-    if (fractional) {
+    if (fractional || saturated > 0) {
         const auto count = [](std::uint64_t n, const std::string& what) {
             return std::to_string(n) + " " + what + (n == 1 ? " is" : "s are");
         };
-        std::string said = "fractions are dropped";
-        said += saturated > 0 ? "; " + count(saturated, "value") + " beyond the signed 32-bit range, saturated" : "";
+        std::string said = fractional ? "fractions are dropped" : "";
+        said += saturated > 0 ? (said.empty() ? "" : "; ") + count(saturated, "value") +
+                                    " beyond the signed 32-bit range, saturated"
+                              : "";
         said += nan > 0 ? "; " + count(nan, "NaN value") + " written as 0" : "";
-        Complain("note: " + in + " holds floating-point values; " + out + " holds them as whole numbers (" + said +
-                 ")");
+        Complain("note: " + TextOf(in) + " holds " + (fractional ? "floating-point" : "64-bit") + " values; " +
+                 name + " holds them as whole numbers (" + said + ")");
     }
     return ExitDone;
 }
 
 // Two passes: the first finds the band's range, the second scales each row
 // into the image, so memory holds only the 8-bit image. Nodata and NaN nodes are black.
-Exit RunPreview(Session& session, const std::string& path, const std::string& png, int band, std::ostream& out)
+Exit RunPreview(Session& session, const fs::path& path, const fs::path& png, int band, std::ostream& out)
 {
     TextOutput output(path, png, IsRasterOf(session));
-    const std::optional<HeaderFacts> facts = HeaderFacts::Of(path);
-    BandStatistics stats;
     Imported imported;
-    if (const Exit result = Gather(session, path, NodataOf(facts), stats, imported); result != ExitDone) {
+    if (const Exit result = Gather(session, path, imported); result != ExitDone) {
         return result;
     }
+    const BandStatistics& stats = imported.stats;
     if (band < 0 || static_cast<std::size_t>(band) >= stats.Bands().size()) {
-        throw std::runtime_error(path + " has no band " + std::to_string(band) + " (it has " +
+        throw std::runtime_error(TextOf(path) + " has no band " + std::to_string(band) + " (it has " +
                                  std::to_string(stats.Bands().size()) + ", counted from 0)");
     }
     const double low = stats.Bands()[static_cast<std::size_t>(band)].minimum;
@@ -413,33 +426,37 @@ Exit RunPreview(Session& session, const std::string& path, const std::string& pn
     }
     WriteGrayPng(output.Path(), width, height, pixels);
     output.Commit();
-    out << "wrote " << png << " (" << width << " x " << height << ", band " << band << ", " << low << " to " << high
-        << ")\n";
+    out << "wrote " << TextOf(png) << " (" << width << " x " << height << ", band " << band << ", " << low << " to "
+        << high << ")\n";
+    if (!out.flush()) {
+        throw std::runtime_error("wrote " + TextOf(png) + ", but cannot write the standard output: " +
+                                 std::strerror(errno));
+    }
     return ExitDone;
 }
 
 namespace {
 
 constexpr Command kCommands[] = {
-    {"info", 1, 1, "info FILE [--json]", "info takes one FILE",
-     [](Session& session, const std::vector<std::string>& operands, const Flags& flags) {
+    {"info", 1, 1, "info takes one FILE",
+     [](Session& session, const std::vector<fs::path>& operands, const Flags& flags) {
          return RunInfo(session, operands[0], flags.json, std::cout);
      }},
-    {"convert", 2, 2, "convert IN OUT", "convert takes IN and OUT",
-     [](Session& session, const std::vector<std::string>& operands, const Flags& /*flags*/) {
+    {"convert", 2, 2, "convert takes IN and OUT",
+     [](Session& session, const std::vector<fs::path>& operands, const Flags& /*flags*/) {
          return RunConvert(session, operands[0], operands[1]);
      }},
-    {"xyz", 1, 2, "xyz FILE [OUT]", "xyz takes FILE and at most one OUT",
-     [](Session& session, const std::vector<std::string>& operands, const Flags& /*flags*/) {
-         return RunXyz(session, operands[0], operands.size() > 1 ? operands[1] : std::string());
+    {"xyz", 1, 2, "xyz takes FILE and at most one OUT",
+     [](Session& session, const std::vector<fs::path>& operands, const Flags& /*flags*/) {
+         return RunXyz(session, operands[0], operands.size() > 1 ? operands[1] : fs::path());
      }},
-    {"preview", 2, 2, "preview FILE OUT.png [--band N]", "preview takes FILE and OUT.png",
-     [](Session& session, const std::vector<std::string>& operands, const Flags& flags) {
+    {"preview", 2, 2, "preview takes FILE and OUT.png",
+     [](Session& session, const std::vector<fs::path>& operands, const Flags& flags) {
          return RunPreview(session, operands[0], operands[1], flags.band, std::cout);
      }},
-    {"demo", 0, 1, "demo [DIR]", "demo takes at most one DIR",
-     [](Session& session, const std::vector<std::string>& operands, const Flags& /*flags*/) {
-         return RunDemo(session, operands.empty() ? std::string() : operands[0], std::cout);
+    {"demo", 0, 1, "demo takes at most one DIR",
+     [](Session& session, const std::vector<fs::path>& operands, const Flags& /*flags*/) {
+         return RunDemo(session, operands.empty() ? fs::path() : operands[0], std::cout);
      }},
 };
 
@@ -460,8 +477,9 @@ Commands:
                             type, bands, data size against the expected size and
                             each band's minimum, maximum, mean (nodata values
                             left out); --json prints them as one JSON object
-  convert IN OUT            import IN and export it to OUT; OUT's extension
-                            picks the layout (.bip, .bsq, anything else BIL)
+  convert IN OUT            import IN and export it to OUT; OUT needs an
+                            extension, which picks the layout: .bip or .bsq,
+                            and any other but .hdr BIL
   xyz FILE [OUT]            every node of FILE as a line 'x y v0 [v1 ...]', top
                             row first, west to east, to OUT, or to standard
                             output when OUT is absent or '-'

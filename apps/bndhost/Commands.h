@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <iosfwd>
 #include <span>
 #include <string>
@@ -26,14 +27,13 @@ struct Flags {
     bool json = false; // info
 };
 
-// One command: its operands, the start of its line in the help, and what it runs.
+// One command: its operands, and what it runs.
 struct Command {
     const char* name;
     std::size_t fewest;
     std::size_t most;
-    const char* synopsis;
     const char* takes; // the usage error when the operands do not fit
-    Exit (*run)(Session& session, const std::vector<std::string>& operands, const Flags& flags);
+    Exit (*run)(Session& session, const std::vector<std::filesystem::path>& operands, const Flags& flags);
 };
 
 // Every command, in the order of the help.
@@ -43,17 +43,19 @@ std::span<const Command> CommandTable();
 extern const char* const kHelp;
 
 // Probe and import `path`; print the probe result, the lattice summary, what
-// the header says of the samples and each band's minimum, maximum and mean
-// (leaving out nodata and NaN values), as text or as one JSON object.
-Exit RunInfo(Session& session, const std::string& path, bool json, std::ostream& out);
+// the import says of the files it read and each band's minimum, maximum and
+// mean (leaving out nodata and NaN values), as text or as one JSON object.
+Exit RunInfo(Session& session, const std::filesystem::path& path, bool json, std::ostream& out);
 
 // Import `in` and export it to `out`, noting what the export changes.
-Exit RunConvert(Session& session, const std::string& in, const std::string& out);
+Exit RunConvert(Session& session, const std::filesystem::path& in, const std::filesystem::path& out);
 
 // A grayscale PNG of band `band` of `path`, scaled from the band's minimum to its maximum.
-Exit RunPreview(Session& session, const std::string& path, const std::string& png, int band, std::ostream& out);
+Exit RunPreview(Session& session, const std::filesystem::path& path, const std::filesystem::path& png, int band,
+                std::ostream& out);
 
-// The built-in example (Demo.cpp).
-Exit RunDemo(Session& session, const std::string& folder, std::ostream& out);
+// The built-in example (Demo.cpp): in `folder`, or in a temporary folder it
+// removes afterwards when `folder` is empty.
+Exit RunDemo(Session& session, const std::filesystem::path& folder, std::ostream& out);
 
 } // namespace bndhost

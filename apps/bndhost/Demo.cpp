@@ -6,21 +6,24 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <random>
 #include <sstream>
 #include <vector>
 
 #include "BandStatistics.h"
 #include "Commands.h"
-#include "Outputs.h"
 #include "RasterWriter.h"
 #include "Session.h"
-#include "System.h"
+#include "format/BndHeader.h"
+#include "format/SideFiles.h"
+#include "support/Platform.h"
 
 namespace bndhost {
 
 namespace {
 
 namespace fs = std::filesystem;
+using fennick::platform::TextOf;
 
 constexpr int kRows = 300;
 constexpr int kColumns = 400;
@@ -52,7 +55,7 @@ void WriteText(const fs::path& path, const std::string& text)
     stream << text;
     stream.close();
     if (!stream) {
-        throw std::runtime_error("cannot write " + sys::TextOf(path) + ": " + std::strerror(errno));
+        throw std::runtime_error("cannot write " + TextOf(path) + ": " + std::strerror(errno));
     }
 }
 
@@ -65,7 +68,7 @@ std::string WriteSample(const fs::path& folder)
         .layout = "BIL", .nbits = 16, .byteorder = 'M', .nrows = kRows, .ncols = kColumns, .nbands = kBands};
     std::vector<BandStatistics::Band> bands(kBands);
     rasters::WriteRaster(
-        sys::TextOf(data), shape,
+        TextOf(data), shape,
         [&](int r, int b, int c) {
             const std::int16_t value = DemoValue(b, r, c);
             bands[static_cast<std::size_t>(b)].Add(value);
@@ -82,16 +85,16 @@ std::string WriteSample(const fs::path& folder)
         stats << b + 1 << ' ' << s.minimum << ' ' << s.maximum << ' ' << s.Mean() << '\n';
     }
     WriteText(folder / "demo.stx", stats.str());
-    return sys::TextOf(data);
+    return data;
 }
 
 // Imports `path` and counts every value and geometry figure that differs from the sample.
-Exit Check(Session& session, const std::string& path, long long& failures, std::ostream& out)
+Exit Check(Session& session, const fs::path& path, long long& failures, std::ostream& out)
 {
     int row = 0;
     const auto fail = [&](const std::string& what) {
         if (failures++ < 10) {
-            out << "  mismatch in " << path << ": " << what << '\n';
+            out << "  mismatch in " << TextOf(path) << ": " << what << '\n';
         }
     };
     const Exit result = session.Import(path, [&](orvo::TrBase& object) {
@@ -122,58 +125,111 @@ Exit Check(Session& session, const std::string& path, long long& failures, std::
     return result;
 }
 
-} // namespace
-
-Exit RunDemo(Session& session, const std::string& folderArgument, std::ostream& out)
+// A new folder, or one that exists and is empty, so that the demo never
+// writes over a user's files.
+void PrepareEmptyFolder(const fs::path& folder)
 {
-    fs::path folder = sys::PathOf(folderArgument);
-    if (folder.empty()) {
-        folder = sys::CreateTemporaryFolder("fennick-demo-");
-    } else {
-        PrepareEmptyFolder(sys::TextOf(folder));
+    std::error_code error;
+    if (!fs::create_directories(folder, error) &&
+        (error || !fs::is_directory(folder, error) || !fs::is_empty(folder, error))) {
+        throw std::runtime_error(error ? "cannot create the folder " + TextOf(folder) + ": " + error.message()
+                                       : "refused: the demo writes only into a new or empty folder, and " +
+                                             TextOf(folder) + " is not one");
     }
-    out << "fennick demo in " << sys::TextOf(folder) << "\n\n";
-    const std::string sample = WriteSample(folder);
+}
+
+// A new folder under the system's temporary folder, removed with this object.
+class TemporaryFolder {
+public:
+    TemporaryFolder()
+    {
+        std::error_code error;
+        const fs::path base = fs::temp_directory_path(error);
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && !error && path_.empty(); ++attempt) {
+            const fs::path folder = base / ("fennick-demo-" + std::to_string(random() % 1000000000));
+            if (fs::create_directory(folder, error)) {
+                path_ = folder;
+            }
+        }
+        if (path_.empty()) {
+            throw std::runtime_error("cannot create a folder under " + TextOf(base));
+        }
+    }
+    ~TemporaryFolder()
+    {
+        std::error_code error;
+        fs::remove_all(path_, error);
+    }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    [[nodiscard]] const fs::path& Path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+// The demo's steps in `folder`; `keep` lists what it wrote at the end.
+Exit RunDemoIn(Session& session, const fs::path& folder, bool keep, std::ostream& out)
+{
+    out << "fennick demo in " << TextOf(folder) << (keep ? "" : " (a temporary folder, removed at the end)")
+        << "\n\n";
+    const fs::path sample = WriteSample(folder);
     out << "sample: " << kRows << " rows x " << kColumns << " columns x " << kBands
         << " bands of 16-bit samples, most significant byte first, BIL, with world and statistics files\n";
     if (const Exit result = RunInfo(session, sample, false, out); result != ExitDone) {
         return result;
     }
 
-    std::vector<std::string> written = {sample, sys::TextOf(folder / "demo.hdr"), sys::TextOf(folder / "demo.blw"),
-                                        sys::TextOf(folder / "demo.stx")};
+    std::vector<fs::path> written = {sample, folder / "demo.hdr", folder / "demo.blw", folder / "demo.stx"};
     long long failures = 0;
-    for (const char* extension : {".bil", ".bip", ".bsq"}) {
+    for (const fennick::LayoutNames& layout : fennick::kLayouts) {
         // Each layout gets its own name: a data file's header is found by its name alone.
-        const std::string converted = sys::TextOf(folder / (std::string("converted-") + (extension + 1) + extension));
+        const fs::path converted = folder / (std::string("converted-") + (layout.extension + 1) + layout.extension);
         if (const Exit result = RunConvert(session, sample, converted); result != ExitDone) {
             return result;
         }
         if (const Exit result = Check(session, converted, failures, out); result != ExitDone) {
             return result;
         }
-        out << "\nconverted to " << converted << " and checked every value and the geometry\n";
+        out << "\nconverted to " << TextOf(converted) << " and checked every value and the geometry\n";
         written.push_back(converted);
-        written.push_back(sys::TextOf(sys::PathOf(converted).replace_extension(".hdr")));
+        written.push_back(fennick::platform::PathOf(fennick::SideFilePath(TextOf(converted).c_str(), ".hdr")));
     }
-    const std::string png = sys::TextOf(folder / "demo.png");
+    const fs::path png = folder / "demo.png";
     out << '\n';
     if (const Exit result = RunPreview(session, sample, png, 0, out); result != ExitDone) {
         return result;
     }
     written.push_back(png);
 
-    out << "\nwrote:\n";
-    for (const std::string& path : written) {
-        out << "  " << path << '\n';
+    if (keep) {
+        out << "\nwrote:\n";
+        for (const fs::path& path : written) {
+            out << "  " << TextOf(path) << '\n';
+        }
     }
     const long long checked = 3LL * kRows * kColumns * kBands;
     if (failures > 0) {
         out << "demo: FAILED: " << failures << " of " << checked << " values or figures differ\n";
         return ExitError;
     }
-    out << "demo: every check held (" << checked << " values through BIL, BIP and BSQ)\n";
+    out << "demo: every check held (" << checked << " values through BIL, BIP and BSQ)"
+        << (keep ? "" : "; give a folder (demo DIR) to keep the files") << '\n';
     return ExitDone;
+}
+
+} // namespace
+
+Exit RunDemo(Session& session, const fs::path& folder, std::ostream& out)
+{
+    if (folder.empty()) {
+        const TemporaryFolder temporary;
+        return RunDemoIn(session, temporary.Path(), false, out);
+    }
+    PrepareEmptyFolder(folder);
+    return RunDemoIn(session, folder, true, out);
 }
 
 } // namespace bndhost

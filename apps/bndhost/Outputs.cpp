@@ -3,7 +3,6 @@
 #include <array>
 #include <csignal>
 #include <cstring>
-#include <filesystem>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -12,12 +11,12 @@
 #include "format/SideFiles.h"
 #include "support/Platform.h"
 #include "tamsel/Format.h"
-#include "tamsel/Path.h"
 
 namespace bndhost {
 
 namespace fs = std::filesystem;
 namespace platform = fennick::platform;
+using platform::TextOf;
 
 namespace {
 
@@ -35,10 +34,10 @@ std::vector<std::pair<std::string, std::string>> givenNames;
     throw std::runtime_error("refused: " + why);
 }
 
-bool Exists(const std::string& path)
+bool Exists(const fs::path& path)
 {
     std::error_code error;
-    return fs::exists(fs::symlink_status(sys::PathOf(path), error));
+    return fs::exists(fs::symlink_status(path, error));
 }
 
 bool SameFile(const fs::path& a, const fs::path& b)
@@ -47,134 +46,118 @@ bool SameFile(const fs::path& a, const fs::path& b)
     return fs::equivalent(a, b, error) && !error;
 }
 
+// The module's side file of `data` with `extension`.
+fs::path SideFile(const fs::path& data, const char* extension)
+{
+    return platform::PathOf(fennick::SideFilePath(TextOf(data).c_str(), extension));
+}
+
 // Whether writing `written` would write `read`: the same file, the same path
 // once resolved, or a name in the same folder that differs only in case
 // (which the module's lookup finds on any system).
-bool LeadsTo(const std::string& written, const std::string& read)
+bool LeadsTo(const fs::path& written, const fs::path& read)
 {
-    const fs::path a = sys::PathOf(written);
-    const fs::path b = sys::PathOf(read);
     std::error_code error;
-    const fs::path left = fs::weakly_canonical(fs::absolute(a, error), error);
-    const fs::path right = fs::weakly_canonical(fs::absolute(b, error), error);
-    if (SameFile(a, b) || (!error && left == right)) {
+    const fs::path left = fs::weakly_canonical(fs::absolute(written, error), error);
+    const fs::path right = fs::weakly_canonical(fs::absolute(read, error), error);
+    if (SameFile(written, read) || (!error && left == right)) {
         return true;
     }
     return !error && SameFile(left.parent_path(), right.parent_path()) &&
-           platform::EqualsIgnoreCase(sys::TextOf(left.filename()).c_str(), sys::TextOf(right.filename()).c_str());
+           platform::EqualsIgnoreCase(TextOf(left.filename()), TextOf(right.filename()));
 }
 
 // Refuses writing `written` when it leads to one of the files read with `in`.
-void RefuseOverlap(const std::string& in, const std::string& written)
+void RefuseOverlap(const fs::path& in, const fs::path& written)
 {
-    const std::array<std::pair<std::string, const char*>, 4> inputs = {{
+    const std::array<std::pair<fs::path, const char*>, 4> inputs = {{
         {in, "the input"},
-        {fennick::SideFilePath(in.c_str(), ".hdr"), "the input's header"},
-        {fennick::SideFilePath(in.c_str(), ".blw"), "the input's world file"},
-        {fennick::SideFilePath(in.c_str(), ".stx"), "the input's statistics file"},
+        {SideFile(in, ".hdr"), "the input's header"},
+        {SideFile(in, ".blw"), "the input's world file"},
+        {SideFile(in, ".stx"), "the input's statistics file"},
     }};
     for (const auto& [path, role] : inputs) {
         if (LeadsTo(written, path)) {
-            std::string why = written == path ? "this" : "writing " + written;
-            why += " would overwrite ";
-            why += path;
-            why += ", ";
-            Refuse(why + role);
+            Refuse((written == path ? "this" : "writing " + TextOf(written)) + " would overwrite " + TextOf(path) +
+                   ", " + role);
         }
     }
-}
-
-// What a side file of a raster is, by its extension; nullptr for another file.
-const char* SideFileRole(const char* extension)
-{
-    if (platform::EqualsIgnoreCase(extension, ".hdr")) {
-        return "header";
-    }
-    if (platform::EqualsIgnoreCase(extension, ".blw")) {
-        return "world file";
-    }
-    return platform::EqualsIgnoreCase(extension, ".stx") ? "statistics file" : nullptr;
 }
 
 // Refuses a text output that an existing raster of its name, whatever its
 // case, would read as its header, world or statistics file.
-void RefuseSideFileOfARaster(const std::string& out, const TextOutput::IsRaster& isRaster)
+void RefuseSideFileOfARaster(const fs::path& out, const TextOutput::IsRaster& isRaster)
 {
-    const char* name = tamsel::CPath::GetNamePtr(out.c_str());
-    const char* extension = tamsel::CPath::GetExtensionPtr(name);
-    const char* role = SideFileRole(extension);
-    if (role == nullptr) {
+    const std::string extension = TextOf(out.extension());
+    if (!fennick::IsSideFileExtension(extension.c_str())) {
         return;
     }
-    for (const std::string& other : fennick::OtherFilesOfTheName(out)) {
-        if (isRaster(other)) {
-            std::string why = "this would write the ";
-            why += role;
-            why += " of ";
-            why += other;
-            Refuse(why + ", which would then read wrong; give the output another name");
+    const char* role = platform::EqualsIgnoreCase(extension, ".hdr")   ? "header"
+                       : platform::EqualsIgnoreCase(extension, ".blw") ? "world file"
+                                                                       : "statistics file";
+    for (const std::string& other : fennick::OtherFilesOfTheName(TextOf(out))) {
+        if (isRaster(platform::PathOf(other))) {
+            Refuse(std::string("this would write the ") + role + " of " + other +
+                   ", which would then read wrong; give the output another name");
         }
     }
 }
 
-void Remember(const std::string& temporary, const std::string& given)
+void Remember(const fs::path& temporary, const fs::path& given)
 {
-    givenNames.emplace_back(temporary, given);
-    givenNames.emplace_back(sys::TextOf(sys::PathOf(temporary).filename()), sys::TextOf(sys::PathOf(given).filename()));
+    givenNames.emplace_back(TextOf(temporary), TextOf(given));
+    givenNames.emplace_back(TextOf(temporary.filename()), TextOf(given.filename()));
 }
 
 } // namespace
 
-void RefuseRasterOutput(const std::string& in, const std::string& out)
+void RefuseRasterOutput(const fs::path& in, const fs::path& out)
 {
     RefuseOverlap(in, out);
-    RefuseOverlap(in, fennick::SideFilePath(out.c_str(), ".hdr"));
+    RefuseOverlap(in, SideFile(out, ".hdr"));
     for (const char* extension : {".blw", ".stx"}) {
-        const std::string side = fennick::SideFilePath(out.c_str(), extension);
-        if (Exists(side)) {
-            std::string why = side;
-            why += " would be read with ";
-            why += out;
-            Refuse(why + " and override its new header; remove or rename it, or give the output another name");
+        if (const fs::path side = SideFile(out, extension); Exists(side)) {
+            Refuse(TextOf(side) + " would be read with " + TextOf(out) +
+                   " and override its new header; remove or rename it, or give the output another name");
         }
     }
 }
 
-TextOutput::TextOutput(const std::string& in, const std::string& out, const IsRaster& isRaster)
+TextOutput::TextOutput(const fs::path& in, const fs::path& out, const IsRaster& isRaster)
 {
     RefuseOverlap(in, out);
     RefuseSideFileOfARaster(out, isRaster);
     std::error_code error;
-    const fs::file_status status = fs::status(sys::PathOf(out), error);
+    const fs::file_status status = fs::status(out, error);
     if (fs::is_fifo(status) || fs::is_character_file(status)) {
         final_ = out; // a stream (/dev/stdout, a FIFO): written directly, nothing to replace
         return;
     }
-    fs::path target = sys::PathOf(out);
-    if (fs::is_symlink(fs::symlink_status(target, error))) {
-        target = fs::canonical(target, error);
+    final_ = out;
+    if (fs::is_symlink(fs::symlink_status(out, error))) {
+        final_ = fs::canonical(out, error);
         if (error) {
-            throw std::runtime_error(out + ": " + error.message());
+            throw std::runtime_error(TextOf(out) + ": " + error.message());
         }
     }
-    final_ = sys::TextOf(target);
     if (fs::exists(status)) {
         if (!fs::is_regular_file(status)) {
-            throw std::runtime_error(final_ + " exists and is not a regular file; it is not replaced");
+            throw std::runtime_error(TextOf(final_) + " exists and is not a regular file; it is not replaced");
         }
-        if (const std::string reason = platform::WriteRefusal(final_.c_str()); !reason.empty()) {
-            Refuse(final_ + " may not be written (" + reason + ")");
+        if (const std::string reason = platform::WriteRefusal(TextOf(final_).c_str()); !reason.empty()) {
+            Refuse(TextOf(final_) + " may not be written (" + reason + ")");
         }
     }
 
     const sys::InterruptsHeld held; // until the new file is known to the signal handler
-    temporary_ = platform::CreateHiddenFileBeside(final_);
-    if (temporary_.empty()) {
-        throw std::runtime_error("cannot create a file beside " + out + ": " + tamsel::FormatSystemErrorMsg());
+    const std::string temporary = platform::CreateHiddenFileBeside(TextOf(final_));
+    if (temporary.empty()) {
+        throw std::runtime_error("cannot create a file beside " + TextOf(out) + ": " + tamsel::FormatSystemErrorMsg());
     }
+    temporary_ = platform::PathOf(temporary);
     Remember(temporary_, out);
-    if (temporary_.size() < kPathCapacity) {
-        std::memcpy(pending, temporary_.c_str(), temporary_.size() + 1);
+    if (temporary.size() < kPathCapacity) {
+        std::memcpy(pending, temporary.c_str(), temporary.size() + 1);
         hasPending = 1;
     }
 }
@@ -184,7 +167,7 @@ TextOutput::~TextOutput()
     const sys::InterruptsHeld held;
     hasPending = 0;
     if (!temporary_.empty()) {
-        platform::RemoveFile(temporary_.c_str());
+        platform::RemoveFile(TextOf(temporary_).c_str());
     }
 }
 
@@ -195,10 +178,10 @@ void TextOutput::Commit()
     }
     const sys::InterruptsHeld held;
     if (Exists(final_)) {
-        platform::CopyPermissions(final_, temporary_);
+        platform::CopyPermissions(TextOf(final_), TextOf(temporary_));
     }
-    if (!platform::MoveReplacing(temporary_.c_str(), final_.c_str())) {
-        throw std::runtime_error("cannot replace " + final_ + ": " + tamsel::FormatSystemErrorMsg());
+    if (!platform::MoveReplacing(TextOf(temporary_).c_str(), TextOf(final_).c_str())) {
+        throw std::runtime_error("cannot replace " + TextOf(final_) + ": " + tamsel::FormatSystemErrorMsg());
     }
     temporary_.clear();
     hasPending = 0;
@@ -219,20 +202,6 @@ void TextOutput::RemoveInSignalHandler() noexcept
 {
     if (hasPending != 0) {
         platform::RemoveFile(pending);
-    }
-}
-
-void PrepareEmptyFolder(const std::string& folder)
-{
-    std::error_code error;
-    if (fs::create_directories(sys::PathOf(folder), error) || error) {
-        if (error) {
-            throw std::runtime_error("cannot create the folder " + folder + ": " + error.message());
-        }
-        return;
-    }
-    if (!fs::is_directory(sys::PathOf(folder), error) || !fs::is_empty(sys::PathOf(folder), error)) {
-        Refuse("the demo writes only into a new or empty folder, and " + folder + " is not one");
     }
 }
 

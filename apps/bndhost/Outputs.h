@@ -5,6 +5,7 @@
 // silently alters a user's file.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -15,14 +16,14 @@ namespace bndhost {
 // or its header, world or statistics file, under any name that leads there
 // and, in `in`'s folder, under any case; or one beside which a world or
 // statistics file would be read with the new raster and override its header.
-void RefuseRasterOutput(const std::string& in, const std::string& out);
+void RefuseRasterOutput(const std::filesystem::path& in, const std::filesystem::path& out);
 
 // A text output (xyz, preview), written under a hidden temporary name beside
 // `out` (beside the target of a link) and moved into place whole.
 class TextOutput {
 public:
     // Tells whether a file is a raster the module reads.
-    using IsRaster = std::function<bool(const std::string&)>;
+    using IsRaster = std::function<bool(const std::filesystem::path&)>;
 
     // Refused, with a std::runtime_error that says why:
     // - an output that is `in` or one of its files, as RefuseRasterOutput says;
@@ -31,14 +32,14 @@ public:
     //   `isRaster`);
     // - an existing output that is not a regular file (a FIFO or a device is
     //   a stream, and is written directly), or that the user may not write.
-    TextOutput(const std::string& in, const std::string& out, const IsRaster& isRaster);
+    TextOutput(const std::filesystem::path& in, const std::filesystem::path& out, const IsRaster& isRaster);
     // Removes what was not committed: a previous output stays as it was.
     ~TextOutput();
     TextOutput(const TextOutput&) = delete;
     TextOutput& operator=(const TextOutput&) = delete;
 
     // Where the command writes.
-    [[nodiscard]] const std::string& Path() const { return temporary_.empty() ? final_ : temporary_; }
+    [[nodiscard]] const std::filesystem::path& Path() const { return temporary_.empty() ? final_ : temporary_; }
 
     // Moves the file into place with the permission bits of the file it
     // replaces. Throws std::runtime_error.
@@ -52,12 +53,8 @@ public:
     static void RemoveInSignalHandler() noexcept;
 
 private:
-    std::string final_;
-    std::string temporary_;
+    std::filesystem::path final_;
+    std::filesystem::path temporary_;
 };
-
-// Makes the demo's folder: a new one, or one that exists and is empty, so
-// that the demo never writes over a user's files. Throws std::runtime_error.
-void PrepareEmptyFolder(const std::string& folder);
 
 } // namespace bndhost

@@ -1,6 +1,6 @@
 #include "PngWriter.h"
 
-#include "System.h"
+#include "support/Platform.h"
 
 #include <cstdint>
 #include <fstream>
@@ -34,7 +34,7 @@ void PutChunk(std::string& out, const char (&type)[5], const std::string& data)
 
 // The image is small (a preview), so it is assembled in memory: each row is
 // prefixed by filter type 0 and the whole deflated into one IDAT chunk.
-void WriteGrayPng(const std::string& path, int width, int height, const std::vector<unsigned char>& pixels)
+void WriteGrayPng(const std::filesystem::path& path, int width, int height, const std::vector<unsigned char>& pixels)
 {
     const auto rowBytes = static_cast<std::size_t>(width);
     std::string raw;
@@ -47,7 +47,7 @@ void WriteGrayPng(const std::string& path, int width, int height, const std::vec
     std::string packed(packedSize, '\0');
     if (::compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize, reinterpret_cast<const Bytef*>(raw.data()),
                     static_cast<uLong>(raw.size()), Z_DEFAULT_COMPRESSION) != Z_OK) {
-        throw std::runtime_error("cannot write " + path + ": the image does not compress");
+        throw std::runtime_error("cannot write " + fennick::platform::TextOf(path) + ": the image does not compress");
     }
     packed.resize(packedSize);
 
@@ -61,11 +61,11 @@ void WriteGrayPng(const std::string& path, int width, int height, const std::vec
     PutChunk(file, "IDAT", packed);
     PutChunk(file, "IEND", {});
 
-    std::ofstream out(sys::PathOf(path), std::ios::binary | std::ios::trunc);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(file.data(), static_cast<std::streamsize>(file.size()));
     out.close();
     if (!out) {
-        throw std::runtime_error("cannot write " + path + ": the file could not be written");
+        throw std::runtime_error("cannot write " + fennick::platform::TextOf(path) + ": the file could not be written");
     }
 }
 

@@ -1,6 +1,7 @@
 // Writing an 8-bit grayscale PNG.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,6 @@ namespace bndhost {
 
 // Writes `pixels` (rows top first, `width` bytes each) to `path`; throws
 // std::runtime_error with the reason on failure.
-void WriteGrayPng(const std::string& path, int width, int height, const std::vector<unsigned char>& pixels);
+void WriteGrayPng(const std::filesystem::path& path, int width, int height, const std::vector<unsigned char>& pixels);
 
 } // namespace bndhost

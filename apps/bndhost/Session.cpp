@@ -1,9 +1,7 @@
 #include "Session.h"
 
-#include <filesystem>
 #include <stdexcept>
 
-#include "HeaderFacts.h"
 #include "System.h"
 #include "hostside/IoError.h"
 #include "support/Platform.h"
@@ -11,6 +9,7 @@
 namespace bndhost {
 
 namespace fs = std::filesystem;
+using fennick::platform::TextOf;
 
 namespace {
 
@@ -52,14 +51,20 @@ Session::Session(const std::string& modulePath, HostManager::Answer answer, bool
 {
 }
 
-int Session::Probe(const std::string& path)
+std::unique_ptr<orvo::IoImportFilter> Session::NewImporter()
 {
     std::unique_ptr<orvo::IoImportFilter> filter(module_.Importer()(manager_));
     if (!filter) {
         throw ModuleError(module_.Path() + " gave no import filter");
     }
+    return filter;
+}
+
+int Session::Probe(const fs::path& path)
+{
+    const std::unique_ptr<orvo::IoImportFilter> filter = NewImporter();
     const sys::ModuleAtWork working;
-    return filter->ProbeFile(path.c_str());
+    return filter->ProbeFile(TextOf(path).c_str());
 }
 
 std::unique_ptr<orvo::IoExportFilter> Session::NewExporter()
@@ -71,20 +76,14 @@ std::unique_ptr<orvo::IoExportFilter> Session::NewExporter()
     return filter;
 }
 
-Exit Session::Import(const std::string& path, const std::function<bool(orvo::TrBase&)>& receive)
+Exit Session::Import(const fs::path& path, const std::function<bool(orvo::TrBase&)>& receive)
 {
-    const std::string extension = sys::TextOf(sys::PathOf(path).extension());
-    if (fennick::platform::EqualsIgnoreCase(extension.c_str(), ".hdr")) {
-        return NotDone("refused: " + path + " is a header; give its data file");
-    }
+    const std::string name = TextOf(path);
     std::error_code error;
-    if (!fs::exists(fs::symlink_status(sys::PathOf(path), error))) {
-        throw std::runtime_error(path + ": no such file");
+    if (!fs::exists(fs::symlink_status(path, error))) {
+        throw std::runtime_error(name + ": no such file");
     }
-    std::unique_ptr<orvo::IoImportFilter> filter(module_.Importer()(manager_));
-    if (!filter) {
-        throw ModuleError(module_.Path() + " gave no import filter");
-    }
+    const std::unique_ptr<orvo::IoImportFilter> filter = NewImporter();
     bool gotLattice = false;
     bool refused = false;
     const Receiving receiving(manager_, [&](orvo::TrBase& object) {
@@ -95,31 +94,32 @@ Exit Session::Import(const std::string& path, const std::function<bool(orvo::TrB
     orvo::ImportStatus status = orvo::ImportStatus::Stopped;
     const sys::ModuleAtWork working;
     try {
-        status = filter->ImportFromFile(path.c_str(), false);
+        status = filter->ImportFromFile(name.c_str(), false);
     } catch (const orvo::IoError& raised) {
-        // A data file shorter than its header says: add both sizes.
-        const std::optional<HeaderFacts> facts = HeaderFacts::Of(path);
-        if (!facts || !facts->dataSize || *facts->dataSize >= facts->expectedSize) {
+        // A data file whose size differs from its header's (the probe says
+        // so) raises only when it is shorter: add its size.
+        const auto size = fs::file_size(path, error);
+        if (error || filter->ProbeFile(name.c_str()) != 2) {
             throw;
         }
-        throw std::runtime_error(OneLine(raised.what()) + " (the data file has " + std::to_string(*facts->dataSize) +
-                                 " bytes of the " + std::to_string(facts->expectedSize) + " its header describes)");
+        throw std::runtime_error(OneLine(raised.what()) + " (the data file has only " + std::to_string(size) +
+                                 " bytes)");
     }
     if (HostManager::StopRequested()) {
         return Interrupted();
     }
     switch (status) {
     case orvo::ImportStatus::Done: return ExitDone;
-    case orvo::ImportStatus::Declined: return NotDone("declined: " + path + " was not imported");
+    case orvo::ImportStatus::Declined: return NotDone("declined: " + name + " was not imported");
     default: break;
     }
     if (!gotLattice) {
-        return NotDone("not importable: " + path +
-                       " is not a banded raster this module reads (it needs an extension and at least 2 rows and "
-                       "2 columns)");
+        return NotDone("not importable: " + name +
+                       " is not a banded raster this module reads (it needs an extension other than .hdr and at "
+                       "least 2 rows and 2 columns)");
     }
-    return NotDone(refused ? "refused: an object was refused while importing " + path
-                           : "stopped: the import of " + path + " was cancelled");
+    return NotDone(refused ? "refused: an object was refused while importing " + name
+                           : "stopped: the import of " + name + " was cancelled");
 }
 
 } // namespace bndhost

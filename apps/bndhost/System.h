@@ -11,19 +11,6 @@
 
 namespace bndhost::sys {
 
-// Paths are UTF-8 texts in bndhost. std::filesystem is told so each way,
-// since a narrow path means the ANSI code page to it on Windows.
-inline std::filesystem::path PathOf(const std::string& utf8)
-{
-    return {std::u8string(utf8.begin(), utf8.end())};
-}
-
-inline std::string TextOf(const std::filesystem::path& path)
-{
-    const std::u8string utf8 = path.u8string();
-    return {utf8.begin(), utf8.end()};
-}
-
 // The module's file name beside the program: fennick.so or fennick.dll.
 extern const char* const kModuleFileName;
 
@@ -84,8 +71,5 @@ bool WaitForInput(const volatile std::sig_atomic_t& stop);
 // Standard output and error carry bytes as they are: no line-end
 // translation, so that xyz lines and messages are the same everywhere.
 void BinaryStandardStreams();
-
-// Creates a new folder under the system's temporary folder, "<prefix>XXXXXX".
-std::filesystem::path CreateTemporaryFolder(const std::string& prefix);
 
 } // namespace bndhost::sys

@@ -2,7 +2,6 @@
 
 #include <dlfcn.h>
 #include <poll.h>
-#include <stdexcept>
 #include <unistd.h>
 
 #include "tamsel/Format.h"
@@ -143,14 +142,5 @@ bool WaitForInput(const volatile std::sig_atomic_t& stop)
 }
 
 void BinaryStandardStreams() {}
-
-std::filesystem::path CreateTemporaryFolder(const std::string& prefix)
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "XXXXXX")).string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a folder under " + std::filesystem::temp_directory_path().string());
-    }
-    return pattern;
-}
 
 } // namespace bndhost::sys

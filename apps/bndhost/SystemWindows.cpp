@@ -5,11 +5,10 @@
 #include <fcntl.h>
 #include <io.h>
 #include <mutex>
-#include <random>
-#include <stdexcept>
 #include <windows.h>
 
 #include "hostside/FormatV.h"
+#include "support/Platform.h"
 #include "tamsel/Format.h"
 
 namespace bndhost::sys {
@@ -47,18 +46,6 @@ BOOL WINAPI OnConsoleEvent(DWORD event)
     ::ExitProcess(static_cast<UINT>(128 + endingSignal));
 }
 
-// Six random letters and digits, for new names.
-std::string RandomLetters()
-{
-    static std::mt19937 random(std::random_device{}());
-    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::string text;
-    for (int i = 0; i < 6; ++i) {
-        text += letters[random() % (sizeof letters - 1)];
-    }
-    return text;
-}
-
 } // namespace
 
 fs::path ProgramFolder()
@@ -80,7 +67,7 @@ std::vector<std::string> Arguments(int /*argc*/, char** /*argv*/)
     wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     std::vector<std::string> arguments;
     for (int i = 0; i < count; ++i) {
-        arguments.push_back(TextOf(fs::path(wide[i])));
+        arguments.push_back(fennick::platform::TextOf(fs::path(wide[i])));
     }
     ::LocalFree(wide);
     return arguments;
@@ -88,7 +75,7 @@ std::vector<std::string> Arguments(int /*argc*/, char** /*argv*/)
 
 void* OpenModule(const std::string& path, std::string& reason)
 {
-    HMODULE module = ::LoadLibraryW(PathOf(path).c_str());
+    HMODULE module = ::LoadLibraryW(fennick::platform::PathOf(path).c_str());
     if (module == nullptr) {
         reason = tamsel::FormatSystemErrorMsg();
     }
@@ -162,19 +149,6 @@ void BinaryStandardStreams()
 {
     ::_setmode(::_fileno(stdout), _O_BINARY);
     ::_setmode(::_fileno(stderr), _O_BINARY);
-}
-
-fs::path CreateTemporaryFolder(const std::string& prefix)
-{
-    std::error_code error;
-    const fs::path base = fs::temp_directory_path(error);
-    for (int attempt = 0; attempt < 100 && !error; ++attempt) {
-        const fs::path folder = base / (prefix + RandomLetters());
-        if (fs::create_directory(folder, error)) {
-            return folder;
-        }
-    }
-    throw std::runtime_error("cannot create a folder under " + TextOf(base));
 }
 
 } // namespace bndhost::sys

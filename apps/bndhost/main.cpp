@@ -19,6 +19,7 @@
 #include "Session.h"
 #include "System.h"
 #include "hostside/IoError.h"
+#include "support/Platform.h"
 
 namespace {
 
@@ -60,11 +61,11 @@ std::string FindModule(const std::string& option)
     const fs::path installed = folder / FENNICK_PLUGIN_RELATIVE_DIR / bndhost::sys::kModuleFileName;
     for (const fs::path& candidate : {beside, installed}) {
         if (fs::exists(candidate, error)) {
-            return bndhost::sys::TextOf(candidate.lexically_normal());
+            return fennick::platform::TextOf(candidate.lexically_normal());
         }
     }
-    throw bndhost::ModuleError("no filter module found (looked for " + bndhost::sys::TextOf(beside) + " and " +
-                               bndhost::sys::TextOf(installed.lexically_normal()) +
+    throw bndhost::ModuleError("no filter module found (looked for " + fennick::platform::TextOf(beside) + " and " +
+                               fennick::platform::TextOf(installed.lexically_normal()) +
                                "); name one with --plugin or FENNICK_PLUGIN");
 }
 
@@ -136,7 +137,11 @@ Exit Run(int argc, char** argv)
     if (command == nullptr) {
         return Usage("unknown command '" + args[0] + "'");
     }
-    const std::vector<std::string> operands(args.begin() + 1, args.end());
+    // Every operand is a path, made one here, where it enters.
+    std::vector<fs::path> operands;
+    for (auto it = args.begin() + 1; it != args.end(); ++it) {
+        operands.push_back(fennick::platform::PathOf(*it));
+    }
     if (operands.size() < command->fewest || operands.size() > command->most) {
         return Usage(command->takes);
     }
