@@ -425,13 +425,15 @@ Exit RunPreview(Session& session, const fs::path& path, const fs::path& png, int
         return result;
     }
     WriteGrayPng(output.Path(), width, height, pixels);
-    output.Commit();
+    // Reported before the image is put in place: a run whose report fails
+    // fails whole, and leaves no file.
     out << "wrote " << TextOf(png) << " (" << width << " x " << height << ", band " << band << ", " << low << " to "
         << high << ")\n";
     if (!out.flush()) {
-        throw std::runtime_error("wrote " + TextOf(png) + ", but cannot write the standard output: " +
-                                 std::strerror(errno));
+        throw std::runtime_error(std::string("cannot write the standard output: ") + std::strerror(errno) + "; " +
+                                 TextOf(png) + " was not written");
     }
+    output.Commit();
     return ExitDone;
 }
 
@@ -439,25 +441,15 @@ namespace {
 
 constexpr Command kCommands[] = {
     {"info", 1, 1, "info takes one FILE",
-     [](Session& session, const std::vector<fs::path>& operands, const Flags& flags) {
-         return RunInfo(session, operands[0], flags.json, std::cout);
-     }},
+     [](Session& s, const Call& c) { return RunInfo(s, c.Operand(0), c.json, std::cout); }},
     {"convert", 2, 2, "convert takes IN and OUT",
-     [](Session& session, const std::vector<fs::path>& operands, const Flags& /*flags*/) {
-         return RunConvert(session, operands[0], operands[1]);
-     }},
+     [](Session& s, const Call& c) { return RunConvert(s, c.Operand(0), c.Operand(1)); }},
     {"xyz", 1, 2, "xyz takes FILE and at most one OUT",
-     [](Session& session, const std::vector<fs::path>& operands, const Flags& /*flags*/) {
-         return RunXyz(session, operands[0], operands.size() > 1 ? operands[1] : fs::path());
-     }},
+     [](Session& s, const Call& c) { return RunXyz(s, c.Operand(0), c.Operand(1)); }},
     {"preview", 2, 2, "preview takes FILE and OUT.png",
-     [](Session& session, const std::vector<fs::path>& operands, const Flags& flags) {
-         return RunPreview(session, operands[0], operands[1], flags.band, std::cout);
-     }},
+     [](Session& s, const Call& c) { return RunPreview(s, c.Operand(0), c.Operand(1), c.band, std::cout); }},
     {"demo", 0, 1, "demo takes at most one DIR",
-     [](Session& session, const std::vector<fs::path>& operands, const Flags& /*flags*/) {
-         return RunDemo(session, operands.empty() ? fs::path() : operands[0], std::cout);
-     }},
+     [](Session& s, const Call& c) { return RunDemo(s, c.Operand(0), std::cout); }},
 };
 
 } // namespace
@@ -473,22 +465,21 @@ Drives the fennick banded-raster filter module as a host application does.
 
 Commands:
   info FILE [--json]        probe and import FILE; print the probe result, the
-                            lattice summary, layout, bits, byte order, element
-                            type, bands, data size against the expected size and
-                            each band's minimum, maximum, mean (nodata values
-                            left out); --json prints them as one JSON object
+                            lattice summary, what the module says of the files
+                            it read (layout, bits, byte order, sizes, nodata)
+                            and each band's minimum, maximum and mean without
+                            nodata and NaN; --json prints one JSON object
   convert IN OUT            import IN and export it to OUT; OUT needs an
-                            extension, which picks the layout: .bip or .bsq,
-                            and any other but .hdr BIL
+                            extension other than .hdr: .bip or .bsq chooses
+                            that layout, any other BIL
   xyz FILE [OUT]            every node of FILE as a line 'x y v0 [v1 ...]', top
-                            row first, west to east, to OUT, or to standard
-                            output when OUT is absent or '-'
+                            row first, to OUT or to standard output (no OUT, '-')
   preview FILE OUT.png [--band N]
                             a grayscale PNG of band N (default 0), scaled from
                             the band's minimum to its maximum
   demo [DIR]                write a sample raster into DIR (a new or empty
-                            folder; default: a new one under the temporary
-                            folder), convert it to BIL, BIP and BSQ, import each
+                            folder; without DIR a temporary one, removed at the
+                            end), convert it to BIL, BIP and BSQ, import each
                             back and check every value
 
 Options:
@@ -500,27 +491,22 @@ Options:
   -h, --help      this text
   --version       bndhost's version
 
-Outputs: convert replaces OUT and its header whole or not at all: the module
-writes them under hidden temporary names and moves them into place when the
-export completes, and refuses a header that is another tool's or that also
-describes another data file of OUT's name. xyz and preview write OUT the same
-way. The files keep the permission bits of those they replace, so an existing
-OUT stays as it was on any error or interruption. All three refuse (status 1)
-an OUT that is IN or one of IN's files, whatever its case, and an existing OUT
-the user may not write; xyz and preview an OUT that would be the header,
-world or statistics file of another raster; convert an OUT beside which a
-world (.blw) or statistics (.stx) file would override the new header. A FIFO
-or device as xyz or preview OUT is written directly.
+Outputs are replaced whole or not at all, keeping the permission bits of the
+files they replace; on any error or interruption an existing OUT stays as it
+was (a FIFO or device is written directly). Refused (status 1): an OUT that is
+IN or one of IN's files, whatever its case; an existing OUT the user may not
+write; for xyz and preview, the header, world or statistics file of another
+raster; for convert, an OUT beside which a world (.blw) or statistics (.stx)
+file would override the new header, or whose header is another tool's or also
+describes another data file. convert notes on stderr what the export changes
+of floating-point values: their fractions, the values it saturates to the
+signed 32-bit range and the NaN it writes as 0.
 
-convert notes on stderr when IN holds floating-point values, whose fractions
-the export drops, and counts the values it saturates to the signed 32-bit
-range and the NaN it writes as 0.
-
-Exit status: 0 done; 1 error (its message is one line on stderr, including a
-data file shorter than its header says, and a failed write to standard
-output); 2 stopped, declined, refused or not importable; 64 usage error; 130
-interrupted (Ctrl-C); 141 standard output closed (a pipe whose reader ended);
-128 + N ended by signal N (TERM, HUP, QUIT).
+Exit status: 0 done; 1 error (one line on stderr, also for a data file shorter
+than its header says and a failed write to standard output); 2 stopped,
+declined, refused or not importable; 64 usage error; 130 interrupted (Ctrl-C);
+141 standard output closed (a pipe whose reader ended); 128 + N ended by
+signal N (TERM, HUP, QUIT).
 )";
 
 } // namespace bndhost

@@ -21,10 +21,17 @@ enum Exit : int {
 
 class Session;
 
-// The options that belong to one command.
-struct Flags {
+// One command as given: its operands (each a path) and its options.
+struct Call {
+    std::vector<std::filesystem::path> operands;
     int band = 0;      // preview
     bool json = false; // info
+
+    // Operand `i`, or an empty path when it was not given.
+    [[nodiscard]] std::filesystem::path Operand(std::size_t i) const
+    {
+        return i < operands.size() ? operands[i] : std::filesystem::path();
+    }
 };
 
 // One command: its operands, and what it runs.
@@ -33,7 +40,7 @@ struct Command {
     std::size_t fewest;
     std::size_t most;
     const char* takes; // the usage error when the operands do not fit
-    Exit (*run)(Session& session, const std::vector<std::filesystem::path>& operands, const Flags& flags);
+    Exit (*run)(Session& session, const Call& call);
 };
 
 // Every command, in the order of the help.
