@@ -342,9 +342,9 @@ Exit RunConvert(Session& session, const fs::path& in, const fs::path& out)
         return NotDone("refused: the module would not export to " + name +
                        " (it needs an extension other than .hdr: .bip or .bsq chooses that layout, any other BIL)");
     }
-    // What the export changes, counted by its own rule as the rows go by:
-    // fractions, values beyond the signed 32-bit range (which saturate) and
-    // NaN (written as 0) of floating-point and 64-bit lattices.
+    // What the export changes of floating-point and 64-bit values, counted
+    // by its own rule as the rows go by: fractions, values beyond the signed
+    // 32-bit range (which saturate) and NaN (written as 0).
     bool fractional = false;
     bool wide = false;
     std::uint64_t saturated = 0;
@@ -353,7 +353,7 @@ Exit RunConvert(Session& session, const fs::path& in, const fs::path& out)
         if (const orvo::TrUniformLattice* lattice = AsLattice(object)) {
             fractional = lattice->elementType == tamsel::CPrimType::Float32 ||
                          lattice->elementType == tamsel::CPrimType::Float64;
-            wide = fractional || tamsel::CPrimType::TypeSize[lattice->elementType] == 8;
+            wide = fractional || lattice->elementType == tamsel::CPrimType::Int64;
         } else if (wide) {
             ForEachValue(static_cast<const orvo::TrLatticeScan&>(object), [&](std::size_t, std::size_t, auto value) {
                 saturated += fennick::Saturates(value) ? 1 : 0;
@@ -374,16 +374,14 @@ Exit RunConvert(Session& session, const fs::path& in, const fs::path& out)
         return NotDone("refused: nothing was exported to " + name);
     }
     if (fractional || saturated > 0) {
-        const auto count = [](std::uint64_t n, const std::string& what) {
-            return std::to_string(n) + " " + what + (n == 1 ? " is" : "s are");
+        const auto count = [](std::uint64_t n, const char* what, const char* done) {
+            return n == 0 ? "" : "; " + std::to_string(n) + " " + what + (n == 1 ? " is " : "s are ") + done;
         };
-        std::string said = fractional ? "fractions are dropped" : "";
-        said += saturated > 0 ? (said.empty() ? "" : "; ") + count(saturated, "value") +
-                                    " beyond the signed 32-bit range, saturated"
-                              : "";
-        said += nan > 0 ? "; " + count(nan, "NaN value") + " written as 0" : "";
-        Complain("note: " + TextOf(in) + " holds " + (fractional ? "floating-point" : "64-bit") + " values; " +
-                 name + " holds them as whole numbers (" + said + ")");
+        const std::string said = std::string(fractional ? "; fractions are dropped" : "") +
+                                 count(saturated, "value", "beyond the signed 32-bit range, saturated") +
+                                 count(nan, "NaN value", "written as 0");
+        Complain("note: " + TextOf(in) + " holds " + (fractional ? "floating-point" : "64-bit") + " values; " + name +
+                 " holds them as whole numbers (" + said.substr(2) + ")");
     }
     return ExitDone;
 }
@@ -424,7 +422,7 @@ Exit RunPreview(Session& session, const fs::path& path, const fs::path& png, int
     if (result != ExitDone) {
         return result;
     }
-    WriteGrayPng(output.Path(), width, height, pixels);
+    WriteGrayPng(output.Path(), TextOf(png), width, height, pixels);
     // Reported before the image is put in place: a run whose report fails
     // fails whole, and leaves no file.
     out << "wrote " << TextOf(png) << " (" << width << " x " << height << ", band " << band << ", " << low << " to "

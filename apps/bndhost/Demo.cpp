@@ -7,7 +7,6 @@
 #include <fstream>
 #include <iostream>
 #include <random>
-#include <sstream>
 #include <vector>
 
 #include "BandStatistics.h"
@@ -48,20 +47,9 @@ std::int16_t DemoValue(int band, int row, int column)
     }
 }
 
-// Writes one small text file; throws when it cannot.
-void WriteText(const fs::path& path, const std::string& text)
-{
-    std::ofstream stream(path, std::ios::binary);
-    stream << text;
-    stream.close();
-    if (!stream) {
-        throw std::runtime_error("cannot write " + TextOf(path) + ": " + std::strerror(errno));
-    }
-}
-
 // Writes demo.bil (16-bit, most significant byte first, BIL) with its header,
 // world file and statistics file; returns the data path.
-std::string WriteSample(const fs::path& folder)
+fs::path WriteSample(const fs::path& folder)
 {
     const fs::path data = folder / "demo.bil";
     const rasters::RasterShape shape{
@@ -75,16 +63,19 @@ std::string WriteSample(const fs::path& folder)
             return static_cast<std::uint16_t>(value);
         },
         "sample raster written by bndhost demo");
-    std::ostringstream world;
+    std::ofstream world(folder / "demo.blw", std::ios::binary);
     world << kCell << "\n0\n0\n" << -kCell << '\n' << std::fixed << kWest << '\n' << kNorth << '\n';
-    WriteText(folder / "demo.blw", world.str());
-    std::ostringstream stats;
+    std::ofstream stats(folder / "demo.stx", std::ios::binary);
     stats << "band minimum maximum mean\n";
-    for (int b = 0; b < kBands; ++b) {
-        const BandStatistics::Band& s = bands[static_cast<std::size_t>(b)];
-        stats << b + 1 << ' ' << s.minimum << ' ' << s.maximum << ' ' << s.Mean() << '\n';
+    for (std::size_t b = 0; b < bands.size(); ++b) {
+        stats << b + 1 << ' ' << bands[b].minimum << ' ' << bands[b].maximum << ' ' << bands[b].Mean() << '\n';
     }
-    WriteText(folder / "demo.stx", stats.str());
+    world.close();
+    stats.close();
+    if (!world || !stats) {
+        throw std::runtime_error("cannot write the world and statistics files in " + TextOf(folder) + ": " +
+                                 std::strerror(errno));
+    }
     return data;
 }
 
@@ -139,35 +130,29 @@ void PrepareEmptyFolder(const fs::path& folder)
 }
 
 // A new folder under the system's temporary folder, removed with this object.
-class TemporaryFolder {
-public:
+struct TemporaryFolder {
     TemporaryFolder()
     {
         std::error_code error;
         const fs::path base = fs::temp_directory_path(error);
         std::random_device random;
-        for (int attempt = 0; attempt < 100 && !error && path_.empty(); ++attempt) {
+        for (int attempt = 0; attempt < 100 && !error && path.empty(); ++attempt) {
             const fs::path folder = base / ("fennick-demo-" + std::to_string(random() % 1000000000));
-            if (fs::create_directory(folder, error)) {
-                path_ = folder;
-            }
+            path = fs::create_directory(folder, error) ? folder : path;
         }
-        if (path_.empty()) {
+        if (path.empty()) {
             throw std::runtime_error("cannot create a folder under " + TextOf(base));
         }
     }
     ~TemporaryFolder()
     {
         std::error_code error;
-        fs::remove_all(path_, error);
+        fs::remove_all(path, error);
     }
     TemporaryFolder(const TemporaryFolder&) = delete;
     TemporaryFolder& operator=(const TemporaryFolder&) = delete;
 
-    [[nodiscard]] const fs::path& Path() const { return path_; }
-
-private:
-    fs::path path_;
+    fs::path path;
 };
 
 // The demo's steps in `folder`; `keep` lists what it wrote at the end.
@@ -226,7 +211,7 @@ Exit RunDemo(Session& session, const fs::path& folder, std::ostream& out)
 {
     if (folder.empty()) {
         const TemporaryFolder temporary;
-        return RunDemoIn(session, temporary.Path(), false, out);
+        return RunDemoIn(session, temporary.path, false, out);
     }
     PrepareEmptyFolder(folder);
     return RunDemoIn(session, folder, true, out);

@@ -23,27 +23,19 @@ void ClearProgressLine()
 
 } // namespace
 
-std::string PlainText(const std::string& text)
+std::string PlainText(std::string text)
 {
-    std::string plain;
-    plain.reserve(text.size());
-    for (const char c : text) {
-        if (c != '\r') {
-            plain += c;
-        }
-    }
-    return plain;
+    std::erase(text, '\r');
+    return text;
 }
 
 std::string OneLine(const std::string& text)
 {
     std::string line;
-    line.reserve(text.size());
     for (const char c : text) {
-        if (c != '\r' && c != '\n') {
-            line += c;
-        } else if (!line.empty() && line.back() != ' ') {
-            line += ' ';
+        const bool lineEnd = c == '\r' || c == '\n';
+        if (!lineEnd || (!line.empty() && line.back() != ' ')) {
+            line += lineEnd ? ' ' : c;
         }
     }
     while (!line.empty() && line.back() == ' ') {

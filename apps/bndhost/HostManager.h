@@ -11,7 +11,7 @@
 namespace bndhost {
 
 // Turns the module's "\r\n" line ends into plain "\n" for the terminal.
-std::string PlainText(const std::string& text);
+std::string PlainText(std::string text);
 
 // The text on one line: each run of line ends becomes one space.
 std::string OneLine(const std::string& text);

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <stdexcept>
 #include <utility>
-#include <vector>
 
 #include "System.h"
 #include "format/SideFiles.h"
@@ -24,10 +23,6 @@ namespace {
 constexpr std::size_t kPathCapacity = 4096;
 char pending[kPathCapacity];
 volatile std::sig_atomic_t hasPending = 0;
-
-// Every temporary name of this run with the name the user gave, whole paths
-// and bare names, for messages that name what bndhost wrote.
-std::vector<std::pair<std::string, std::string>> givenNames;
 
 [[noreturn]] void Refuse(const std::string& why)
 {
@@ -103,12 +98,6 @@ void RefuseSideFileOfARaster(const fs::path& out, const TextOutput::IsRaster& is
     }
 }
 
-void Remember(const fs::path& temporary, const fs::path& given)
-{
-    givenNames.emplace_back(TextOf(temporary), TextOf(given));
-    givenNames.emplace_back(TextOf(temporary.filename()), TextOf(given.filename()));
-}
-
 } // namespace
 
 void RefuseRasterOutput(const fs::path& in, const fs::path& out)
@@ -155,7 +144,6 @@ TextOutput::TextOutput(const fs::path& in, const fs::path& out, const IsRaster& 
         throw std::runtime_error("cannot create a file beside " + TextOf(out) + ": " + tamsel::FormatSystemErrorMsg());
     }
     temporary_ = platform::PathOf(temporary);
-    Remember(temporary_, out);
     if (temporary.size() < kPathCapacity) {
         std::memcpy(pending, temporary.c_str(), temporary.size() + 1);
         hasPending = 1;
@@ -185,17 +173,6 @@ void TextOutput::Commit()
     }
     temporary_.clear();
     hasPending = 0;
-}
-
-std::string TextOutput::AsGiven(std::string text)
-{
-    for (const auto& [temporary, given] : givenNames) {
-        for (std::size_t at = text.find(temporary); at != std::string::npos; at = text.find(temporary, at)) {
-            text.replace(at, temporary.size(), given);
-            at += given.size();
-        }
-    }
-    return text;
 }
 
 void TextOutput::RemoveInSignalHandler() noexcept

@@ -45,9 +45,6 @@ public:
     // replaces. Throws std::runtime_error.
     void Commit();
 
-    // `text` with the temporary name of this run's output replaced by the name the user gave.
-    static std::string AsGiven(std::string text);
-
     // For a signal handler that ends the program: removes the temporary file
     // of the output in progress. Async-signal-safe.
     static void RemoveInSignalHandler() noexcept;

@@ -1,6 +1,5 @@
 #include "PngWriter.h"
 
-#include "support/Platform.h"
 
 #include <cstdint>
 #include <fstream>
@@ -34,7 +33,8 @@ void PutChunk(std::string& out, const char (&type)[5], const std::string& data)
 
 // The image is small (a preview), so it is assembled in memory: each row is
 // prefixed by filter type 0 and the whole deflated into one IDAT chunk.
-void WriteGrayPng(const std::filesystem::path& path, int width, int height, const std::vector<unsigned char>& pixels)
+void WriteGrayPng(const std::filesystem::path& path, const std::string& shown, int width, int height,
+                  const std::vector<unsigned char>& pixels)
 {
     const auto rowBytes = static_cast<std::size_t>(width);
     std::string raw;
@@ -47,7 +47,7 @@ void WriteGrayPng(const std::filesystem::path& path, int width, int height, cons
     std::string packed(packedSize, '\0');
     if (::compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize, reinterpret_cast<const Bytef*>(raw.data()),
                     static_cast<uLong>(raw.size()), Z_DEFAULT_COMPRESSION) != Z_OK) {
-        throw std::runtime_error("cannot write " + fennick::platform::TextOf(path) + ": the image does not compress");
+        throw std::runtime_error("cannot write " + shown + ": the image does not compress");
     }
     packed.resize(packedSize);
 
@@ -65,7 +65,7 @@ void WriteGrayPng(const std::filesystem::path& path, int width, int height, cons
     out.write(file.data(), static_cast<std::streamsize>(file.size()));
     out.close();
     if (!out) {
-        throw std::runtime_error("cannot write " + fennick::platform::TextOf(path) + ": the file could not be written");
+        throw std::runtime_error("cannot write " + shown + ": the file could not be written");
     }
 }
 

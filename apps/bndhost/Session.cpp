@@ -11,26 +11,6 @@ namespace bndhost {
 namespace fs = std::filesystem;
 using fennick::platform::TextOf;
 
-namespace {
-
-// Hands every object to `receiver` while it lives; none afterwards, however
-// the operation ends.
-class Receiving {
-public:
-    Receiving(HostManager& manager, std::function<bool(orvo::TrBase&)> receiver) : manager_(manager)
-    {
-        manager_.receiver = std::move(receiver);
-    }
-    ~Receiving() { manager_.receiver = nullptr; }
-    Receiving(const Receiving&) = delete;
-    Receiving& operator=(const Receiving&) = delete;
-
-private:
-    HostManager& manager_;
-};
-
-} // namespace
-
 Exit NotDone(const std::string& why)
 {
     Complain(why);
@@ -86,11 +66,14 @@ Exit Session::Import(const fs::path& path, const std::function<bool(orvo::TrBase
     const std::unique_ptr<orvo::IoImportFilter> filter = NewImporter();
     bool gotLattice = false;
     bool refused = false;
-    const Receiving receiving(manager_, [&](orvo::TrBase& object) {
+    manager_.receiver = [&](orvo::TrBase& object) {
         gotLattice = gotLattice || object.GetTypeId() == orvo::TrUniformLattice::GetClassTypeId();
         refused = !receive(object);
         return !refused;
-    });
+    };
+    // No object goes to `receive` after this import, however it ends.
+    const std::unique_ptr<HostManager, void (*)(HostManager*)> receiving(
+        &manager_, [](HostManager* manager) { manager->receiver = nullptr; });
     orvo::ImportStatus status = orvo::ImportStatus::Stopped;
     const sys::ModuleAtWork working;
     try {

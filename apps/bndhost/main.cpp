@@ -168,7 +168,7 @@ int main(int argc, char** argv)
         Complain("not enough memory");
     } catch (const std::exception& error) {
         if (sys::EndingStatus() == 0) { // else what failed is what the signal ended
-            Complain(TextOutput::AsGiven(error.what()));
+            Complain(error.what());
         }
     }
     return CheckStandardOutput(ExitError);
