@@ -32,28 +32,12 @@ using fennick::platform::TextOf;
 
 namespace {
 
-const char* ProbeMeaning(int probe)
-{
-    switch (probe) {
-    case 1: return "a banded raster whose data file has the size its header describes";
-    case 2: return "a banded raster whose data file's size differs from what its header describes";
-    default: return "not a banded raster this module can read";
-    }
-}
-
 // The element type's name in reports: "int8", "uint16", "float32", ...
 const char* ElementTypeName(int type)
 {
     static constexpr const char* kNames[] = {"int8",   "uint8", "int16",   "uint16", "int32",
                                              "uint32", "int64", "float32", "float64"};
     return type >= 0 && type < tamsel::CPrimType::Count ? kNames[type] : "unknown";
-}
-
-orvo::TrUniformLattice* AsLattice(orvo::TrBase& object)
-{
-    return object.GetTypeId() == orvo::TrUniformLattice::GetClassTypeId()
-               ? &static_cast<orvo::TrUniformLattice&>(object)
-               : nullptr;
 }
 
 // What the import put under `key` in the lattice's parameters; empty when
@@ -81,15 +65,17 @@ struct Imported {
 
 Exit Gather(Session& session, const fs::path& path, Imported& imported)
 {
-    return session.Import(path, [&](orvo::TrBase& object) {
-        if (orvo::TrUniformLattice* lattice = AsLattice(object)) {
-            imported.lattice.emplace(*lattice);
-            imported.stats.Begin(*lattice, NodataOf(*lattice));
-        } else {
-            imported.stats.Add(static_cast<orvo::TrLatticeScan&>(object));
-        }
-        return true;
-    });
+    return session.Import(
+        path,
+        [&](orvo::TrUniformLattice& lattice) {
+            imported.lattice.emplace(lattice);
+            imported.stats.Begin(lattice, NodataOf(lattice));
+            return true;
+        },
+        [&](orvo::TrLatticeScan& scan) {
+            imported.stats.Add(scan);
+            return true;
+        });
 }
 
 // A raster is a file the module probes as one.
@@ -125,62 +111,45 @@ std::string JsonNumber(double value, bool coordinate = false)
     return text;
 }
 
-// The length of the UTF-8 sequence at `text`, or 0 when it is not a valid one.
-std::size_t Utf8Length(std::string_view text)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    const std::size_t length = lead < 0x80 ? 1 : lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
-    if (length == 0 || length > text.size()) {
-        return 0;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80) {
-            return 0;
-        }
-    }
-    // No overlong three- or four-byte forms, no surrogates, nothing past U+10FFFF.
-    const bool refused = (lead == 0xE0 && byte(1) < 0xA0) || (lead == 0xED && byte(1) >= 0xA0) ||
-                         (lead == 0xF0 && byte(1) < 0x90) || (lead == 0xF4 && byte(1) >= 0x90);
-    return refused ? 0 : length;
-}
-
 // A JSON string: quotes, backslashes and control characters escaped, and
 // each byte that is not part of valid UTF-8 (a file name's may not be) as U+FFFD.
 std::string JsonString(std::string_view text)
 {
     std::string quoted = "\"";
-    while (!text.empty()) {
-        const std::size_t length = Utf8Length(text);
-        const char c = text[0];
-        if (length == 0) {
-            quoted += "\\ufffd";
-        } else if (c == '"' || c == '\\') {
-            quoted += {'\\', c};
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
-            quoted += escape;
-        } else {
-            quoted += text.substr(0, length);
+    for (std::size_t at = 0, length = 1; at < text.size(); at += std::max<std::size_t>(length, 1)) {
+        const auto byte = [&](std::size_t i) {
+            return at + i < text.size() ? static_cast<unsigned char>(text[at + i]) : 0;
+        };
+        const unsigned char lead = byte(0);
+        length = lead < 0x80 ? 1 : lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
+        for (std::size_t i = 1; i < length; ++i) {
+            length = (byte(i) & 0xC0) == 0x80 ? length : 0;
         }
-        text.remove_prefix(std::max<std::size_t>(length, 1));
+        // No overlong three- or four-byte forms, no surrogates, nothing past U+10FFFF.
+        if ((lead == 0xE0 && byte(1) < 0xA0) || (lead == 0xED && byte(1) >= 0xA0) || (lead == 0xF0 && byte(1) < 0x90) ||
+            (lead == 0xF4 && byte(1) >= 0x90)) {
+            length = 0;
+        }
+        char escape[8];
+        std::snprintf(escape, sizeof escape, "\\u%04x", length == 0 ? 0xFFFDU : lead);
+        quoted += length == 0 || lead < 0x20    ? std::string_view(escape)
+                  : lead == '"' || lead == '\\' ? std::string_view(lead == '"' ? "\\\"" : "\\\\")
+                                                : text.substr(at, length);
     }
     return quoted + '"';
 }
 
-std::string Nodes(std::uint64_t count)
-{
-    return std::to_string(count) + (count == 1 ? " node" : " nodes");
-}
-
 void PrintInfoText(int probe, const Imported& imported, std::ostream& out)
 {
+    static constexpr const char* kProbeMeaning[] = {
+        "not a banded raster this module can read", "a banded raster whose data file has the size its header describes",
+        "a banded raster whose data file's size differs from what its header describes"};
     const orvo::TrUniformLattice& lattice = *imported.lattice;
     const auto fact = [&](const char* key) { return Fact(lattice, key).value_or("unknown"); };
-    out << "probe: " << probe << " (" << ProbeMeaning(probe) << ")\n"
-        << PlainText(Fact(lattice, "LatticeInfo").value_or("")) << "Layout:\t" << fact(facts::kLayout)
-        << "\nBands:\t" << lattice.components << "\nBits:\t" << fact(facts::kBits) << ", byte order "
+    const auto nodes = [](std::uint64_t n) { return std::to_string(n) + (n == 1 ? " node" : " nodes"); };
+    out << "probe: " << probe << " (" << kProbeMeaning[probe == 1 || probe == 2 ? probe : 0] << ")\n"
+        << PlainText(Fact(lattice, "LatticeInfo").value_or("")) << "Layout:\t" << fact(facts::kLayout) << "\nBands:\t"
+        << lattice.components << "\nBits:\t" << fact(facts::kBits) << ", byte order "
         << (fact(facts::kByteOrder) == "M" ? "M (most" : "I (least") << " significant byte first)\nElement type:\t"
         << ElementTypeName(lattice.elementType) << "\nData size:\t" << fact(facts::kDataSize)
         << " bytes (the header describes " << fact(facts::kDescribedSize) << ")\nFiles read:\t"
@@ -197,10 +166,10 @@ void PrintInfoText(int probe, const Imported& imported, std::ostream& out)
     if (const std::optional<double> value = NodataOf(lattice)) {
         std::string number;
         AppendNumber(number, *value);
-        out << "\nNodata:\t" << number << ", held by " << Nodes(nodata) << " (left out of the statistics)";
+        out << "\nNodata:\t" << number << ", held by " << nodes(nodata) << " (left out of the statistics)";
     }
     if (nan > 0) {
-        out << "\nNaN:\t" << Nodes(nan) << " (left out of the statistics)";
+        out << "\nNaN:\t" << nodes(nan) << " (left out of the statistics)";
     }
     out << "\nband  minimum          maximum          mean\n";
     std::string line;
@@ -273,15 +242,15 @@ Exit RunXyz(Session& session, const fs::path& path, const fs::path& out)
     std::optional<orvo::TrUniformLattice> lattice;
     int row = 0;
     std::string text;
-    const Exit result = session.Import(path, [&](orvo::TrBase& object) {
-        if (orvo::TrUniformLattice* received = AsLattice(object)) {
-            lattice.emplace(*received);
-            return true;
-        }
+    const auto keep = [&](orvo::TrUniformLattice& received) {
+        lattice.emplace(received);
+        return true;
+    };
+    const Exit result = session.Import(path, keep, [&](orvo::TrLatticeScan& scan) {
         // Rows come top row first; the lattice's yMin is the bottom row's.
         const double y = lattice->yMin + static_cast<double>(lattice->rows - 1 - row) * lattice->dy;
         text.clear();
-        ForEachValue(static_cast<orvo::TrLatticeScan&>(object), [&](std::size_t column, std::size_t band, auto value) {
+        ForEachValue(scan, [&](std::size_t column, std::size_t band, auto value) {
             if (band == 0) {
                 text += column == 0 ? "" : "\n";
                 AppendCoordinate(text, lattice->xMin + static_cast<double>(column) * lattice->dx);
@@ -349,25 +318,27 @@ Exit RunConvert(Session& session, const fs::path& in, const fs::path& out)
     bool wide = false;
     std::uint64_t saturated = 0;
     std::uint64_t nan = 0;
-    const Exit imported = session.Import(in, [&](orvo::TrBase& object) {
-        if (const orvo::TrUniformLattice* lattice = AsLattice(object)) {
-            fractional = lattice->elementType == tamsel::CPrimType::Float32 ||
-                         lattice->elementType == tamsel::CPrimType::Float64;
-            wide = fractional || lattice->elementType == tamsel::CPrimType::Int64;
-        } else if (wide) {
-            ForEachValue(static_cast<const orvo::TrLatticeScan&>(object), [&](std::size_t, std::size_t, auto value) {
+    const auto exportLattice = [&](orvo::TrUniformLattice& lattice) {
+        const int type = lattice.elementType;
+        fractional = type == tamsel::CPrimType::Float32 || type == tamsel::CPrimType::Float64;
+        wide = fractional || type == tamsel::CPrimType::Int64;
+        return exporter->ExportObject(lattice) == orvo::ExportStatus::Done;
+    };
+    const Exit imported = session.Import(in, exportLattice, [&](orvo::TrLatticeScan& scan) {
+        if (wide) {
+            ForEachValue(scan, [&](std::size_t, std::size_t, auto value) {
                 saturated += fennick::Saturates(value) ? 1 : 0;
                 if constexpr (std::is_floating_point_v<decltype(value)>) {
                     nan += std::isnan(value) ? 1 : 0;
                 }
             });
         }
-        return exporter->ExportObject(object) == orvo::ExportStatus::Done;
+        return exporter->ExportObject(scan) == orvo::ExportStatus::Done;
     });
     if (imported != ExitDone) {
         return imported; // the module gives up its files; a previous output stays as it was
     }
-    if (HostManager::StopRequested()) {
+    if (Session::StopRequested()) {
         return Interrupted();
     }
     if (exporter->EndExport() != orvo::ExportStatus::Done) {
@@ -407,16 +378,15 @@ Exit RunPreview(Session& session, const fs::path& path, const fs::path& png, int
     const int height = imported.lattice->rows;
     std::vector<unsigned char> pixels;
     pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    const Exit result = session.Import(path, [&](orvo::TrBase& object) {
-        if (AsLattice(object) == nullptr) {
-            ForEachValue(static_cast<orvo::TrLatticeScan&>(object), [&](std::size_t, std::size_t b, auto value) {
-                if (b == static_cast<std::size_t>(band)) {
-                    const auto number = static_cast<double>(value);
-                    const long level = stats.IsMissing(number) ? 0 : std::lround((number - low) * scale);
-                    pixels.push_back(static_cast<unsigned char>(std::clamp(level, 0L, 255L)));
-                }
-            });
-        }
+    const auto any = [](orvo::TrUniformLattice&) { return true; };
+    const Exit result = session.Import(path, any, [&](orvo::TrLatticeScan& scan) {
+        ForEachValue(scan, [&](std::size_t, std::size_t b, auto value) {
+            if (b == static_cast<std::size_t>(band)) {
+                const auto number = static_cast<double>(value);
+                const long level = stats.IsMissing(number) ? 0 : std::lround((number - low) * scale);
+                pixels.push_back(static_cast<unsigned char>(std::clamp(level, 0L, 255L)));
+            }
+        });
         return true;
     });
     if (result != ExitDone) {

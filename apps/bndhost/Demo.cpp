@@ -14,7 +14,6 @@
 #include "RasterWriter.h"
 #include "Session.h"
 #include "format/BndHeader.h"
-#include "format/SideFiles.h"
 #include "support/Platform.h"
 
 namespace bndhost {
@@ -88,25 +87,23 @@ Exit Check(Session& session, const fs::path& path, long long& failures, std::ost
             out << "  mismatch in " << TextOf(path) << ": " << what << '\n';
         }
     };
-    const Exit result = session.Import(path, [&](orvo::TrBase& object) {
-        if (object.GetTypeId() == orvo::TrUniformLattice::GetClassTypeId()) {
-            const auto& lattice = static_cast<const orvo::TrUniformLattice&>(object);
-            if (lattice.columns != kColumns || lattice.rows != kRows || lattice.components != kBands) {
-                fail("size");
-            }
-            if (lattice.xMin != kWest || lattice.yMin != kNorth - (kRows - 1) * kCell || lattice.dx != kCell ||
-                lattice.dy != kCell) {
-                fail("geometry");
-            }
-            return true;
+    const auto checkLattice = [&](const orvo::TrUniformLattice& lattice) {
+        if (lattice.columns != kColumns || lattice.rows != kRows || lattice.components != kBands) {
+            fail("size");
         }
-        ForEachValue(
-            static_cast<const orvo::TrLatticeScan&>(object), [&](std::size_t column, std::size_t band, auto value) {
-                if (static_cast<double>(value) != DemoValue(static_cast<int>(band), row, static_cast<int>(column))) {
-                    fail("row " + std::to_string(row) + " column " + std::to_string(column) + " band " +
-                         std::to_string(band));
-                }
-            });
+        if (lattice.xMin != kWest || lattice.yMin != kNorth - (kRows - 1) * kCell || lattice.dx != kCell ||
+            lattice.dy != kCell) {
+            fail("geometry");
+        }
+        return true;
+    };
+    const Exit result = session.Import(path, checkLattice, [&](const orvo::TrLatticeScan& scan) {
+        ForEachValue(scan, [&](std::size_t column, std::size_t band, auto value) {
+            if (static_cast<double>(value) != DemoValue(static_cast<int>(band), row, static_cast<int>(column))) {
+                fail("row " + std::to_string(row) + " column " + std::to_string(column) + " band " +
+                     std::to_string(band));
+            }
+        });
         ++row;
         return true;
     });
@@ -133,15 +130,8 @@ void PrepareEmptyFolder(const fs::path& folder)
 struct TemporaryFolder {
     TemporaryFolder()
     {
-        std::error_code error;
-        const fs::path base = fs::temp_directory_path(error);
-        std::random_device random;
-        for (int attempt = 0; attempt < 100 && !error && path.empty(); ++attempt) {
-            const fs::path folder = base / ("fennick-demo-" + std::to_string(random() % 1000000000));
-            path = fs::create_directory(folder, error) ? folder : path;
-        }
-        if (path.empty()) {
-            throw std::runtime_error("cannot create a folder under " + TextOf(base));
+        if (!fs::create_directory(path)) {
+            throw std::runtime_error("cannot create the folder " + TextOf(path) + ": it exists");
         }
     }
     ~TemporaryFolder()
@@ -152,14 +142,13 @@ struct TemporaryFolder {
     TemporaryFolder(const TemporaryFolder&) = delete;
     TemporaryFolder& operator=(const TemporaryFolder&) = delete;
 
-    fs::path path;
+    const fs::path path = fs::temp_directory_path() / ("fennick-demo-" + std::to_string(std::random_device()()));
 };
 
-// The demo's steps in `folder`; `keep` lists what it wrote at the end.
+// The demo's steps in `folder`, which is removed afterwards unless `keep`.
 Exit RunDemoIn(Session& session, const fs::path& folder, bool keep, std::ostream& out)
 {
-    out << "fennick demo in " << TextOf(folder) << (keep ? "" : " (a temporary folder, removed at the end)")
-        << "\n\n";
+    out << "fennick demo in " << TextOf(folder) << (keep ? "" : " (a temporary folder, removed at the end)") << "\n\n";
     const fs::path sample = WriteSample(folder);
     out << "sample: " << kRows << " rows x " << kColumns << " columns x " << kBands
         << " bands of 16-bit samples, most significant byte first, BIL, with world and statistics files\n";
@@ -167,7 +156,6 @@ Exit RunDemoIn(Session& session, const fs::path& folder, bool keep, std::ostream
         return result;
     }
 
-    std::vector<fs::path> written = {sample, folder / "demo.hdr", folder / "demo.blw", folder / "demo.stx"};
     long long failures = 0;
     for (const fennick::LayoutNames& layout : fennick::kLayouts) {
         // Each layout gets its own name: a data file's header is found by its name alone.
@@ -179,21 +167,11 @@ Exit RunDemoIn(Session& session, const fs::path& folder, bool keep, std::ostream
             return result;
         }
         out << "\nconverted to " << TextOf(converted) << " and checked every value and the geometry\n";
-        written.push_back(converted);
-        written.push_back(fennick::platform::PathOf(fennick::SideFilePath(TextOf(converted).c_str(), ".hdr")));
     }
     const fs::path png = folder / "demo.png";
     out << '\n';
     if (const Exit result = RunPreview(session, sample, png, 0, out); result != ExitDone) {
         return result;
-    }
-    written.push_back(png);
-
-    if (keep) {
-        out << "\nwrote:\n";
-        for (const fs::path& path : written) {
-            out << "  " << TextOf(path) << '\n';
-        }
     }
     const long long checked = 3LL * kRows * kColumns * kBands;
     if (failures > 0) {

@@ -11,28 +11,18 @@ ModuleLoader::ModuleLoader(const std::string& path) : path_(path)
     if (handle_ == nullptr) {
         throw ModuleError("cannot load the filter module " + path + ": " + reason);
     }
-    try {
-        exporter_ = reinterpret_cast<ExportFactory>(Find("ExportBND"));
-        importer_ = reinterpret_cast<ImportFactory>(Find("ImportBND"));
-    } catch (...) {
+    exporter_ = reinterpret_cast<ExportFactory>(sys::FindSymbol(handle_, "ExportBND"));
+    importer_ = reinterpret_cast<ImportFactory>(sys::FindSymbol(handle_, "ImportBND"));
+    if (exporter_ == nullptr || importer_ == nullptr) {
         sys::CloseModule(handle_);
-        throw;
+        throw ModuleError("the filter module " + path + " has no " +
+                          (exporter_ == nullptr ? "ExportBND" : "ImportBND"));
     }
 }
 
 ModuleLoader::~ModuleLoader()
 {
     sys::CloseModule(handle_);
-}
-
-void* ModuleLoader::Find(const char* name) const
-{
-    std::string reason;
-    void* symbol = sys::FindSymbol(handle_, name, reason);
-    if (symbol == nullptr) {
-        throw ModuleError("the filter module " + path_ + " has no " + name + ": " + reason);
-    }
-    return symbol;
 }
 
 } // namespace bndhost

@@ -30,8 +30,6 @@ public:
     [[nodiscard]] ImportFactory Importer() const { return importer_; }
 
 private:
-    void* Find(const char* name) const;
-
     std::string path_;
     void* handle_ = nullptr;
     ExportFactory exporter_ = nullptr;

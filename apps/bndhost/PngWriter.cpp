@@ -1,6 +1,5 @@
 #include "PngWriter.h"
 
-
 #include <cstdint>
 #include <fstream>
 #include <stdexcept>

@@ -26,18 +26,33 @@ Exit Interrupted()
     return status == 0 ? ExitInterrupted : static_cast<Exit>(status);
 }
 
-Session::Session(const std::string& modulePath, HostManager::Answer answer, bool quiet)
-    : module_(modulePath), manager_(answer, quiet)
+Session::Session(const std::string& modulePath, Answer answer, bool quiet)
+    : module_(modulePath), answer_(answer), showProgress_(!quiet && sys::IsTerminal(sys::Stream::Error))
 {
 }
 
+namespace {
+
+// A filter the module's factory made, or a ModuleError.
+template <class Filter>
+std::unique_ptr<Filter> Made(Filter* filter, const ModuleLoader& module, const char* what)
+{
+    if (filter == nullptr) {
+        throw ModuleError(module.Path() + " gave no " + what + " filter");
+    }
+    return std::unique_ptr<Filter>(filter);
+}
+
+} // namespace
+
 std::unique_ptr<orvo::IoImportFilter> Session::NewImporter()
 {
-    std::unique_ptr<orvo::IoImportFilter> filter(module_.Importer()(manager_));
-    if (!filter) {
-        throw ModuleError(module_.Path() + " gave no import filter");
-    }
-    return filter;
+    return Made(module_.Importer()(*this), module_, "import");
+}
+
+std::unique_ptr<orvo::IoExportFilter> Session::NewExporter()
+{
+    return Made(module_.Exporter()(*this), module_, "export");
 }
 
 int Session::Probe(const fs::path& path)
@@ -47,16 +62,8 @@ int Session::Probe(const fs::path& path)
     return filter->ProbeFile(TextOf(path).c_str());
 }
 
-std::unique_ptr<orvo::IoExportFilter> Session::NewExporter()
-{
-    std::unique_ptr<orvo::IoExportFilter> filter(module_.Exporter()(manager_));
-    if (!filter) {
-        throw ModuleError(module_.Path() + " gave no export filter");
-    }
-    return filter;
-}
-
-Exit Session::Import(const fs::path& path, const std::function<bool(orvo::TrBase&)>& receive)
+Exit Session::Import(const fs::path& path, const std::function<bool(orvo::TrUniformLattice&)>& lattice,
+                     const std::function<bool(orvo::TrLatticeScan&)>& row)
 {
     const std::string name = TextOf(path);
     std::error_code error;
@@ -64,16 +71,15 @@ Exit Session::Import(const fs::path& path, const std::function<bool(orvo::TrBase
         throw std::runtime_error(name + ": no such file");
     }
     const std::unique_ptr<orvo::IoImportFilter> filter = NewImporter();
-    bool gotLattice = false;
-    bool refused = false;
-    manager_.receiver = [&](orvo::TrBase& object) {
-        gotLattice = gotLattice || object.GetTypeId() == orvo::TrUniformLattice::GetClassTypeId();
-        refused = !receive(object);
-        return !refused;
-    };
-    // No object goes to `receive` after this import, however it ends.
-    const std::unique_ptr<HostManager, void (*)(HostManager*)> receiving(
-        &manager_, [](HostManager* manager) { manager->receiver = nullptr; });
+    lattice_ = lattice;
+    row_ = row;
+    gotLattice_ = false;
+    refused_ = false;
+    // No object goes to `lattice` or `row` after this import, however it ends.
+    const std::unique_ptr<Session, void (*)(Session*)> receiving(this, [](Session* session) {
+        session->lattice_ = nullptr;
+        session->row_ = nullptr;
+    });
     orvo::ImportStatus status = orvo::ImportStatus::Stopped;
     const sys::ModuleAtWork working;
     try {
@@ -88,7 +94,7 @@ Exit Session::Import(const fs::path& path, const std::function<bool(orvo::TrBase
         throw std::runtime_error(OneLine(raised.what()) + " (the data file has only " + std::to_string(size) +
                                  " bytes)");
     }
-    if (HostManager::StopRequested()) {
+    if (StopRequested()) {
         return Interrupted();
     }
     switch (status) {
@@ -96,13 +102,25 @@ Exit Session::Import(const fs::path& path, const std::function<bool(orvo::TrBase
     case orvo::ImportStatus::Declined: return NotDone("declined: " + name + " was not imported");
     default: break;
     }
-    if (!gotLattice) {
+    if (!gotLattice_) {
         return NotDone("not importable: " + name +
                        " is not a banded raster this module reads (it needs an extension other than .hdr and at "
                        "least 2 rows and 2 columns)");
     }
-    return NotDone(refused ? "refused: an object was refused while importing " + name
-                           : "stopped: the import of " + name + " was cancelled");
+    return NotDone(refused_ ? "refused: an object was refused while importing " + name
+                            : "stopped: the import of " + name + " was cancelled");
+}
+
+bool Session::ReceiveObject(orvo::TrBase& object)
+{
+    const tamsel::CTypeInfo* type = object.GetTypeId();
+    if (type == orvo::TrUniformLattice::GetClassTypeId() && lattice_) {
+        gotLattice_ = true;
+        refused_ = !lattice_(static_cast<orvo::TrUniformLattice&>(object));
+    } else if (type == orvo::TrLatticeScan::GetClassTypeId() && row_) {
+        refused_ = !row_(static_cast<orvo::TrLatticeScan&>(object));
+    }
+    return !refused_;
 }
 
 } // namespace bndhost

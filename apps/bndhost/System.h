@@ -23,8 +23,8 @@ std::vector<std::string> Arguments(int argc, char** argv);
 // Opens a module binding every symbol at once; nullptr with the loader's
 // reason when it cannot.
 void* OpenModule(const std::string& path, std::string& reason);
-// A symbol of an open module; nullptr with the reason when it has none.
-void* FindSymbol(void* module, const char* name, std::string& reason);
+// A symbol of an open module, or nullptr.
+void* FindSymbol(void* module, const char* name);
 void CloseModule(void* module);
 
 // Every signal that ends a program (INT, TERM, HUP, QUIT and PIPE; on
@@ -63,7 +63,7 @@ public:
     InterruptsHeld& operator=(const InterruptsHeld&) = delete;
 };
 
-enum class Stream { Input, Output, Error };
+enum class Stream { Input, Error };
 bool IsTerminal(Stream stream);
 // Waits until the standard input has something to read (true) or `stop` is
 // set (false).

@@ -22,25 +22,13 @@ constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
 void OnSignal(int signal)
 {
     const bool first = endingSignal == 0;
-    if (first) {
-        endingSignal = signal;
-    }
+    endingSignal = first ? signal : endingSignal;
     onStop();
     if (modulesAtWork > 0 || (first && signal == SIGINT)) {
         return; // the operation stops at its next progress report
     }
     onAbandon();
     ::_exit(128 + endingSignal);
-}
-
-sigset_t EndingSignals()
-{
-    sigset_t set;
-    sigemptyset(&set);
-    for (const int signal : kEndingSignals) {
-        sigaddset(&set, signal);
-    }
-    return set;
 }
 
 int holdDepth = 0;
@@ -68,15 +56,9 @@ void* OpenModule(const std::string& path, std::string& reason)
     return module;
 }
 
-void* FindSymbol(void* module, const char* name, std::string& reason)
+void* FindSymbol(void* module, const char* name)
 {
-    ::dlerror();
-    void* symbol = ::dlsym(module, name);
-    if (symbol == nullptr) {
-        const char* error = ::dlerror();
-        reason = error != nullptr ? error : "symbol is null";
-    }
-    return symbol;
+    return ::dlsym(module, name);
 }
 
 void CloseModule(void* module)
@@ -115,7 +97,11 @@ ModuleAtWork::~ModuleAtWork()
 InterruptsHeld::InterruptsHeld()
 {
     if (holdDepth++ == 0) {
-        const sigset_t held = EndingSignals();
+        sigset_t held;
+        sigemptyset(&held);
+        for (const int signal : kEndingSignals) {
+            sigaddset(&held, signal);
+        }
         sigprocmask(SIG_BLOCK, &held, &heldFrom);
     }
 }
@@ -129,8 +115,7 @@ InterruptsHeld::~InterruptsHeld()
 
 bool IsTerminal(Stream stream)
 {
-    const int fd = stream == Stream::Input ? STDIN_FILENO : stream == Stream::Output ? STDOUT_FILENO : STDERR_FILENO;
-    return ::isatty(fd) == 1;
+    return ::isatty(stream == Stream::Input ? STDIN_FILENO : STDERR_FILENO) == 1;
 }
 
 bool WaitForInput(const volatile std::sig_atomic_t& stop)

@@ -7,7 +7,6 @@
 #include <mutex>
 #include <windows.h>
 
-#include "hostside/FormatV.h"
 #include "support/Platform.h"
 #include "tamsel/Format.h"
 
@@ -82,13 +81,9 @@ void* OpenModule(const std::string& path, std::string& reason)
     return reinterpret_cast<void*>(module);
 }
 
-void* FindSymbol(void* module, const char* name, std::string& reason)
+void* FindSymbol(void* module, const char* name)
 {
-    FARPROC symbol = ::GetProcAddress(static_cast<HMODULE>(module), name);
-    if (symbol == nullptr) {
-        reason = tamsel::FormatSystemErrorMsg();
-    }
-    return reinterpret_cast<void*>(symbol);
+    return reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(module), name));
 }
 
 void CloseModule(void* module)
@@ -130,11 +125,8 @@ InterruptsHeld::~InterruptsHeld()
 
 bool IsTerminal(Stream stream)
 {
-    const DWORD which = stream == Stream::Input    ? STD_INPUT_HANDLE
-                        : stream == Stream::Output ? STD_OUTPUT_HANDLE
-                                                   : STD_ERROR_HANDLE;
     DWORD mode = 0;
-    return ::GetConsoleMode(::GetStdHandle(which), &mode) != 0;
+    return ::GetConsoleMode(::GetStdHandle(stream == Stream::Input ? STD_INPUT_HANDLE : STD_ERROR_HANDLE), &mode) != 0;
 }
 
 bool WaitForInput(const volatile std::sig_atomic_t& stop)

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "Commands.h"
-#include "HostManager.h"
 #include "ModuleLoader.h"
 #include "Outputs.h"
 #include "Session.h"
@@ -45,7 +44,8 @@ std::string FindModule(const std::string& option)
     }
     std::error_code error;
     const fs::path beside = sys::ProgramFolder() / sys::kModuleFileName;
-    const fs::path installed = (sys::ProgramFolder() / FENNICK_PLUGIN_RELATIVE_DIR / sys::kModuleFileName).lexically_normal();
+    const fs::path installed =
+        (sys::ProgramFolder() / FENNICK_PLUGIN_RELATIVE_DIR / sys::kModuleFileName).lexically_normal();
     for (const fs::path& candidate : {beside, installed}) {
         if (fs::exists(candidate, error)) {
             return TextOf(candidate.lexically_normal());
@@ -58,15 +58,19 @@ std::string FindModule(const std::string& option)
 Exit Run(int argc, char** argv)
 {
     std::string plugin;
-    auto answer = HostManager::Answer::Ask;
+    auto answer = Session::Answer::Ask;
     bool quiet = false;
     Call call;
     bool bandGiven = false;
     const option options[] = {
-        {"plugin", required_argument, nullptr, 'p'}, {"yes", no_argument, nullptr, 'y'},
-        {"no", no_argument, nullptr, 'n'},           {"quiet", no_argument, nullptr, 'q'},
-        {"band", required_argument, nullptr, 'b'},   {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'},      {"json", no_argument, nullptr, 'j'},
+        {"plugin", required_argument, nullptr, 'p'},
+        {"yes", no_argument, nullptr, 'y'},
+        {"no", no_argument, nullptr, 'n'},
+        {"quiet", no_argument, nullptr, 'q'},
+        {"band", required_argument, nullptr, 'b'},
+        {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'},
+        {"json", no_argument, nullptr, 'j'},
         {nullptr, 0, nullptr, 0},
     };
     opterr = 0;
@@ -77,8 +81,8 @@ Exit Run(int argc, char** argv)
         case 'p': plugin = optarg; break;
         case 'y':
         case 'n': {
-            const auto given = c == 'y' ? HostManager::Answer::Yes : HostManager::Answer::No;
-            if (answer != HostManager::Answer::Ask && answer != given) {
+            const auto given = c == 'y' ? Session::Answer::Yes : Session::Answer::No;
+            if (answer != Session::Answer::Ask && answer != given) {
                 return Usage("--yes and --no answer the same question: give one");
             }
             answer = given;
@@ -129,7 +133,7 @@ Exit Run(int argc, char** argv)
     // A signal asks the running operation to stop; outside the module's work a
     // second Ctrl-C, or a request to end, ends bndhost at once, removing its
     // own unfinished file first.
-    sys::HandleInterrupts(HostManager::RequestStop, TextOutput::RemoveInSignalHandler);
+    sys::HandleInterrupts(Session::RequestStop, TextOutput::RemoveInSignalHandler);
     Session session(FindModule(plugin), answer, quiet);
     return command->run(session, call);
 }

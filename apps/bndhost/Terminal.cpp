@@ -1,5 +1,5 @@
-#include "HostManager.h"
-
+// The session on the terminal: progress, the module's questions and bndhost's messages.
+#include "Session.h"
 #include "System.h"
 
 #include <csignal>
@@ -50,32 +50,27 @@ void Complain(const std::string& message)
     std::cerr << "bndhost: " << OneLine(message) << std::endl;
 }
 
-HostManager::HostManager(Answer answer, bool quiet)
-    : answer_(answer), showProgress_(!quiet && sys::IsTerminal(sys::Stream::Error))
-{
-}
-
-void HostManager::RequestStop()
+void Session::RequestStop()
 {
     stopRequested = 1;
 }
 
-bool HostManager::StopRequested()
+bool Session::StopRequested()
 {
     return stopRequested != 0;
 }
 
-std::string HostManager::GetFormatName() const
+std::string Session::GetFormatName() const
 {
     return "Banded raster (BIL/BIP/BSQ)";
 }
 
-void HostManager::ProgressStart()
+void Session::ProgressStart()
 {
     messages_.emplace_back();
 }
 
-void HostManager::ProgressMessage(const std::string& text)
+void Session::ProgressMessage(const std::string& text)
 {
     if (messages_.empty()) {
         messages_.emplace_back();
@@ -84,7 +79,7 @@ void HostManager::ProgressMessage(const std::string& text)
     lastPercent_ = -1;
 }
 
-bool HostManager::ProgressProportion(double fraction)
+bool Session::ProgressProportion(double fraction)
 {
     if (showProgress_) {
         Draw(fraction);
@@ -92,7 +87,7 @@ bool HostManager::ProgressProportion(double fraction)
     return stopRequested == 0;
 }
 
-void HostManager::ProgressStop()
+void Session::ProgressStop()
 {
     if (messages_.empty()) {
         return;
@@ -108,7 +103,7 @@ void HostManager::ProgressStop()
     }
 }
 
-void HostManager::Draw(double fraction)
+void Session::Draw(double fraction)
 {
     const int percent = fraction <= 0.0 ? 0 : fraction >= 1.0 ? 100 : static_cast<int>(fraction * 100.0);
     if (percent == lastPercent_) {
@@ -124,20 +119,16 @@ void HostManager::Draw(double fraction)
     progressDrawn = true;
 }
 
-int HostManager::Warning(tamsel::IError::WarnStyle style, const std::string& text)
+int Session::Warning(tamsel::IError::WarnStyle style, const std::string& text)
 {
     ClearProgressLine();
     std::cerr << PlainText(text) << '\n';
     if (style != tamsel::IError::YesNo) {
         return 0;
     }
-    if (answer_ == Answer::Yes) {
-        std::cerr << "bndhost: answering yes (--yes)\n";
-        return 1;
-    }
-    if (answer_ == Answer::No) {
-        std::cerr << "bndhost: answering no (--no)\n";
-        return 0;
+    if (answer_ != Answer::Ask) {
+        std::cerr << (answer_ == Answer::Yes ? "bndhost: answering yes (--yes)\n" : "bndhost: answering no (--no)\n");
+        return answer_ == Answer::Yes ? 1 : 0;
     }
     if (!sys::IsTerminal(sys::Stream::Input) || !sys::IsTerminal(sys::Stream::Error)) {
         std::cerr << "bndhost: no terminal to ask; answering no (--yes continues)\n";
@@ -154,11 +145,6 @@ int HostManager::Warning(tamsel::IError::WarnStyle style, const std::string& tex
         return 0;
     }
     return !reply.empty() && (reply[0] == 'y' || reply[0] == 'Y') ? 1 : 0;
-}
-
-bool HostManager::ReceiveObject(orvo::TrBase& object)
-{
-    return receiver ? receiver(object) : true;
 }
 
 } // namespace bndhost
