@@ -34,9 +34,9 @@ public:
     BndDescription description;
 
 private:
-    // Delivers every row of the data file to the host, top row first. 0 when
-    // all rows were delivered, 1 when the user cancelled or the host refused a row.
-    int ReadRows(const DataPlan& plan, orvo::TrLatticeScan& scan, orvo::CProgress& progress,
+    // Delivers every row of the data file to the host, top row first: Done,
+    // or Stopped when the user cancelled or the host refused a row.
+    orvo::ImportStatus ReadRows(const DataPlan& plan, orvo::TrLatticeScan& scan, orvo::CProgress& progress,
                  tamsel::CBufferedFile& file);
 };
 

@@ -77,7 +77,7 @@ orvo::ImportStatus BndImportFilter::ImportFromFile(const char* path, bool /*flag
     orvo::CProgress progress(GetIoManager(), nullptr, true, true);
     progress.MessageVA("Importing banded file %s", tamsel::CPath::GetNamePtr(file.GetFileName()));
     orvo::TrLatticeScan scan(lattice);
-    return ReadRows(*plan, scan, progress, file) == 0 ? orvo::ImportStatus::Done : orvo::ImportStatus::Stopped;
+    return ReadRows(*plan, scan, progress, file);
 }
 
 } // namespace fennick

@@ -43,7 +43,7 @@ void ReadExactly(tamsel::CBufferedFile& file, std::int64_t offset, unsigned char
 // row. Otherwise a window of each run is read into the buffer (one row, but
 // several rows of each band for BSQ, so that short band rows do not cost a
 // distant seek each) and the row is decoded from there.
-int BndImportFilter::ReadRows(const DataPlan& plan, orvo::TrLatticeScan& scan, orvo::CProgress& progress,
+orvo::ImportStatus BndImportFilter::ReadRows(const DataPlan& plan, orvo::TrLatticeScan& scan, orvo::CProgress& progress,
                               tamsel::CBufferedFile& file)
 {
     const DataGeometry& g = plan.geometry;
@@ -64,7 +64,7 @@ int BndImportFilter::ReadRows(const DataPlan& plan, orvo::TrLatticeScan& scan, o
     std::int64_t windowStart = 0;
     for (std::int32_t row = 0; row < header.nrows; ++row) {
         if (row % 10 == 0 && !progress.Proportion(static_cast<double>(row) / header.nrows)) {
-            return 1;
+            return orvo::ImportStatus::Stopped;
         }
         unsigned char* target = scan.rowBuffer;
         if (plan.inPlace) {
@@ -86,10 +86,10 @@ int BndImportFilter::ReadRows(const DataPlan& plan, orvo::TrLatticeScan& scan, o
             DecodeBands(first, distance, runs, samples, header.nbits, description.swapBytes, target, cell);
         }
         if (!ImportObject(scan)) {
-            return 1;
+            return orvo::ImportStatus::Stopped;
         }
     }
-    return 0;
+    return orvo::ImportStatus::Done;
 }
 
 } // namespace fennick

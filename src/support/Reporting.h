@@ -25,8 +25,6 @@ class Reporter {
 public:
     explicit Reporter(bool quiet) : quiet_(quiet) {}
 
-    [[nodiscard]] bool Quiet() const { return quiet_; }
-
     // A message of the import, printf-style.
     int Fail(int sourceLine, const char* format, ...) const FENNICK_PRINTF(3, 4);
 

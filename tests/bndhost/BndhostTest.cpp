@@ -129,8 +129,12 @@ TEST_F(Bndhost, CaseFileRunsGiveTheirOutputAndFiles)
                 << "no line " << testing::PrintToString(line) << " in\n"
                 << shown;
         }
-        EXPECT_TRUE(Contains(out, c.Get("shows"))) << shown;
-        EXPECT_TRUE(!c.Has("hides") || !Contains(out, c.Get("hides"))) << shown;
+        if (c.Has("shows")) {
+            EXPECT_TRUE(Contains(out, c.Get("shows"))) << shown;
+        }
+        if (c.Has("hides")) {
+            EXPECT_FALSE(Contains(out, c.Get("hides"))) << shown;
+        }
         if (c.Has("err-has")) {
             EXPECT_TRUE(Contains(err, c.Get("err-has"))) << shown;
         } else {

@@ -49,10 +49,24 @@ std::map<std::string, std::string> Fields(const BndDescription& d)
     return fields;
 }
 
-// The defaults' fields with the case's "field value" pairs in place.
+// What a description holds before a header is read, as the format defines it.
+const std::map<std::string, std::string> kDefaults = {
+    {"nrows", "-1"},         {"ncols", "-1"},       {"nbands", "1"},
+    {"nbits", "8"},          {"byteorder", "I"},    {"layout", "BIL"},
+    {"skipbytes", "0"},      {"ulxmap", "0"},       {"ulymap", "-1.7976931348623157e+308"},
+    {"xdim", "1"},           {"ydim", "1"},         {"bandrowbytes", "-1"},
+    {"totalrowbytes", "-1"}, {"bandgapbytes", "0"}, {"Projection", ""},
+    {"Datum", ""},           {"Units", ""},         {"layoutCode", "BIL"},
+    {"sampleType", "0"},     {"swapBytes", "0"},    {"valueMin", "0"},
+    {"valueMax", "1"},       {"pixeltype", ""},     {"cellsize", "none"},
+    {"xllcorner", "none"},   {"yllcorner", "none"}, {"xllcenter", "none"},
+    {"yllcenter", "none"},   {"nodata", "none"},
+};
+
+// The defaults with the case's "field value" pairs in place.
 std::map<std::string, std::string> Expected(const std::string& pairs)
 {
-    std::map<std::string, std::string> fields = Fields(BndDescription{});
+    std::map<std::string, std::string> fields = kDefaults;
     std::istringstream in(pairs);
     std::string key;
     std::string value;
@@ -104,7 +118,7 @@ TEST(HeaderCases, EachCaseReadsOrIsRefusedAsItSays)
             EXPECT_EQ(error.what(),
                       std::regex_replace(c.Get("error"), std::regex("<dir>/"), (dir.Path() / "").string()));
             EXPECT_EQ(error.GetSourceFile(), "BndImportFilter");
-            EXPECT_EQ(error.GetCode(), c.Has("code") ? std::optional(std::stoi(c.Get("code"))) : error.GetCode());
+            EXPECT_EQ(error.GetCode(), c.Has("code") ? std::optional(std::stoi(c.Get("code"))) : std::nullopt);
         } else {
             EXPECT_EQ(loud(), 1) << "silently";
         }

@@ -1,7 +1,9 @@
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
 
 #include "RasterWriter.h"
+#include "hostside/ParamReader.h"
 #include "import/BndImportFilter.h"
 #include "support/Expect.h"
 #include "support/TempDir.h"
@@ -14,6 +16,7 @@ using rasters::RasterShape;
 using rasters::Samples;
 
 using orvo::ImportStatus;
+using tamsel::CPrimType;
 
 class Import : public ::testing::Test {
 protected:
@@ -27,17 +30,23 @@ protected:
     TempDir dir;
 };
 
-// The lattice's element type for a width and pixeltype.
-int ElementType(int nbits, const std::string& pixeltype)
-{
-    const int unsignedStep = pixeltype == "UNSIGNEDINT" ? 1 : 0;
-    switch (nbits) {
-    case 8: return pixeltype == "SIGNEDINT" ? 0 : 1; // unsigned unless it says signed
-    case 16: return 2 + unsignedStep;
-    case 32: return pixeltype == "FLOAT" ? 7 : 4 + unsignedStep;
-    default: return 0;
-    }
-}
+// The lattice type of each width and pixeltype: 1- and 4-bit samples unpack
+// into 8-bit cells, 8-bit ones are unsigned unless SIGNEDINT, wider ones
+// signed unless UNSIGNEDINT.
+const std::map<std::pair<int, std::string>, int> kElementType = {
+    {{1, ""}, CPrimType::Int8},
+    {{4, ""}, CPrimType::Int8},
+    {{8, ""}, CPrimType::UInt8},
+    {{8, "SIGNEDINT"}, CPrimType::Int8},
+    {{8, "UNSIGNEDINT"}, CPrimType::UInt8},
+    {{16, ""}, CPrimType::Int16},
+    {{16, "SIGNEDINT"}, CPrimType::Int16},
+    {{16, "UNSIGNEDINT"}, CPrimType::UInt16},
+    {{32, ""}, CPrimType::Int32},
+    {{32, "SIGNEDINT"}, CPrimType::Int32},
+    {{32, "UNSIGNEDINT"}, CPrimType::UInt32},
+    {{32, "FLOAT"}, CPrimType::Float32},
+};
 
 // Every layout, width, byte order, band count (1 to 5: the vector
 // interleave takes 2 to 4, the strided loop the rest) and pixeltype, with odd widths,
@@ -89,7 +98,7 @@ TEST_F(Import, DecodesEveryLayoutWidthOrderAndArrangement)
         ASSERT_EQ(filter.ImportFromFile(data.c_str(), false), ImportStatus::Done);
         EXPECT_TRUE(host.warnings.empty());
         ASSERT_TRUE(host.lattice);
-        const TestHost::Lattice expected{.type = ElementType(shape.nbits, shape.pixeltype),
+        const TestHost::Lattice expected{.type = kElementType.at({shape.nbits, shape.pixeltype}),
                                          .columns = shape.ncols,
                                          .rows = shape.nrows,
                                          .components = shape.nbands};
@@ -97,6 +106,81 @@ TEST_F(Import, DecodesEveryLayoutWidthOrderAndArrangement)
         ASSERT_EQ(host.rows.size(), static_cast<std::size_t>(shape.nrows));
         for (int row = 0; row < shape.nrows; ++row) {
             ASSERT_EQ(host.rows[row], LatticeRow(shape, samples, row)) << "row " << row;
+        }
+    }
+}
+
+// Beside its summary, the import names what it read for the host to show:
+// the samples' layout and kind, nodata as written, the files and both sizes.
+// What does not apply is absent.
+TEST_F(Import, NamesWhatItReadForTheHost)
+{
+    const std::string in = dir.File("");
+    const std::vector<std::pair<std::string, std::map<std::string, std::string>>> cases = {
+        {"nrows 2\nncols 3\nnbits 16\nbyteorder M\nlayout BSQ\nnodata -9999.0\n",
+         {{"BndLayout", "BSQ"},
+          {"BndBits", "16"},
+          {"BndByteOrder", "M"},
+          {"BndPixelType", "SIGNEDINT"},
+          {"BndNodata", "-9999.0"},
+          {"BndHeaderFile", in + "scene.hdr"},
+          {"BndWorldFile", in + "scene.blw"},
+          {"BndStatisticsFile", in + "scene.stx"},
+          {"BndDataSize", "12"},
+          {"BndDescribedSize", "12"}}},
+        {"nrows 2\nncols 4\nnbits 4\nlayout BIP\n",
+         {{"BndLayout", "BIP"},
+          {"BndBits", "4"},
+          {"BndByteOrder", "I"},
+          {"BndPixelType", "UNSIGNEDINT"},
+          {"BndHeaderFile", in + "scene.hdr"},
+          {"BndDataSize", "5"},
+          {"BndDescribedSize", "4"}}},
+        {"nrows 2\nncols 2\nnbits 32\npixeltype FLOAT\nnodata_value\t-3.4e38 \n",
+         {{"BndLayout", "BIL"},
+          {"BndBits", "32"},
+          {"BndByteOrder", "I"},
+          {"BndPixelType", "FLOAT"},
+          {"BndNodata", "-3.4e38"},
+          {"BndHeaderFile", in + "scene.hdr"},
+          {"BndDataSize", "17"},
+          {"BndDescribedSize", "16"}}},
+        {"nrows 2\nncols 2\npixeltype SIGNEDINT\n",
+         {{"BndLayout", "BIL"},
+          {"BndBits", "8"},
+          {"BndByteOrder", "I"},
+          {"BndPixelType", "SIGNEDINT"},
+          {"BndHeaderFile", in + "scene.hdr"},
+          {"BndDataSize", "5"},
+          {"BndDescribedSize", "4"}}},
+        {"nrows 2\nncols 2\nnbits 32\npixeltype UNSIGNEDINT\n",
+         {{"BndLayout", "BIL"},
+          {"BndBits", "32"},
+          {"BndByteOrder", "I"},
+          {"BndPixelType", "UNSIGNEDINT"},
+          {"BndHeaderFile", in + "scene.hdr"},
+          {"BndDataSize", "17"},
+          {"BndDescribedSize", "16"}}},
+    };
+    for (const auto& [header, facts] : cases) {
+        SCOPED_TRACE(header);
+        dir.Write("scene.hdr", header);
+        dir.Write("scene.dat", std::string(static_cast<std::size_t>(std::stoi(facts.at("BndDataSize"))), '\0'));
+        for (const char* side : {"scene.blw", "scene.stx"}) {
+            std::filesystem::remove(dir.File(side));
+            if (facts.contains("BndWorldFile")) {
+                dir.Write(side, side == std::string("scene.blw") ? "1\n0\n0\n-1\n0\n1\n" : "1 0 9 4\n");
+            }
+        }
+        TestHost host;
+        host.warningAnswer = 1; // a longer file goes on
+        ASSERT_EQ(BndImportFilter(host).ImportFromFile(dir.File("scene.dat").c_str(), false), ImportStatus::Done);
+        for (const char* key : {"BndLayout", "BndBits", "BndByteOrder", "BndPixelType", "BndNodata", "BndHeaderFile",
+                                "BndWorldFile", "BndStatisticsFile", "BndDataSize", "BndDescribedSize"}) {
+            const std::string* value = tamsel::CParamReader::Find(host.params, key);
+            EXPECT_EQ(value ? std::optional(*value) : std::nullopt,
+                      facts.contains(key) ? std::optional(facts.at(key)) : std::nullopt)
+                << key;
         }
     }
 }

@@ -8,19 +8,13 @@
 #include <utility>
 #include <vector>
 
+#include "support/Platform.h"
+
 namespace fennick::test {
 
 // Paths are UTF-8 texts in the tests, as in the programs they run.
-inline std::filesystem::path PathOf(std::string_view utf8)
-{
-    return {std::u8string(utf8.begin(), utf8.end())};
-}
-
-inline std::string TextOf(const std::filesystem::path& path)
-{
-    const std::u8string utf8 = path.u8string();
-    return {utf8.begin(), utf8.end()};
-}
+using platform::PathOf;
+using platform::TextOf;
 
 class TempDir {
 public:
@@ -31,7 +25,7 @@ public:
 
     [[nodiscard]] const std::filesystem::path& Path() const { return path_; }
     // Path of `name` inside the folder.
-    [[nodiscard]] std::string File(std::string_view name) const { return TextOf(path_ / PathOf(name)); }
+    [[nodiscard]] std::string File(std::string_view name) const { return TextOf(path_ / PathOf(std::string(name))); }
 
     // Writes `content` to `name` inside the folder and returns its path.
     std::string Write(std::string_view name, std::string_view content) const;

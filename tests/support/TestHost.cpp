@@ -23,6 +23,7 @@ bool TestHost::ReceiveObject(orvo::TrBase& object)
         lattice = Lattice{source.elementType,  source.columns,      source.rows, source.planes, source.components,
                           source.storageOrder, source.storageFlags, source.xMin, source.yMin,   source.zMin,
                           source.dx,           source.dy,           source.dz};
+        params = source.GetParams();
         if (onLattice) {
             onLattice();
         }

@@ -38,6 +38,7 @@ public:
     std::vector<double> proportions;
     std::vector<std::string> warnings;
     std::optional<Lattice> lattice;
+    tamsel::CParamList params; // the lattice's
     std::vector<std::vector<unsigned char>> rows;
 
     [[nodiscard]] bool ProgressOpen() const { return progressStarts > progressStops; }
