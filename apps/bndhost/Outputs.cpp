@@ -29,18 +29,6 @@ volatile std::sig_atomic_t hasPending = 0;
     throw std::runtime_error("refused: " + why);
 }
 
-bool Exists(const fs::path& path)
-{
-    std::error_code error;
-    return fs::exists(fs::symlink_status(path, error));
-}
-
-bool SameFile(const fs::path& a, const fs::path& b)
-{
-    std::error_code error;
-    return fs::equivalent(a, b, error) && !error;
-}
-
 // The module's side file of `data` with `extension`.
 fs::path SideFile(const fs::path& data, const char* extension)
 {
@@ -55,10 +43,10 @@ bool LeadsTo(const fs::path& written, const fs::path& read)
     std::error_code error;
     const fs::path left = fs::weakly_canonical(fs::absolute(written, error), error);
     const fs::path right = fs::weakly_canonical(fs::absolute(read, error), error);
-    if (SameFile(written, read) || (!error && left == right)) {
+    if (platform::SameFile(TextOf(written), TextOf(read)) || (!error && left == right)) {
         return true;
     }
-    return !error && SameFile(left.parent_path(), right.parent_path()) &&
+    return !error && platform::SameFile(TextOf(left.parent_path()), TextOf(right.parent_path())) &&
            platform::EqualsIgnoreCase(TextOf(left.filename()), TextOf(right.filename()));
 }
 
@@ -105,7 +93,7 @@ void RefuseRasterOutput(const fs::path& in, const fs::path& out)
     RefuseOverlap(in, out);
     RefuseOverlap(in, SideFile(out, ".hdr"));
     for (const char* extension : {".blw", ".stx"}) {
-        if (const fs::path side = SideFile(out, extension); Exists(side)) {
+        if (const fs::path side = SideFile(out, extension); platform::Exists(TextOf(side))) {
             Refuse(TextOf(side) + " would be read with " + TextOf(out) +
                    " and override its new header; remove or rename it, or give the output another name");
         }
@@ -122,14 +110,8 @@ TextOutput::TextOutput(const fs::path& in, const fs::path& out, const IsRaster& 
         final_ = out; // a stream (/dev/stdout, a FIFO): written directly, nothing to replace
         return;
     }
-    final_ = out;
-    if (fs::is_symlink(fs::symlink_status(out, error))) {
-        final_ = fs::canonical(out, error);
-        if (error) {
-            throw std::runtime_error(TextOf(out) + ": " + error.message());
-        }
-    }
-    if (fs::exists(status)) {
+    final_ = platform::PathOf(platform::LinkTarget(TextOf(out)));
+    if (platform::Exists(TextOf(out))) { // a link that leads nowhere is no regular file either
         if (!fs::is_regular_file(status)) {
             throw std::runtime_error(TextOf(final_) + " exists and is not a regular file; it is not replaced");
         }
@@ -165,9 +147,7 @@ void TextOutput::Commit()
         return; // written directly
     }
     const sys::InterruptsHeld held;
-    if (Exists(final_)) {
-        platform::CopyPermissions(TextOf(final_), TextOf(temporary_));
-    }
+    platform::CopyPermissions(TextOf(final_), TextOf(temporary_));
     if (!platform::MoveReplacing(TextOf(temporary_).c_str(), TextOf(final_).c_str())) {
         throw std::runtime_error("cannot replace " + TextOf(final_) + ": " + tamsel::FormatSystemErrorMsg());
     }

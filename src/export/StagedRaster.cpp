@@ -38,30 +38,6 @@ template <class... Arguments>
     Raise(line, "%s: %s", path.c_str(), tamsel::FormatSystemErrorMsg().c_str());
 }
 
-bool Exists(const std::string& path)
-{
-    std::error_code error;
-    return fs::exists(fs::symlink_status(PathOf(path), error));
-}
-
-bool SameFile(const std::string& a, const std::string& b)
-{
-    std::error_code error;
-    return fs::equivalent(PathOf(a), PathOf(b), error);
-}
-
-// Where a rename must put `path` so that a link stays a link: the file it
-// leads to.
-std::string Destination(const std::string& path)
-{
-    std::error_code error;
-    if (!fs::is_symlink(fs::symlink_status(PathOf(path), error))) {
-        return path;
-    }
-    const fs::path target = fs::canonical(PathOf(path), error);
-    return error ? path : TextOf(target);
-}
-
 // The whole of the file `path`, or nothing when it cannot be read whole.
 std::optional<std::string> ReadWhole(const std::string& path)
 {
@@ -127,8 +103,8 @@ StagedRaster::StagedRaster(std::string dataPath) : dataPath_(std::move(dataPath)
 {
     data_.path = dataPath_;
     header_.path = Check();
-    data_.destination = Destination(data_.path);
-    header_.destination = Destination(header_.path);
+    data_.destination = platform::LinkTarget(data_.path);
+    header_.destination = platform::LinkTarget(header_.path);
     data_.Stage(__LINE__);
     header_.Stage(__LINE__);
 }
@@ -140,7 +116,7 @@ std::string StagedRaster::Check() const
     std::string header = SideFilePath(dataPath_.c_str(), ".hdr");
     for (const std::string& path : {dataPath_, header}) {
         std::error_code error;
-        if (!Exists(path)) {
+        if (!platform::Exists(path)) {
             continue;
         }
         if (!fs::is_regular_file(fs::status(PathOf(path), error))) {
@@ -152,16 +128,16 @@ std::string StagedRaster::Check() const
     }
     // Written through a link, the file it leads to changes: it must not be
     // the data file of a raster with another header.
-    if (const std::string target = Destination(dataPath_); target != dataPath_) {
+    if (const std::string target = platform::LinkTarget(dataPath_); target != dataPath_) {
         const std::string targetHeader = SideFilePath(target.c_str(), ".hdr");
-        if (Exists(targetHeader) && !SameFile(targetHeader, header)) {
+        if (platform::Exists(targetHeader) && !platform::SameFile(targetHeader, header)) {
             Raise(__LINE__,
                   "%s leads to %s, the data file of another raster (%s); it is not written through: give the output "
                   "another name.",
                   dataPath_.c_str(), target.c_str(), targetHeader.c_str());
         }
     }
-    if (!Exists(header)) {
+    if (!platform::Exists(header)) {
         return header;
     }
     std::optional<BndDescription> own;
@@ -180,8 +156,8 @@ std::string StagedRaster::Check() const
     for (const std::string& other : OtherFilesOfTheName(dataPath_)) {
         std::error_code error;
         const auto size = fs::file_size(PathOf(other), error);
-        if (!error && static_cast<std::int64_t>(size) == plan->geometry.expectedSize && !SameFile(other, dataPath_) &&
-            SameFile(SideFilePath(other.c_str(), ".hdr"), header)) {
+        if (!error && static_cast<std::int64_t>(size) == plan->geometry.expectedSize && !platform::SameFile(other, dataPath_) &&
+            platform::SameFile(SideFilePath(other.c_str(), ".hdr"), header)) {
             Raise(__LINE__, "%s is also the header of %s, which would then read wrong; give the output another name.",
                   header.c_str(), other.c_str());
         }
@@ -195,10 +171,10 @@ void StagedRaster::Commit()
     const std::string header = Check();
     if (header != header_.path) { // another export has put one of another case in place meanwhile
         header_.path = header;
-        header_.destination = Destination(header);
+        header_.destination = platform::LinkTarget(header);
     }
     std::optional<std::string> previous;
-    if (Exists(header_.destination)) {
+    if (platform::Exists(header_.destination)) {
         previous = ReadWhole(header_.destination);
         if (!previous) {
             Raise(__LINE__, "%s cannot be read whole, to be put back if the export fails; it is not replaced.",
@@ -206,9 +182,7 @@ void StagedRaster::Commit()
         }
     }
     for (const Slot* slot : {&data_, &header_}) {
-        if (Exists(slot->destination)) {
-            platform::CopyPermissions(slot->destination, slot->temporary);
-        }
+        platform::CopyPermissions(slot->destination, slot->temporary);
     }
     PlaceBoth(previous ? &*previous : nullptr);
 }

@@ -28,11 +28,33 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b)
            });
 }
 
+bool Exists(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(PathOf(path), error));
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    return std::filesystem::equivalent(PathOf(a), PathOf(b), error);
+}
+
+std::string LinkTarget(const std::string& path)
+{
+    std::error_code error;
+    if (!std::filesystem::is_symlink(std::filesystem::symlink_status(PathOf(path), error))) {
+        return path;
+    }
+    const std::filesystem::path target = std::filesystem::canonical(PathOf(path), error);
+    return error ? path : TextOf(target);
+}
+
 std::string FindIgnoringCase(const std::string& path)
 {
     namespace fs = std::filesystem;
     std::error_code error;
-    if (fs::exists(fs::symlink_status(PathOf(path), error))) {
+    if (Exists(path)) {
         return NameAsHeld(path);
     }
     const char* name = tamsel::CPath::GetNamePtr(path.c_str());
@@ -65,8 +87,7 @@ std::string CreateHiddenFileBeside(const std::string& path)
             return hidden;
         }
         const int reason = LastSystemError();
-        std::error_code error;
-        const bool taken = std::filesystem::exists(std::filesystem::symlink_status(PathOf(hidden), error));
+        const bool taken = Exists(hidden);
         SetLastSystemError(reason);
         if (!taken) {
             break; // failed for another reason than the name, which the last error says

@@ -58,6 +58,16 @@ std::string FindIgnoringCase(const std::string& path);
 // system's names ignore case; `path` itself elsewhere.
 std::string NameAsHeld(const std::string& path);
 
+// Whether anything has the name `path` (a dangling link too).
+bool Exists(const std::string& path);
+
+// Whether the two paths name one existing file.
+bool SameFile(const std::string& a, const std::string& b);
+
+// Where a rename must put `path` so that a link stays a link: the file it
+// leads to; `path` itself when it is no link or leads nowhere.
+std::string LinkTarget(const std::string& path);
+
 // Deletes a file; whether that succeeds is the caller's to look at or not.
 // Safe in a signal handler.
 int RemoveFile(const char* path);
@@ -75,7 +85,7 @@ std::string CreateHiddenFileBeside(const std::string& path);
 // system error set) when it cannot.
 bool MoveReplacing(const char* from, const char* to);
 
-// Gives `path` the permission bits of the existing file `model`.
+// Gives `path` the permission bits of the file `model`, when it exists.
 void CopyPermissions(const std::string& model, const std::string& path);
 
 // Why this process may not write the existing file `path`, as the system's
