@@ -57,6 +57,12 @@ std::optional<double> NodataOf(const orvo::TrUniformLattice& lattice)
     return fennick::ScanDouble(at, value) ? std::optional(value) : std::nullopt;
 }
 
+// Takes an import's lattice, for a command that needs only its rows.
+bool AnyLattice(orvo::TrUniformLattice& /*lattice*/)
+{
+    return true;
+}
+
 // An import's lattice and each band's statistics without its nodata value.
 struct Imported {
     std::optional<orvo::TrUniformLattice> lattice;
@@ -78,12 +84,6 @@ Exit Gather(Session& session, const fs::path& path, Imported& imported)
         });
 }
 
-// A raster is a file the module probes as one.
-TextOutput::IsRaster IsRasterOf(Session& session)
-{
-    return [&session](const fs::path& path) { return session.Probe(path) != 0; };
-}
-
 // The shortest text that reads back as `value`; integers have no point.
 template <class T>
 void AppendNumber(std::string& text, T value)
@@ -103,11 +103,10 @@ void AppendCoordinate(std::string& text, double value)
 // A JSON number, or null for what JSON cannot hold (NaN, infinities).
 std::string JsonNumber(double value, bool coordinate = false)
 {
-    std::string text;
-    if (!std::isfinite(value)) {
-        return "null";
+    std::string text = std::isfinite(value) ? "" : "null";
+    if (text.empty()) {
+        coordinate ? AppendCoordinate(text, value) : AppendNumber(text, value);
     }
-    coordinate ? AppendCoordinate(text, value) : AppendNumber(text, value);
     return text;
 }
 
@@ -118,7 +117,7 @@ std::string JsonString(std::string_view text)
     std::string quoted = "\"";
     for (std::size_t at = 0, length = 1; at < text.size(); at += std::max<std::size_t>(length, 1)) {
         const auto byte = [&](std::size_t i) {
-            return at + i < text.size() ? static_cast<unsigned char>(text[at + i]) : 0;
+            return static_cast<unsigned char>(at + i < text.size() ? text[at + i] : 0);
         };
         const unsigned char lead = byte(0);
         length = lead < 0x80 ? 1 : lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
@@ -152,11 +151,7 @@ void PrintInfoText(int probe, const Imported& imported, std::ostream& out)
         << lattice.components << "\nBits:\t" << fact(facts::kBits) << ", byte order "
         << (fact(facts::kByteOrder) == "M" ? "M (most" : "I (least") << " significant byte first)\nElement type:\t"
         << ElementTypeName(lattice.elementType) << "\nData size:\t" << fact(facts::kDataSize)
-        << " bytes (the header describes " << fact(facts::kDescribedSize) << ")\nFiles read:\t"
-        << fact(facts::kHeaderFile);
-    for (const char* key : {facts::kWorldFile, facts::kStatisticsFile}) {
-        out << (Fact(lattice, key) ? ", " + *Fact(lattice, key) : "");
-    }
+        << " bytes (the header describes " << fact(facts::kDescribedSize) << ")";
     std::uint64_t nodata = 0;
     std::uint64_t nan = 0;
     for (const BandStatistics::Band& band : imported.stats.Bands()) {
@@ -233,27 +228,23 @@ Exit RunXyz(Session& session, const fs::path& path, const fs::path& out)
     std::optional<TextOutput> output;
     std::ofstream file;
     if (!toStandardOutput) {
-        output.emplace(path, out, IsRasterOf(session));
+        output.emplace(path, out, session);
         file.open(output->Path(), std::ios::binary | std::ios::trunc);
         CheckWritten(file, TextOf(out));
     }
     std::ostream& stream = toStandardOutput ? std::cout : file;
     const std::string name = toStandardOutput ? "the standard output" : TextOf(out);
-    std::optional<orvo::TrUniformLattice> lattice;
     int row = 0;
     std::string text;
-    const auto keep = [&](orvo::TrUniformLattice& received) {
-        lattice.emplace(received);
-        return true;
-    };
-    const Exit result = session.Import(path, keep, [&](orvo::TrLatticeScan& scan) {
+    const Exit result = session.Import(path, AnyLattice, [&](orvo::TrLatticeScan& scan) {
         // Rows come top row first; the lattice's yMin is the bottom row's.
-        const double y = lattice->yMin + static_cast<double>(lattice->rows - 1 - row) * lattice->dy;
+        const orvo::TrLattice& lattice = orvo::LatticeRows::LatticeOf(scan);
+        const double y = lattice.yMin + static_cast<double>(lattice.rows - 1 - row) * lattice.dy;
         text.clear();
         ForEachValue(scan, [&](std::size_t column, std::size_t band, auto value) {
             if (band == 0) {
                 text += column == 0 ? "" : "\n";
-                AppendCoordinate(text, lattice->xMin + static_cast<double>(column) * lattice->dx);
+                AppendCoordinate(text, lattice.xMin + static_cast<double>(column) * lattice.dx);
                 text += ' ';
                 AppendCoordinate(text, y);
             }
@@ -261,8 +252,7 @@ Exit RunXyz(Session& session, const fs::path& path, const fs::path& out)
             AppendNumber(text, value);
         });
         text += '\n';
-        stream.write(text.data(), static_cast<std::streamsize>(text.size()));
-        CheckWritten(stream, name);
+        CheckWritten(stream.write(text.data(), static_cast<std::streamsize>(text.size())), name);
         ++row;
         return true;
     });
@@ -338,9 +328,6 @@ Exit RunConvert(Session& session, const fs::path& in, const fs::path& out)
     if (imported != ExitDone) {
         return imported; // the module gives up its files; a previous output stays as it was
     }
-    if (Session::StopRequested()) {
-        return Interrupted();
-    }
     if (exporter->EndExport() != orvo::ExportStatus::Done) {
         return NotDone("refused: nothing was exported to " + name);
     }
@@ -361,7 +348,7 @@ Exit RunConvert(Session& session, const fs::path& in, const fs::path& out)
 // into the image, so memory holds only the 8-bit image. Nodata and NaN nodes are black.
 Exit RunPreview(Session& session, const fs::path& path, const fs::path& png, int band, std::ostream& out)
 {
-    TextOutput output(path, png, IsRasterOf(session));
+    TextOutput output(path, png, session);
     Imported imported;
     if (const Exit result = Gather(session, path, imported); result != ExitDone) {
         return result;
@@ -378,8 +365,7 @@ Exit RunPreview(Session& session, const fs::path& path, const fs::path& png, int
     const int height = imported.lattice->rows;
     std::vector<unsigned char> pixels;
     pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    const auto any = [](orvo::TrUniformLattice&) { return true; };
-    const Exit result = session.Import(path, any, [&](orvo::TrLatticeScan& scan) {
+    const Exit result = session.Import(path, AnyLattice, [&](orvo::TrLatticeScan& scan) {
         ForEachValue(scan, [&](std::size_t, std::size_t b, auto value) {
             if (b == static_cast<std::size_t>(band)) {
                 const auto number = static_cast<double>(value);
@@ -415,7 +401,9 @@ constexpr Command kCommands[] = {
     {"xyz", 1, 2, "xyz takes FILE and at most one OUT",
      [](Session& s, const Call& c) { return RunXyz(s, c.Operand(0), c.Operand(1)); }},
     {"preview", 2, 2, "preview takes FILE and OUT.png",
-     [](Session& s, const Call& c) { return RunPreview(s, c.Operand(0), c.Operand(1), c.band, std::cout); }},
+     [](Session& s, const Call& c) {
+         return RunPreview(s, c.Operand(0), c.Operand(1), c.band.value_or(0), std::cout);
+     }},
     {"demo", 0, 1, "demo takes at most one DIR",
      [](Session& s, const Call& c) { return RunDemo(s, c.Operand(0), std::cout); }},
 };
@@ -459,16 +447,14 @@ Options:
   -h, --help      this text
   --version       bndhost's version
 
-Outputs are replaced whole or not at all, keeping the permission bits of the
-files they replace; on any error or interruption an existing OUT stays as it
-was (a FIFO or device is written directly). Refused (status 1): an OUT that is
-IN or one of IN's files, whatever its case; an existing OUT the user may not
-write; for xyz and preview, the header, world or statistics file of another
-raster; for convert, an OUT beside which a world (.blw) or statistics (.stx)
-file would override the new header, or whose header is another tool's or also
-describes another data file. convert notes on stderr what the export changes
-of floating-point values: their fractions, the values it saturates to the
-signed 32-bit range and the NaN it writes as 0.
+Outputs are replaced whole or not at all (an existing OUT stays as it was on
+any error or interruption), with the permission bits of the files they
+replace; a FIFO or device is written directly. Refused (status 1): an OUT
+that is IN or one of IN's files, or that the user may not write; for xyz and
+preview, another raster's header, world or statistics file; for convert, an
+OUT beside a world (.blw) or statistics (.stx) file, or whose header is
+another tool's or also another data file's. convert notes on stderr what the
+export changes: fractions, values it saturates to 32 bits, NaN written as 0.
 
 Exit status: 0 done; 1 error (one line on stderr, also for a data file shorter
 than its header says and a failed write to standard output); 2 stopped,

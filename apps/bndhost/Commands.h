@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <iosfwd>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -24,8 +25,8 @@ class Session;
 // One command as given: its operands (each a path) and its options.
 struct Call {
     std::vector<std::filesystem::path> operands;
-    int band = 0;      // preview
-    bool json = false; // info
+    std::optional<int> band; // preview
+    bool json = false;       // info
 
     // Operand `i`, or an empty path when it was not given.
     [[nodiscard]] std::filesystem::path Operand(std::size_t i) const

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -33,17 +34,12 @@ constexpr double kNorth = 4100000.0;
 // Band 0 is a smooth terrain, band 1 a signed ramp, band 2 concentric rings.
 std::int16_t DemoValue(int band, int row, int column)
 {
-    switch (band) {
-    case 0:
-        return static_cast<std::int16_t>(
-            std::lround(1200 + 600 * std::sin(column / 31.0) * std::cos(row / 23.0) + 2 * row));
-    case 1: return static_cast<std::int16_t>(column * 40 - row * 30 - 5000);
-    default: {
-        const int dx = column - kColumns / 2;
-        const int dy = row - kRows / 2;
-        return static_cast<std::int16_t>((dx * dx + dy * dy) / 8 % 2000 - 1000);
-    }
-    }
+    const int dx = column - kColumns / 2;
+    const int dy = row - kRows / 2;
+    const long value = band == 0   ? std::lround(1200 + 600 * std::sin(column / 31.0) * std::cos(row / 23.0) + 2 * row)
+                       : band == 1 ? column * 40 - row * 30 - 5000
+                                   : (dx * dx + dy * dy) / 8 % 2000 - 1000;
+    return static_cast<std::int16_t>(value);
 }
 
 // Writes demo.bil (16-bit, most significant byte first, BIL) with its header,
@@ -126,25 +122,6 @@ void PrepareEmptyFolder(const fs::path& folder)
     }
 }
 
-// A new folder under the system's temporary folder, removed with this object.
-struct TemporaryFolder {
-    TemporaryFolder()
-    {
-        if (!fs::create_directory(path)) {
-            throw std::runtime_error("cannot create the folder " + TextOf(path) + ": it exists");
-        }
-    }
-    ~TemporaryFolder()
-    {
-        std::error_code error;
-        fs::remove_all(path, error);
-    }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
-    const fs::path path = fs::temp_directory_path() / ("fennick-demo-" + std::to_string(std::random_device()()));
-};
-
 // The demo's steps in `folder`, which is removed afterwards unless `keep`.
 Exit RunDemoIn(Session& session, const fs::path& folder, bool keep, std::ostream& out)
 {
@@ -187,9 +164,17 @@ Exit RunDemoIn(Session& session, const fs::path& folder, bool keep, std::ostream
 
 Exit RunDemo(Session& session, const fs::path& folder, std::ostream& out)
 {
-    if (folder.empty()) {
-        const TemporaryFolder temporary;
-        return RunDemoIn(session, temporary.path, false, out);
+    if (folder.empty()) { // a new temporary folder, removed afterwards however the demo ends
+        const fs::path temporary =
+            fs::temp_directory_path() / ("fennick-demo-" + std::to_string(std::random_device()()));
+        if (!fs::create_directory(temporary)) {
+            throw std::runtime_error("cannot create the folder " + TextOf(temporary) + ": it exists");
+        }
+        const std::unique_ptr<const fs::path, void (*)(const fs::path*)> removing(&temporary, [](const fs::path* path) {
+            std::error_code error;
+            fs::remove_all(*path, error);
+        });
+        return RunDemoIn(session, temporary, false, out);
     }
     PrepareEmptyFolder(folder);
     return RunDemoIn(session, folder, true, out);

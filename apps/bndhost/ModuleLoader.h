@@ -8,17 +8,12 @@
 
 namespace bndhost {
 
-class ModuleError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 class ModuleLoader {
 public:
     using ExportFactory = orvo::IoExportFilter* (*)(orvo::IoManager&);
     using ImportFactory = orvo::IoImportFilter* (*)(orvo::IoManager&);
 
-    // Opens the module with every symbol bound at once; throws ModuleError with
+    // Opens the module with every symbol bound at once; throws std::runtime_error with
     // the path and the loader's reason when it cannot be opened or lacks a factory.
     explicit ModuleLoader(const std::string& path);
     ~ModuleLoader();

@@ -1,11 +1,11 @@
 #include "Outputs.h"
 
-#include <array>
 #include <csignal>
 #include <cstring>
 #include <stdexcept>
 #include <utility>
 
+#include "Session.h"
 #include "System.h"
 #include "format/SideFiles.h"
 #include "support/Platform.h"
@@ -53,13 +53,9 @@ bool LeadsTo(const fs::path& written, const fs::path& read)
 // Refuses writing `written` when it leads to one of the files read with `in`.
 void RefuseOverlap(const fs::path& in, const fs::path& written)
 {
-    const std::array<std::pair<fs::path, const char*>, 4> inputs = {{
-        {in, "the input"},
-        {SideFile(in, ".hdr"), "the input's header"},
-        {SideFile(in, ".blw"), "the input's world file"},
-        {SideFile(in, ".stx"), "the input's statistics file"},
-    }};
-    for (const auto& [path, role] : inputs) {
+    for (const auto& [path, role] : {std::pair{in, "the input"}, std::pair{SideFile(in, ".hdr"), "the input's header"},
+                                     std::pair{SideFile(in, ".blw"), "the input's world file"},
+                                     std::pair{SideFile(in, ".stx"), "the input's statistics file"}}) {
         if (LeadsTo(written, path)) {
             Refuse((written == path ? "this" : "writing " + TextOf(written)) + " would overwrite " + TextOf(path) +
                    ", " + role);
@@ -69,7 +65,7 @@ void RefuseOverlap(const fs::path& in, const fs::path& written)
 
 // Refuses a text output that an existing raster of its name, whatever its
 // case, would read as its header, world or statistics file.
-void RefuseSideFileOfARaster(const fs::path& out, const TextOutput::IsRaster& isRaster)
+void RefuseSideFileOfARaster(const fs::path& out, Session& session)
 {
     const std::string extension = TextOf(out.extension());
     if (!fennick::IsSideFileExtension(extension.c_str())) {
@@ -79,7 +75,7 @@ void RefuseSideFileOfARaster(const fs::path& out, const TextOutput::IsRaster& is
                        : platform::EqualsIgnoreCase(extension, ".blw") ? "world file"
                                                                        : "statistics file";
     for (const std::string& other : fennick::OtherFilesOfTheName(TextOf(out))) {
-        if (isRaster(platform::PathOf(other))) {
+        if (session.Probe(platform::PathOf(other)) != 0) {
             Refuse(std::string("this would write the ") + role + " of " + other +
                    ", which would then read wrong; give the output another name");
         }
@@ -100,10 +96,10 @@ void RefuseRasterOutput(const fs::path& in, const fs::path& out)
     }
 }
 
-TextOutput::TextOutput(const fs::path& in, const fs::path& out, const IsRaster& isRaster)
+TextOutput::TextOutput(const fs::path& in, const fs::path& out, Session& session)
 {
     RefuseOverlap(in, out);
-    RefuseSideFileOfARaster(out, isRaster);
+    RefuseSideFileOfARaster(out, session);
     std::error_code error;
     const fs::file_status status = fs::status(out, error);
     if (fs::is_fifo(status) || fs::is_character_file(status)) {

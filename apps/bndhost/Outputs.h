@@ -1,15 +1,14 @@
-// The files bndhost's commands write. A raster's files are the module's: its
-// export stages them and replaces the previous raster whole. bndhost adds what
-// only it knows (which files a command reads) and stages its own text
-// outputs the same way, so that no command, input or mistake destroys or
-// silently alters a user's file.
+// The files bndhost's commands write. A raster's files are the module's, which
+// stages them; bndhost adds what only it knows (which files a command reads)
+// and stages its own text outputs the same way.
 #pragma once
 
 #include <filesystem>
-#include <functional>
 #include <string>
 
 namespace bndhost {
+
+class Session;
 
 // Refuses (std::runtime_error) a raster output `out` of `in` before the
 // module is asked to write it: one that is, or whose header would be, `in`
@@ -22,17 +21,14 @@ void RefuseRasterOutput(const std::filesystem::path& in, const std::filesystem::
 // `out` (beside the target of a link) and moved into place whole.
 class TextOutput {
 public:
-    // Tells whether a file is a raster the module reads.
-    using IsRaster = std::function<bool(const std::filesystem::path&)>;
-
     // Refused, with a std::runtime_error that says why:
     // - an output that is `in` or one of its files, as RefuseRasterOutput says;
     // - an output that would be, under any case, the header, world or
     //   statistics file of an existing raster (a file of the same name that
-    //   `isRaster`);
+    //   the module of `session` probes as one);
     // - an existing output that is not a regular file (a FIFO or a device is
     //   a stream, and is written directly), or that the user may not write.
-    TextOutput(const std::filesystem::path& in, const std::filesystem::path& out, const IsRaster& isRaster);
+    TextOutput(const std::filesystem::path& in, const std::filesystem::path& out, Session& session);
     // Removes what was not committed: a previous output stays as it was.
     ~TextOutput();
     TextOutput(const TextOutput&) = delete;

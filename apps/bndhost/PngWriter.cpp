@@ -12,9 +12,8 @@ namespace {
 
 void PutBigEndian(std::string& out, std::uint32_t value)
 {
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        out.push_back(static_cast<char>((value >> shift) & 0xff));
-    }
+    out += {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
+            static_cast<char>(value)};
 }
 
 // Appends one chunk: length, type, data and the CRC of type and data.

@@ -17,42 +17,21 @@ Exit NotDone(const std::string& why)
     return ExitNotDone;
 }
 
-Exit Interrupted()
-{
-    const int status = sys::EndingStatus();
-    if (status != sys::kClosedPipeStatus) {
-        Complain("interrupted");
-    }
-    return status == 0 ? ExitInterrupted : static_cast<Exit>(status);
-}
-
 Session::Session(const std::string& modulePath, Answer answer, bool quiet)
     : module_(modulePath), answer_(answer), showProgress_(!quiet && sys::IsTerminal(sys::Stream::Error))
 {
 }
 
-namespace {
-
-// A filter the module's factory made, or a ModuleError.
-template <class Filter>
-std::unique_ptr<Filter> Made(Filter* filter, const ModuleLoader& module, const char* what)
-{
-    if (filter == nullptr) {
-        throw ModuleError(module.Path() + " gave no " + what + " filter");
-    }
-    return std::unique_ptr<Filter>(filter);
-}
-
-} // namespace
-
 std::unique_ptr<orvo::IoImportFilter> Session::NewImporter()
 {
-    return Made(module_.Importer()(*this), module_, "import");
+    std::unique_ptr<orvo::IoImportFilter> filter(module_.Importer()(*this));
+    return filter ? std::move(filter) : throw std::runtime_error(module_.Path() + " gave no import filter");
 }
 
 std::unique_ptr<orvo::IoExportFilter> Session::NewExporter()
 {
-    return Made(module_.Exporter()(*this), module_, "export");
+    std::unique_ptr<orvo::IoExportFilter> filter(module_.Exporter()(*this));
+    return filter ? std::move(filter) : throw std::runtime_error(module_.Path() + " gave no export filter");
 }
 
 int Session::Probe(const fs::path& path)
@@ -94,8 +73,12 @@ Exit Session::Import(const fs::path& path, const std::function<bool(orvo::TrUnif
         throw std::runtime_error(OneLine(raised.what()) + " (the data file has only " + std::to_string(size) +
                                  " bytes)");
     }
-    if (StopRequested()) {
-        return Interrupted();
+    if (StopRequested()) { // a signal: said unless it is a closed pipe, and bndhost ends with its status
+        const int ending = sys::EndingStatus();
+        if (ending != sys::kClosedPipeStatus) {
+            Complain("interrupted");
+        }
+        return ending == 0 ? ExitInterrupted : static_cast<Exit>(ending);
     }
     switch (status) {
     case orvo::ImportStatus::Done: return ExitDone;

@@ -1,7 +1,5 @@
-// The host session: the loaded module and bndhost's side of the host seam
-// (progress on the terminal, answers to the module's questions, where
-// imported objects go), driving the module's filters as the host
-// application drives them.
+// The host session: the loaded module, driven as the host application drives
+// it, and bndhost's side of the host seam (Terminal.cpp: progress, questions).
 #pragma once
 
 #include <filesystem>
@@ -77,9 +75,5 @@ void Complain(const std::string& message);
 
 // Says on stderr why an operation ended without doing all of it: ExitNotDone.
 Exit NotDone(const std::string& why);
-
-// Says that a signal stopped the operation (a closed pipe goes unsaid) and
-// gives the status bndhost ends with.
-Exit Interrupted();
 
 } // namespace bndhost

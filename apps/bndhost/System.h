@@ -1,7 +1,6 @@
 // What bndhost needs of the operating system, in one place: loading the
-// module, interrupts, the terminal and its temporary folder (files are
-// created, replaced and removed through the module's support layer).
-// SystemPosix.cpp and SystemWindows.cpp implement it.
+// module, interrupts and the terminal (files go through the module's support
+// layer). SystemPosix.cpp and SystemWindows.cpp implement it.
 #pragma once
 
 #include <csignal>
@@ -27,15 +26,13 @@ void* OpenModule(const std::string& path, std::string& reason);
 void* FindSymbol(void* module, const char* name);
 void CloseModule(void* module);
 
-// Every signal that ends a program (INT, TERM, HUP, QUIT and PIPE; on
-// Windows Ctrl-C, Ctrl-Break and closing the console) calls `stop`, which
-// asks the running operation to stop, and bndhost then ends with
-// EndingStatus(). While the module is at work (ModuleAtWork) that is all, so
-// that the module removes its own unfinished files when its progress report
-// sees the stop. Otherwise a second Ctrl-C, or any other of these signals,
-// calls `abandon` (which removes bndhost's own unfinished file) and ends the
-// process at once. Both run in a signal handler or the console's handler
-// thread: they may only set flags and remove files. A file-size limit fails
+// Every signal that ends a program (INT, TERM, HUP, QUIT, PIPE; on Windows
+// Ctrl-C, Ctrl-Break, closing the console) calls `stop`, and bndhost then ends
+// with EndingStatus(). While the module is at work (ModuleAtWork) that is
+// all: the module removes its own files when its progress report sees the
+// stop. Otherwise a second Ctrl-C, or any other of these signals, calls
+// `abandon` (which removes bndhost's own unfinished file) and ends the process
+// at once. Both may only set flags and remove files. A file-size limit fails
 // writes instead of ending bndhost.
 void HandleInterrupts(void (*stop)(), void (*abandon)());
 

@@ -38,9 +38,7 @@ std::string OneLine(const std::string& text)
             line += lineEnd ? ' ' : c;
         }
     }
-    while (!line.empty() && line.back() == ' ') {
-        line.pop_back();
-    }
+    line.erase(line.find_last_not_of(' ') + 1); // none left when all are
     return line;
 }
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <getopt.h>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,17 +43,16 @@ std::string FindModule(const std::string& option)
     if (const char* variable = std::getenv("FENNICK_PLUGIN"); variable != nullptr && *variable != '\0') {
         return variable;
     }
-    std::error_code error;
-    const fs::path beside = sys::ProgramFolder() / sys::kModuleFileName;
-    const fs::path installed =
-        (sys::ProgramFolder() / FENNICK_PLUGIN_RELATIVE_DIR / sys::kModuleFileName).lexically_normal();
+    const fs::path folder = sys::ProgramFolder();
+    const fs::path beside = folder / sys::kModuleFileName;
+    const fs::path installed = (folder / FENNICK_PLUGIN_RELATIVE_DIR / sys::kModuleFileName).lexically_normal();
     for (const fs::path& candidate : {beside, installed}) {
-        if (fs::exists(candidate, error)) {
+        if (std::error_code error; fs::exists(candidate, error)) {
             return TextOf(candidate.lexically_normal());
         }
     }
-    throw ModuleError("no filter module found (looked for " + TextOf(beside) + " and " + TextOf(installed) +
-                      "); name one with --plugin or FENNICK_PLUGIN");
+    throw std::runtime_error("no filter module found (looked for " + TextOf(beside) + " and " + TextOf(installed) +
+                             "); name one with --plugin or FENNICK_PLUGIN");
 }
 
 Exit Run(int argc, char** argv)
@@ -61,18 +61,15 @@ Exit Run(int argc, char** argv)
     auto answer = Session::Answer::Ask;
     bool quiet = false;
     Call call;
-    bool bandGiven = false;
-    const option options[] = {
-        {"plugin", required_argument, nullptr, 'p'},
-        {"yes", no_argument, nullptr, 'y'},
-        {"no", no_argument, nullptr, 'n'},
-        {"quiet", no_argument, nullptr, 'q'},
-        {"band", required_argument, nullptr, 'b'},
-        {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'},
-        {"json", no_argument, nullptr, 'j'},
-        {nullptr, 0, nullptr, 0},
-    };
+    const option options[] = {{"plugin", required_argument, nullptr, 'p'},
+                              {"yes", no_argument, nullptr, 'y'},
+                              {"no", no_argument, nullptr, 'n'},
+                              {"quiet", no_argument, nullptr, 'q'},
+                              {"band", required_argument, nullptr, 'b'},
+                              {"help", no_argument, nullptr, 'h'},
+                              {"version", no_argument, nullptr, 'V'},
+                              {"json", no_argument, nullptr, 'j'},
+                              {nullptr, 0, nullptr, 0}};
     opterr = 0;
     // GNU getopt_long moves options found after the command (preview FILE
     // OUT.png --band N) in front of the operands.
@@ -96,7 +93,6 @@ Exit Run(int argc, char** argv)
                 return Usage(std::string("--band needs a band number, not '") + optarg + "'");
             }
             call.band = static_cast<int>(value);
-            bandGiven = true;
             break;
         }
         case 'j': call.json = true; break;
@@ -124,7 +120,7 @@ Exit Run(int argc, char** argv)
     if (call.operands.size() < command->fewest || call.operands.size() > command->most) {
         return Usage(command->takes);
     }
-    if (bandGiven && name != "preview") {
+    if (call.band && name != "preview") {
         return Usage("--band belongs to preview");
     }
     if (call.json && name != "info") {
