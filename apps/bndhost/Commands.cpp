@@ -158,10 +158,9 @@ void PrintInfoText(int probe, const Imported& imported, std::ostream& out)
         nodata += band.nodata;
         nan += band.nan;
     }
-    if (const std::optional<double> value = NodataOf(lattice)) {
-        std::string number;
-        AppendNumber(number, *value);
-        out << "\nNodata:\t" << number << ", held by " << nodes(nodata) << " (left out of the statistics)";
+    if (NodataOf(lattice)) { // as the header writes it
+        out << "\nNodata:\t" << fact(facts::kNodata) << ", held by " << nodes(nodata)
+            << " (left out of the statistics)";
     }
     if (nan > 0) {
         out << "\nNaN:\t" << nodes(nan) << " (left out of the statistics)";
@@ -195,7 +194,8 @@ void PrintInfoJson(const fs::path& path, int probe, const Imported& imported, st
         << ",\n  \"xMin\": " << JsonNumber(lattice.xMin, true) << ",\n  \"yMin\": " << JsonNumber(lattice.yMin, true)
         << ",\n  \"dx\": " << JsonNumber(lattice.dx, true) << ",\n  \"dy\": " << JsonNumber(lattice.dy, true)
         << ",\n  \"layout\": " << fact(facts::kLayout) << ",\n  \"nbits\": " << fact(facts::kBits, true)
-        << ",\n  \"byteorder\": " << fact(facts::kByteOrder) << ",\n  \"dataSize\": " << fact(facts::kDataSize, true)
+        << ",\n  \"byteorder\": " << fact(facts::kByteOrder) << ",\n  \"pixeltype\": " << fact(facts::kPixelType)
+        << ",\n  \"dataSize\": " << fact(facts::kDataSize, true)
         << ",\n  \"expectedSize\": " << fact(facts::kDescribedSize, true)
         << ",\n  \"headerFile\": " << fact(facts::kHeaderFile) << ",\n  \"worldFile\": " << fact(facts::kWorldFile)
         << ",\n  \"statisticsFile\": " << fact(facts::kStatisticsFile)
@@ -308,11 +308,16 @@ Exit RunConvert(Session& session, const fs::path& in, const fs::path& out)
     bool wide = false;
     std::uint64_t saturated = 0;
     std::uint64_t nan = 0;
+    // Each object goes to the export when it says it takes its type, as a host relays.
+    const auto relay = [&](orvo::TrBase& object) {
+        return exporter->IsTypeSupported(object.GetTypeId()) &&
+               exporter->ExportObject(object) == orvo::ExportStatus::Done;
+    };
     const auto exportLattice = [&](orvo::TrUniformLattice& lattice) {
         const int type = lattice.elementType;
         fractional = type == tamsel::CPrimType::Float32 || type == tamsel::CPrimType::Float64;
         wide = fractional || type == tamsel::CPrimType::Int64;
-        return exporter->ExportObject(lattice) == orvo::ExportStatus::Done;
+        return relay(lattice);
     };
     const Exit imported = session.Import(in, exportLattice, [&](orvo::TrLatticeScan& scan) {
         if (wide) {
@@ -323,7 +328,7 @@ Exit RunConvert(Session& session, const fs::path& in, const fs::path& out)
                 }
             });
         }
-        return exporter->ExportObject(scan) == orvo::ExportStatus::Done;
+        return relay(scan);
     });
     if (imported != ExitDone) {
         return imported; // the module gives up its files; a previous output stays as it was

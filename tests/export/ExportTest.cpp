@@ -10,6 +10,7 @@
 #include "export/SampleEncoder.h"
 #include "hostside/FileError.h"
 #include "hostside/Lattices.h"
+#include "hostside/PrimValues.h"
 #include "support/CaseFile.h"
 #include "support/Expect.h"
 #include "support/Posix.h"
@@ -31,18 +32,10 @@ void Fill(CPrimType type, unsigned char* at, const std::string& values)
     for (std::string number; numbers >> number; at += CPrimType::TypeSize[type]) {
         double value = 0; // read whatever the C locale, and "nan" and "inf" too
         std::from_chars(number.data(), number.data() + number.size(), value);
-        const auto put = [&](auto sample) { std::memcpy(at, &sample, sizeof sample); };
-        switch (static_cast<int>(type)) {
-        case CPrimType::Int8: put(static_cast<std::int8_t>(value)); break;
-        case CPrimType::UInt8: put(static_cast<std::uint8_t>(value)); break;
-        case CPrimType::Int16: put(static_cast<std::int16_t>(value)); break;
-        case CPrimType::UInt16: put(static_cast<std::uint16_t>(value)); break;
-        case CPrimType::Int32: put(static_cast<std::int32_t>(value)); break;
-        case CPrimType::UInt32: put(static_cast<std::uint32_t>(value)); break;
-        case CPrimType::Int64: put(static_cast<std::int64_t>(value)); break;
-        case CPrimType::Float32: put(static_cast<float>(value)); break;
-        default: put(value); break;
-        }
+        tamsel::VisitPrimType(type, [&](auto zero) {
+            const auto sample = static_cast<decltype(zero)>(value);
+            std::memcpy(at, &sample, sizeof sample);
+        });
     }
 }
 
@@ -265,9 +258,6 @@ TEST(Export, AnExportThatDoesNotEndWithALatticeChangesNothing)
     {
         BndExportFilter filter(host);
         EXPECT_EQ(CatchIoError([&] { filter.EndExport(); }).GetCode(), 15);
-        for (const char* refused : {"noextension", "scene.hdr", "scene.HDR"}) {
-            EXPECT_EQ(filter.BeginExport(dir.File(refused).c_str(), false), ExportStatus::Stopped) << refused;
-        }
         const std::string missing = dir.File("no/such/folder/out.bil");
         const orvo::IoError error = CatchIoError([&] { filter.BeginExport(missing.c_str(), false); });
         EXPECT_EQ(std::string(error.what()).rfind(missing + ": ", 0), 0u) << error.what();

@@ -3,7 +3,6 @@
 #include <map>
 
 #include "RasterWriter.h"
-#include "hostside/ParamReader.h"
 #include "import/BndImportFilter.h"
 #include "support/Expect.h"
 #include "support/TempDir.h"
@@ -110,83 +109,8 @@ TEST_F(Import, DecodesEveryLayoutWidthOrderAndArrangement)
     }
 }
 
-// Beside its summary, the import names what it read for the host to show:
-// the samples' layout and kind, nodata as written, the files and both sizes.
-// What does not apply is absent.
-TEST_F(Import, NamesWhatItReadForTheHost)
-{
-    const std::string in = dir.File("");
-    const std::vector<std::pair<std::string, std::map<std::string, std::string>>> cases = {
-        {"nrows 2\nncols 3\nnbits 16\nbyteorder M\nlayout BSQ\nnodata -9999.0\n",
-         {{"BndLayout", "BSQ"},
-          {"BndBits", "16"},
-          {"BndByteOrder", "M"},
-          {"BndPixelType", "SIGNEDINT"},
-          {"BndNodata", "-9999.0"},
-          {"BndHeaderFile", in + "scene.hdr"},
-          {"BndWorldFile", in + "scene.blw"},
-          {"BndStatisticsFile", in + "scene.stx"},
-          {"BndDataSize", "12"},
-          {"BndDescribedSize", "12"}}},
-        {"nrows 2\nncols 4\nnbits 4\nlayout BIP\n",
-         {{"BndLayout", "BIP"},
-          {"BndBits", "4"},
-          {"BndByteOrder", "I"},
-          {"BndPixelType", "UNSIGNEDINT"},
-          {"BndHeaderFile", in + "scene.hdr"},
-          {"BndDataSize", "5"},
-          {"BndDescribedSize", "4"}}},
-        {"nrows 2\nncols 2\nnbits 32\npixeltype FLOAT\nnodata_value\t-3.4e38 \n",
-         {{"BndLayout", "BIL"},
-          {"BndBits", "32"},
-          {"BndByteOrder", "I"},
-          {"BndPixelType", "FLOAT"},
-          {"BndNodata", "-3.4e38"},
-          {"BndHeaderFile", in + "scene.hdr"},
-          {"BndDataSize", "17"},
-          {"BndDescribedSize", "16"}}},
-        {"nrows 2\nncols 2\npixeltype SIGNEDINT\n",
-         {{"BndLayout", "BIL"},
-          {"BndBits", "8"},
-          {"BndByteOrder", "I"},
-          {"BndPixelType", "SIGNEDINT"},
-          {"BndHeaderFile", in + "scene.hdr"},
-          {"BndDataSize", "5"},
-          {"BndDescribedSize", "4"}}},
-        {"nrows 2\nncols 2\nnbits 32\npixeltype UNSIGNEDINT\n",
-         {{"BndLayout", "BIL"},
-          {"BndBits", "32"},
-          {"BndByteOrder", "I"},
-          {"BndPixelType", "UNSIGNEDINT"},
-          {"BndHeaderFile", in + "scene.hdr"},
-          {"BndDataSize", "17"},
-          {"BndDescribedSize", "16"}}},
-    };
-    for (const auto& [header, facts] : cases) {
-        SCOPED_TRACE(header);
-        dir.Write("scene.hdr", header);
-        dir.Write("scene.dat", std::string(static_cast<std::size_t>(std::stoi(facts.at("BndDataSize"))), '\0'));
-        for (const char* side : {"scene.blw", "scene.stx"}) {
-            std::filesystem::remove(dir.File(side));
-            if (facts.contains("BndWorldFile")) {
-                dir.Write(side, side == std::string("scene.blw") ? "1\n0\n0\n-1\n0\n1\n" : "1 0 9 4\n");
-            }
-        }
-        TestHost host;
-        host.warningAnswer = 1; // a longer file goes on
-        ASSERT_EQ(BndImportFilter(host).ImportFromFile(dir.File("scene.dat").c_str(), false), ImportStatus::Done);
-        for (const char* key : {"BndLayout", "BndBits", "BndByteOrder", "BndPixelType", "BndNodata", "BndHeaderFile",
-                                "BndWorldFile", "BndStatisticsFile", "BndDataSize", "BndDescribedSize"}) {
-            const std::string* value = tamsel::CParamReader::Find(host.params, key);
-            EXPECT_EQ(value ? std::optional(*value) : std::nullopt,
-                      facts.contains(key) ? std::optional(facts.at(key)) : std::nullopt)
-                << key;
-        }
-    }
-}
-
 // A longer file asks; declined, the host sees nothing at all.
-TEST_F(Import, ALongerFileAsksAndAShorterOneIsRefusedBeforeTheHostSeesAnything)
+TEST_F(Import, ALongerFileAsksAndDeclinedTheHostSeesNothing)
 {
     RasterShape shape;
     const std::string data = Write(shape, MakeSamples(shape));
@@ -206,15 +130,6 @@ TEST_F(Import, ALongerFileAsksAndAShorterOneIsRefusedBeforeTheHostSeesAnything)
         EXPECT_EQ(host.progressStarts, answer);
         EXPECT_EQ(host.lattice.has_value(), answer == 1);
     }
-    std::filesystem::resize_file(data, 19);
-    TestHost host;
-    BndImportFilter filter(host);
-    const orvo::IoError error = CatchIoError([&] { filter.ImportFromFile(data.c_str(), false); });
-    EXPECT_EQ(std::string(error.what()), data +
-                                             "\r\ndoes not appear to be complete according to the information "
-                                             "from\r\n" +
-                                             dir.File("scene.hdr"));
-    EXPECT_FALSE(host.lattice);
 }
 
 // Progress is reported every tenth row; a refused lattice, a refused row and a
@@ -263,39 +178,6 @@ TEST_F(Import, AFileThatShrinksDuringTheImportRaisesCode8AtTheRightRow)
     EXPECT_NE(std::string(error.what()).find("Premature end of file."), std::string::npos);
     EXPECT_EQ(host.rows.size(), 5U);
     EXPECT_FALSE(host.ProgressOpen()) << "the progress display closes on the way out";
-}
-
-// The geometry the header and the statistics file give (the info text that
-// shows it is a bndhost case row), and a second file read by the same filter:
-// the value range read before does not stay.
-TEST_F(Import, GeometryAndSummaryFollowTheHeader)
-{
-    const struct {
-        std::string header;
-        std::string stats;
-        double xMin, yMin, dx, dy, zMin, dz;
-    } cases[] = {
-        {"nrows 3\nncols 4\nxdim -0.1\nydim 0.1\n", "1 12.5 880\n", 0, 1.8, -0.1, 0.1, 12.5, 867.5},
-        {"nrows 100\nncols 200\nulxmap 500000\nulymap 4100000\nxdim 30\nydim -30\n", "", 500000, 4097030, 30, 30, 0, 1},
-    };
-    TestHost host;
-    BndImportFilter filter(host);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.header);
-        dir.Write("geo.hdr", c.header);
-        std::filesystem::remove(dir.File("geo.stx"));
-        if (!c.stats.empty()) {
-            dir.Write("geo.stx", c.stats);
-        }
-        ASSERT_EQ(filter.ReadHeader(dir.File("geo.bil").c_str(), false), 0);
-        const BndHeader& read = filter.description.header;
-        const std::string data =
-            dir.Write("geo.bil", std::string(static_cast<std::size_t>(read.nrows * read.ncols), 0));
-        ASSERT_EQ(filter.ImportFromFile(data.c_str(), false), ImportStatus::Done);
-        const TestHost::Lattice& got = *host.lattice;
-        EXPECT_EQ((std::vector<double>{got.xMin, got.yMin, got.dx, got.dy, got.zMin, got.dz}),
-                  (std::vector<double>{c.xMin, c.yMin, c.dx, c.dy, c.zMin, c.dz}));
-    }
 }
 
 TEST_F(Import, SamplesBeyondFourGigabytesOfASparseFile)

@@ -129,9 +129,10 @@ bool IsSuperUser()
 
 bool UseDecimalCommaLocale(const TempDir& dir)
 {
-    const std::string compile = "localedef -i de_DE -f UTF-8 " + dir.File("de_DE.UTF-8") + " >/dev/null 2>&1";
+    // Single-byte, as Windows' is: its case folding reaches beyond ASCII.
+    const std::string compile = "localedef -i de_DE -f ISO-8859-1 " + dir.File("de_DE.ISO-8859-1") + " >/dev/null 2>&1";
     ::setenv("LOCPATH", dir.Path().c_str(), 1);
-    const bool ready = std::system(compile.c_str()) == 0 && std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+    const bool ready = std::system(compile.c_str()) == 0 && std::setlocale(LC_ALL, "de_DE.ISO-8859-1") != nullptr;
     ::unsetenv("LOCPATH");
     return ready;
 }
