@@ -305,7 +305,6 @@ Exit RunConvert(Session& session, const fs::path& in, const fs::path& out)
     // by its own rule as the rows go by: fractions, values beyond the signed
     // 32-bit range (which saturate) and NaN (written as 0).
     bool fractional = false;
-    bool wide = false;
     std::uint64_t saturated = 0;
     std::uint64_t nan = 0;
     // Each object goes to the export when it says it takes its type, as a host relays.
@@ -313,14 +312,10 @@ Exit RunConvert(Session& session, const fs::path& in, const fs::path& out)
         return exporter->IsTypeSupported(object.GetTypeId()) &&
                exporter->ExportObject(object) == orvo::ExportStatus::Done;
     };
-    const auto exportLattice = [&](orvo::TrUniformLattice& lattice) {
-        const int type = lattice.elementType;
+    const Exit imported = session.Import(in, relay, [&](orvo::TrLatticeScan& scan) {
+        const int type = orvo::LatticeRows::LatticeOf(scan).elementType;
         fractional = type == tamsel::CPrimType::Float32 || type == tamsel::CPrimType::Float64;
-        wide = fractional || type == tamsel::CPrimType::Int64;
-        return relay(lattice);
-    };
-    const Exit imported = session.Import(in, exportLattice, [&](orvo::TrLatticeScan& scan) {
-        if (wide) {
+        if (fractional || type == tamsel::CPrimType::Int64) {
             ForEachValue(scan, [&](std::size_t, std::size_t, auto value) {
                 saturated += fennick::Saturates(value) ? 1 : 0;
                 if constexpr (std::is_floating_point_v<decltype(value)>) {

@@ -113,13 +113,10 @@ TEST_F(Bndhost, CaseFileRunsGiveTheirOutputAndFiles)
             continue;
         }
         const auto before = FilesIn(folder);
-        const ProgramRun run = RunIn(folder, CommandLine(BNDHOST_PATH, c.Get("run")), settings);
-        const std::string& out = run.out;
-        const std::string& err = run.err;
+        const auto [status, out, err] = RunIn(folder, CommandLine(BNDHOST_PATH, c.Get("run")), settings);
         // Both escaped, as gtest shows compared texts, whatever bndhost printed.
         const std::string shown = "out: " + testing::PrintToString(out) + "\nerr: " + testing::PrintToString(err);
-        const int status = std::stoi(c.Get("status", "0"));
-        EXPECT_EQ(run.status, status) << shown;
+        EXPECT_EQ(status, std::stoi(c.Get("status", "0"))) << shown;
         if (c.Has("out")) {
             EXPECT_EQ(out, c.Get("out"));
         }
@@ -129,12 +126,8 @@ TEST_F(Bndhost, CaseFileRunsGiveTheirOutputAndFiles)
                 << "no line " << testing::PrintToString(line) << " in\n"
                 << shown;
         }
-        if (c.Has("shows")) {
-            EXPECT_TRUE(Contains(out, c.Get("shows"))) << shown;
-        }
-        if (c.Has("hides")) {
-            EXPECT_FALSE(Contains(out, c.Get("hides"))) << shown;
-        }
+        EXPECT_TRUE(!c.Has("shows") || Contains(out, c.Get("shows"))) << shown;
+        EXPECT_TRUE(!c.Has("hides") || !Contains(out, c.Get("hides"))) << shown;
         if (c.Has("err-has")) {
             EXPECT_TRUE(Contains(err, c.Get("err-has"))) << shown;
         } else {
@@ -147,9 +140,12 @@ TEST_F(Bndhost, CaseFileRunsGiveTheirOutputAndFiles)
         std::string names;
         for (const auto& [name, bytes] : after) {
             names += (names.empty() ? "" : " ") + name;
-            if (c.Has("expect " + name)) {
-                EXPECT_EQ(std::string(bytes.begin(), bytes.end()), c.Get("expect " + name))
-                    << testing::PrintToString(name);
+        }
+        for (const auto& [key, value] : c.fields) { // each file expected is there, holding what it must
+            if (key.starts_with("expect ")) {
+                const auto file = after.find(key.substr(7));
+                EXPECT_EQ(file == after.end() ? "(none)" : std::string(file->second.begin(), file->second.end()), value)
+                    << key;
             }
         }
         if (c.Has("files")) {

@@ -178,41 +178,6 @@ TEST(Export, CaseFileLatticesGiveTheirFiles)
     }
 }
 
-// Adjacent floating-point values go 4 at a time where all 4 fit 32 bits:
-// vectors with values beyond that, NaN or infinities, at every position,
-// give what spaced values (encoded one by one) give.
-template <class T>
-void ExpectAdjacentFloatsEncodeAsSpacedOnes()
-{
-    const std::vector<double> odd = {2147483648.0, -2147483649.0, 4294967296.0,  std::nan(""), 1e30,
-                                     -1e30,        2147483647.9,  -2147483648.0, -3e9,         -0.5};
-    for (std::size_t at = 0; at < 8; ++at) {
-        for (const double special : odd) {
-            std::vector<T> values = {1.5, -7.9, 3.99, 0, 123456.7, -1, 0.25, 65536.5, -3, 9};
-            values[at] = static_cast<T>(special);
-            const std::size_t count = values.size();
-            std::vector<T> spaced(count * 2);
-            for (std::size_t i = 0; i < count; ++i) {
-                spaced[i * 2] = values[i];
-            }
-            Bytes adjacent(count * kWrittenSampleSize);
-            Bytes oneByOne(count * kWrittenSampleSize);
-            const CPrimType type = sizeof(T) == 4 ? CPrimType::Float32 : CPrimType::Float64;
-            EncodeSamples(type, reinterpret_cast<const unsigned char*>(values.data()), sizeof(T), count,
-                          adjacent.data());
-            EncodeSamples(type, reinterpret_cast<const unsigned char*>(spaced.data()), 2 * sizeof(T), count,
-                          oneByOne.data());
-            EXPECT_EQ(adjacent, oneByOne) << "value " << special << " at " << at;
-        }
-    }
-}
-
-TEST(Export, AdjacentFloatsEncodeAsSpacedOnes)
-{
-    ExpectAdjacentFloatsEncodeAsSpacedOnes<float>();
-    ExpectAdjacentFloatsEncodeAsSpacedOnes<double>();
-}
-
 // Splitting a row into band rows (in whole blocks where the processor can)
 // gives the bytes that encoding band by band gives, for every type, 2 to 5
 // bands (5 take the strided loop), and rows that end inside a block.

@@ -1,4 +1,3 @@
-#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -140,18 +139,16 @@ TEST_F(Import, RefusalsCancelAndProgressEndTheImportCleanly)
     RasterShape shape{.nrows = 25};
     const std::string data = Write(shape, MakeSamples(shape));
     const struct {
-        std::function<void(TestHost&)> set;
+        bool refuseLattice;
+        std::optional<int> refuseRow, cancelAt; // cancelled at the report of row 20
         std::size_t rows;
         int progressStarts;
-    } cases[] = {
-        {[](TestHost& /*host*/) {}, 25, 1},
-        {[](TestHost& host) { host.refuseLattice = true; }, 0, 0},
-        {[](TestHost& host) { host.refuseRow = 3; }, 3, 1},
-        {[](TestHost& host) { host.cancelAtProportionCall = 2; }, 20, 1}, // at the report of row 20
-    };
+    } cases[] = {{false, {}, {}, 25, 1}, {true, {}, {}, 0, 0}, {false, 3, {}, 3, 1}, {false, {}, 2, 20, 1}};
     for (const auto& c : cases) {
         TestHost host;
-        c.set(host);
+        host.refuseLattice = c.refuseLattice;
+        host.refuseRow = c.refuseRow;
+        host.cancelAtProportionCall = c.cancelAt;
         BndImportFilter filter(host);
         EXPECT_EQ(filter.ImportFromFile(data.c_str(), false),
                   c.rows == 25 ? ImportStatus::Done : ImportStatus::Stopped);
