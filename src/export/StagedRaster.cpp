@@ -156,8 +156,8 @@ std::string StagedRaster::Check() const
     for (const std::string& other : OtherFilesOfTheName(dataPath_)) {
         std::error_code error;
         const auto size = fs::file_size(PathOf(other), error);
-        if (!error && static_cast<std::int64_t>(size) == plan->geometry.expectedSize && !platform::SameFile(other, dataPath_) &&
-            platform::SameFile(SideFilePath(other.c_str(), ".hdr"), header)) {
+        if (!error && static_cast<std::int64_t>(size) == plan->geometry.expectedSize &&
+            !platform::SameFile(other, dataPath_) && platform::SameFile(SideFilePath(other.c_str(), ".hdr"), header)) {
             Raise(__LINE__, "%s is also the header of %s, which would then read wrong; give the output another name.",
                   header.c_str(), other.c_str());
         }

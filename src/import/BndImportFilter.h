@@ -37,7 +37,7 @@ private:
     // Delivers every row of the data file to the host, top row first: Done,
     // or Stopped when the user cancelled or the host refused a row.
     orvo::ImportStatus ReadRows(const DataPlan& plan, orvo::TrLatticeScan& scan, orvo::CProgress& progress,
-                 tamsel::CBufferedFile& file);
+                                tamsel::CBufferedFile& file);
 };
 
 } // namespace fennick

@@ -10,7 +10,7 @@ inline constexpr const char* kBits = "BndBits";           // bits per sample: "1
 inline constexpr const char* kByteOrder = "BndByteOrder"; // "I" least significant byte first, "M" most
 // The samples' kind: "SIGNEDINT", "UNSIGNEDINT" (also 1- and 4-bit samples) or "FLOAT".
 inline constexpr const char* kPixelType = "BndPixelType";
-inline constexpr const char* kNodata = "BndNodata"; // the header's nodata value as written; absent without one
+inline constexpr const char* kNodata = "BndNodata";         // the header's nodata value as written; absent without one
 inline constexpr const char* kHeaderFile = "BndHeaderFile"; // the path of each file read
 inline constexpr const char* kWorldFile = "BndWorldFile";
 inline constexpr const char* kStatisticsFile = "BndStatisticsFile";

@@ -39,8 +39,8 @@ void BndImportFilter::SetLatticeFacts(orvo::TrUniformLattice& lattice, std::int6
     const bool isSigned = (type == tamsel::CPrimType::Int8 && d.header.nbits >= 8) ||
                           type == tamsel::CPrimType::Int16 || type == tamsel::CPrimType::Int32;
     params.Set(facts::kPixelType, type == tamsel::CPrimType::Float32 ? "FLOAT"
-                                  : isSigned                          ? "SIGNEDINT"
-                                                                      : "UNSIGNEDINT");
+                                  : isSigned                         ? "SIGNEDINT"
+                                                                     : "UNSIGNEDINT");
     if (d.nodata) {
         params.Set(facts::kNodata, d.nodataText);
     }

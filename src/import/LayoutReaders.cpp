@@ -44,7 +44,7 @@ void ReadExactly(tamsel::CBufferedFile& file, std::int64_t offset, unsigned char
 // several rows of each band for BSQ, so that short band rows do not cost a
 // distant seek each) and the row is decoded from there.
 orvo::ImportStatus BndImportFilter::ReadRows(const DataPlan& plan, orvo::TrLatticeScan& scan, orvo::CProgress& progress,
-                              tamsel::CBufferedFile& file)
+                                             tamsel::CBufferedFile& file)
 {
     const DataGeometry& g = plan.geometry;
     const BndHeader& header = description.header;

@@ -23,9 +23,8 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b)
 {
     // ASCII only, whatever the C locale: file names and keywords compare the same everywhere.
     const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-               return lower(x) == lower(y);
-           });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 bool Exists(const std::string& path)

@@ -116,7 +116,6 @@ TEST(HostileCorpus, MemoryIsARowOrABandWindowWhateverTheRastersSize)
         rasters::RasterShape written = shape;
         written.nbits = 32;
         EXPECT_TRUE(ReadAll(out) == rasters::DataBytes(written, value)) << "every row in its place";
-
     }
 }
 
