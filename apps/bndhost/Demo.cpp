@@ -46,7 +46,7 @@ std::int16_t DemoValue(int band, int row, int column)
 // world file and statistics file; returns the data path.
 fs::path WriteSample(const fs::path& folder)
 {
-    const fs::path data = folder / "demo.bil";
+    fs::path data = folder / "demo.bil";
     const rasters::RasterShape shape{
         .layout = "BIL", .nbits = 16, .byteorder = 'M', .nrows = kRows, .ncols = kColumns, .nbands = kBands};
     std::vector<BandStatistics::Band> bands(kBands);

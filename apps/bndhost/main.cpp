@@ -159,6 +159,7 @@ int main(int argc, char** argv)
     try {
         std::vector<std::string> arguments = sys::Arguments(argc, argv);
         std::vector<char*> pointers;
+        pointers.reserve(arguments.size() + 1);
         for (std::string& argument : arguments) {
             pointers.push_back(argument.data());
         }
