@@ -146,11 +146,14 @@ void PrintInfoText(int probe, const Imported& imported, std::ostream& out)
     const orvo::TrUniformLattice& lattice = *imported.lattice;
     const auto fact = [&](const char* key) { return Fact(lattice, key).value_or("unknown"); };
     const auto nodes = [](std::uint64_t n) { return std::to_string(n) + (n == 1 ? " node" : " nodes"); };
+    const std::string order = fact(facts::kByteOrder);
     out << "probe: " << probe << " (" << kProbeMeaning[probe == 1 || probe == 2 ? probe : 0] << ")\n"
         << PlainText(Fact(lattice, "LatticeInfo").value_or("")) << "Layout:\t" << fact(facts::kLayout) << "\nBands:\t"
-        << lattice.components << "\nBits:\t" << fact(facts::kBits) << ", byte order "
-        << (fact(facts::kByteOrder) == "M" ? "M (most" : "I (least") << " significant byte first)\nElement type:\t"
-        << ElementTypeName(lattice.elementType) << "\nData size:\t" << fact(facts::kDataSize)
+        << lattice.components << "\nBits:\t" << fact(facts::kBits) << ", byte order " << order
+        << (order == "M"   ? " (most significant byte first)"
+            : order == "I" ? " (least significant byte first)"
+                           : "")
+        << "\nElement type:\t" << ElementTypeName(lattice.elementType) << "\nData size:\t" << fact(facts::kDataSize)
         << " bytes (the header describes " << fact(facts::kDescribedSize) << ")";
     std::uint64_t nodata = 0;
     std::uint64_t nan = 0;
