@@ -32,8 +32,9 @@ struct Raster {
     int nbits, nrows, ncols, nbands;
 };
 
-// Every width, both byte orders, 1 and 3 bands in each layout, and the short
-// band rows that make BSQ jump between bands.
+// Every width, both byte orders, 1 and 3 bands in each layout, the short band
+// rows that make BSQ jump between bands, and an imaging spectrometer's scene
+// (224 bands of 512 rows of 614 columns) in each layout.
 const Raster kRasters[] = {
     {"bil1", "BIL", 1, 16000, 16000, 1},       {"bil4", "BIL", 4, 12000, 12000, 1},
     {"bil8", "BIL", 8, 10000, 10000, 1},       {"bil16", "BIL", 16, 8000, 8000, 1},
@@ -46,6 +47,8 @@ const Raster kRasters[] = {
     {"bsq16", "BSQ", 16, 8000, 8000, 1},       {"bsq16x3", "BSQ", 16, 4000, 4000, 3},
     {"bsq16x3be", "BSQ", 16, 4000, 4000, 3},   {"bsq32x3", "BSQ", 32, 3000, 3000, 3},
     {"bil16x4short", "BIL", 16, 200000, 2, 4}, {"bsq16x4short", "BSQ", 16, 200000, 2, 4},
+    {"bil16x224", "BIL", 16, 512, 614, 224},   {"bip16x224", "BIP", 16, 512, 614, 224},
+    {"bsq16x224", "BSQ", 16, 512, 614, 224},
 };
 
 fs::path Folder()
@@ -221,6 +224,12 @@ void RegisterAll()
     for (const char* extension : {".bil", ".bip", ".bsq"}) {
         benchmark::RegisterBenchmark((std::string("Export/int16x3_4000") + extension).c_str(), Export, extension,
                                      tamsel::CPrimType::Int16, 4000, 4000, 3)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(5);
+    }
+    for (const char* extension : {".bil", ".bip", ".bsq"}) {
+        benchmark::RegisterBenchmark((std::string("Export/int16x224_614x512") + extension).c_str(), Export, extension,
+                                     tamsel::CPrimType::Int16, 614, 512, 224)
             ->Unit(benchmark::kMillisecond)
             ->Iterations(5);
     }

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # End-to-end: bndhost convert of 100 MB+ 16-bit rasters (BIL, BIP and BSQ; 1
-# and 3 bands) to 32-bit BIL, BIP and BSQ, each timed beside the physical
-# floor: cat reading the input and writing an output-sized file. Prints the
-# ratio of the medians of 5 and bndhost's peak memory (GNU time).
+# and 3 bands) to 32-bit BIL, BIP and BSQ, and of a 224-band scene of an
+# imaging spectrometer's shape (512 rows of 614 columns) from BSQ to every
+# layout and from BIP and BIL to BSQ, each timed beside the physical floor:
+# cat reading the input and writing an output-sized file. Prints the ratio of
+# the medians of 5 and bndhost's peak memory (GNU time).
 #
 #   bench/convert_bench.sh [BUILD_DIR]        (default: build/default)
 #
@@ -42,11 +44,20 @@ echo "making the rasters in $work ..."
 for layout in bil bip bsq; do
     make_raster "${layout}16" "${layout^^}" 8000 8000 1
     make_raster "${layout}16x3" "${layout^^}" 6000 3000 3
+    make_raster "${layout}16x224" "${layout^^}" 512 614 224
 done
 
-printf '%-10s %-5s %10s %10s %7s %12s\n' raster out floor_s convert_s ratio peak_MiB
+# Each raster with the layouts it is converted to.
+pairs=()
 for name in bil16 bip16 bsq16 bil16x3 bip16x3 bsq16x3; do
-    for out in bil bip bsq; do
+    pairs+=("$name bil bip bsq")
+done
+pairs+=("bsq16x224 bip bil bsq" "bip16x224 bsq" "bil16x224 bsq")
+
+printf '%-10s %-5s %10s %10s %7s %12s\n' raster out floor_s convert_s ratio peak_MiB
+for pair in "${pairs[@]}"; do
+    read -r name outs <<< "$pair"
+    for out in $outs; do
         input="$work/$name.${name:0:3}"
         output="$work/$name-out.$out"
         floor_s=$(median_of_5 floor "$input" "$work/floor.out")
