@@ -96,10 +96,10 @@ orvo::ExportStatus BndExportFilter::ExportObject(orvo::TrBase& object)
 // write) must fit 32-bit sizes; the plan checks the file's sizes.
 orvo::ExportStatus BndExportFilter::TakeLattice(orvo::TrUniformLattice& source)
 {
-    // A lattice without rows, columns or bands would give a header that no
-    // import reads.
+    // A lattice without rows, columns, bands or planes (whose rows never
+    // come) would give files that no import reads.
     if (!staged_ || !IsEncodable(source.elementType) || source.rows < 1 || source.columns < 1 ||
-        source.components < 1) {
+        source.components < 1 || source.planes < 1) {
         return orvo::ExportStatus::NotHandled;
     }
     if (stopped_) {
