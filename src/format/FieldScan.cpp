@@ -13,6 +13,8 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+} // namespace
+
 const char* SkipBlanks(const char* text)
 {
     while (IsBlank(*text)) {
@@ -20,8 +22,6 @@ const char* SkipBlanks(const char* text)
     }
     return text;
 }
-
-} // namespace
 
 bool ScanWord(const char*& text, char* out, std::size_t width)
 {

@@ -11,6 +11,9 @@
 
 namespace fennick {
 
+// `text` past its leading white space.
+const char* SkipBlanks(const char* text);
+
 // The next run of non-blank characters, at most `width` of them, into `out`
 // (which holds width + 1 chars) with a terminating zero.
 bool ScanWord(const char*& text, char* out, std::size_t width);

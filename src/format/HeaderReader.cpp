@@ -46,12 +46,9 @@ bool ScanOptional(const char*& text, std::optional<double>& field)
 // The nodata value, kept also as written.
 bool ScanNodata(const char*& text, BndDescription& d)
 {
-    const char* start = text;
+    const char* start = SkipBlanks(text);
     if (!ScanOptional(text, d.nodata)) {
         return false;
-    }
-    while (*start == ' ' || *start == '\t') {
-        ++start;
     }
     d.nodataText.assign(start, text);
     return true;

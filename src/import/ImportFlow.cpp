@@ -1,7 +1,6 @@
 // Probing and importing a data file.
 
 #include "format/LatticeGeometry.h"
-#include "format/SideFiles.h"
 #include "import/BndImportFilter.h"
 #include "support/Platform.h"
 #include "support/Reporting.h"
@@ -52,7 +51,7 @@ orvo::ImportStatus BndImportFilter::ImportFromFile(const char* path, bool /*flag
     if (!plan || length < plan->geometry.expectedSize) {
         ThrowError(kImportSource, __LINE__,
                    "%s\r\ndoes not appear to be complete according to the information from\r\n%s", path,
-                   SideFilePath(path, ".hdr").c_str());
+                   description.headerFile.c_str());
     }
     if (length > plan->geometry.expectedSize &&
         Warning(tamsel::IError::YesNo,
