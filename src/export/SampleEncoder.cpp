@@ -148,16 +148,22 @@ void EncodeBands(tamsel::CPrimType type, const unsigned char* cells, std::size_t
                  unsigned char* target, std::size_t bandDistance)
 {
     const auto size = static_cast<std::size_t>(tamsel::CPrimType::TypeSize[type]);
-    // Whole numbers of at most 32 bits split in whole blocks; everything else,
-    // and the cells after the last block, band by band.
+    // Whole numbers of at most 32 bits: 2 to 4 bands split in whole blocks,
+    // more in whole squares. Everything else, and what the blocks or squares
+    // leave, band by band.
     std::size_t done = 0;
+    Squares squares;
     if (type <= tamsel::CPrimType::UInt32) {
         const bool isSigned = type == tamsel::CPrimType::Int8 || type == tamsel::CPrimType::Int16;
         done = SplitBlocks(cells, bands, count, size, isSigned, target, bandDistance);
+        if (done == 0) {
+            squares = SplitSquares(cells, bands, count, size, isSigned, target, bandDistance);
+        }
     }
-    for (std::size_t b = 0; b < bands && done < count; ++b) {
-        EncodeSamples(type, cells + (done * bands + b) * size, bands * size, count - done,
-                      target + b * bandDistance + done * kWrittenSampleSize);
+    for (std::size_t b = 0; b < bands; ++b) {
+        const std::size_t skip = std::max(done, b < squares.bands ? squares.samples : 0);
+        EncodeSamples(type, cells + (skip * bands + b) * size, bands * size, count - skip,
+                      target + b * bandDistance + skip * kWrittenSampleSize);
     }
 }
 

@@ -227,8 +227,23 @@ void DecodeBands(const unsigned char* source, std::size_t runDistance, std::size
     case 32: done = InterleaveFew<std::uint32_t>(source, runDistance, bands, count, swapBytes, target); break;
     default: break;
     }
-    for (std::size_t b = 0; !done && b < bands; ++b) {
-        DecodeSamples(source + b * runDistance, count, nbits, swapBytes, target + b * cellSize, cellSize * bands);
+    if (done) {
+        return;
+    }
+    // Other band counts: whole squares of whole-byte samples where there are
+    // any, then band by band what they leave, and the bytes of whole-byte
+    // cells reversed in one pass at the end.
+    const Squares squares =
+        nbits >= 8 ? InterleaveSquares(source, runDistance, bands, count, cellSize, target) : Squares{};
+    for (std::size_t b = 0; b < bands; ++b) {
+        const std::size_t skip = b < squares.bands ? squares.samples : 0;
+        DecodeSamples(source + b * runDistance + skip * cellSize, count - skip, nbits, false,
+                      target + (skip * bands + b) * cellSize, cellSize * bands);
+    }
+    if (swapBytes && nbits == 16) {
+        SwapInPlace<std::uint16_t>(target, count * bands);
+    } else if (swapBytes && nbits == 32) {
+        SwapInPlace<std::uint32_t>(target, count * bands);
     }
 }
 

@@ -2,11 +2,175 @@
 
 #include "support/Vectors.h"
 
+#ifdef FENNICK_SSE2
+#include <emmintrin.h>
+#endif
 #ifdef FENNICK_SSSE3
 #include <immintrin.h>
 #endif
 
 namespace fennick {
+
+#ifdef FENNICK_SSE2
+
+namespace {
+
+// Widens the 16 / Size values of `values` to 32 bits, by their own
+// signedness, and stores them at `target`: the high halves of an unpack with
+// the value itself, shifted down, extend the sign; an unpack with zero does not.
+template <std::size_t Size, bool Signed>
+void StoreWidened(__m128i values, unsigned char* target)
+{
+    const auto store = [&](std::size_t at, __m128i four) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + at * 16), four);
+    };
+    const auto widen16 = [](__m128i eight, bool high) {
+        if constexpr (Signed) {
+            return _mm_srai_epi32(high ? _mm_unpackhi_epi16(eight, eight) : _mm_unpacklo_epi16(eight, eight), 16);
+        } else {
+            const __m128i zero = _mm_setzero_si128();
+            return high ? _mm_unpackhi_epi16(eight, zero) : _mm_unpacklo_epi16(eight, zero);
+        }
+    };
+    if constexpr (Size == 4) {
+        store(0, values);
+    } else if constexpr (Size == 2) {
+        store(0, widen16(values, false));
+        store(1, widen16(values, true));
+    } else {
+        __m128i low;
+        __m128i high;
+        if constexpr (Signed) {
+            low = _mm_srai_epi16(_mm_unpacklo_epi8(values, values), 8);
+            high = _mm_srai_epi16(_mm_unpackhi_epi8(values, values), 8);
+        } else {
+            low = _mm_unpacklo_epi8(values, _mm_setzero_si128());
+            high = _mm_unpackhi_epi8(values, _mm_setzero_si128());
+        }
+        store(0, widen16(low, false));
+        store(1, widen16(low, true));
+        store(2, widen16(high, false));
+        store(3, widen16(high, true));
+    }
+}
+
+template <std::size_t Size>
+__m128i UnpackLow(__m128i a, __m128i b)
+{
+    if constexpr (Size == 1) {
+        return _mm_unpacklo_epi8(a, b);
+    } else if constexpr (Size == 2) {
+        return _mm_unpacklo_epi16(a, b);
+    } else {
+        return _mm_unpacklo_epi32(a, b);
+    }
+}
+
+template <std::size_t Size>
+__m128i UnpackHigh(__m128i a, __m128i b)
+{
+    if constexpr (Size == 1) {
+        return _mm_unpackhi_epi8(a, b);
+    } else if constexpr (Size == 2) {
+        return _mm_unpackhi_epi16(a, b);
+    } else {
+        return _mm_unpackhi_epi32(a, b);
+    }
+}
+
+// Transposes a square of N = 16 / Size vectors of N values in place: log2 N
+// rounds, each interleaving vector j with vector j + N / 2 into vectors 2j
+// and 2j + 1.
+template <std::size_t Size>
+void TransposeSquare(__m128i (&square)[16 / Size])
+{
+    constexpr std::size_t n = 16 / Size;
+    for (std::size_t round = 1; round < n; round *= 2) {
+        __m128i next[n];
+        for (std::size_t j = 0; j < n / 2; ++j) {
+            next[2 * j] = UnpackLow<Size>(square[j], square[j + n / 2]);
+            next[2 * j + 1] = UnpackHigh<Size>(square[j], square[j + n / 2]);
+        }
+        for (std::size_t j = 0; j < n; ++j) {
+            square[j] = next[j];
+        }
+    }
+}
+
+// Squares of N bands by N samples in one direction. ToCells: from runs (run b
+// at `from` + b x runDistance) to cells at `to`. Otherwise from cells to runs,
+// each run vector widened to 32-bit values as it is stored (Signed:
+// sign-extended). Runs of more than N bands go square by square.
+template <std::size_t Size, bool ToCells, bool Signed = false>
+Squares MoveSquares(const unsigned char* from, unsigned char* to, std::size_t runDistance, std::size_t bands,
+                    std::size_t count)
+{
+    constexpr std::size_t n = 16 / Size;
+    const Squares done{bands / n * n, count / n * n};
+    const auto cell = [&](std::size_t sample, std::size_t band) { return (sample * bands + band) * Size; };
+    for (std::size_t i = 0; i < done.samples; i += n) {
+        for (std::size_t b = 0; b < done.bands; b += n) {
+            __m128i square[n];
+            for (std::size_t k = 0; k < n; ++k) {
+                const unsigned char* at = ToCells ? from + (b + k) * runDistance + i * Size : from + cell(i + k, b);
+                square[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+            }
+            TransposeSquare<Size>(square);
+            for (std::size_t k = 0; k < n; ++k) {
+                if constexpr (ToCells) {
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + cell(i + k, b)), square[k]);
+                } else {
+                    StoreWidened<Size, Signed>(square[k], to + (b + k) * runDistance + i * 4);
+                }
+            }
+        }
+    }
+    return done;
+}
+
+} // namespace
+
+Squares InterleaveSquares(const unsigned char* runs, std::size_t runDistance, std::size_t bands, std::size_t count,
+                          std::size_t size, unsigned char* cells)
+{
+    switch (size) {
+    case 1: return MoveSquares<1, true>(runs, cells, runDistance, bands, count);
+    case 2: return MoveSquares<2, true>(runs, cells, runDistance, bands, count);
+    case 4: return MoveSquares<4, true>(runs, cells, runDistance, bands, count);
+    default: return {};
+    }
+}
+
+Squares SplitSquares(const unsigned char* cells, std::size_t bands, std::size_t count, std::size_t size, bool isSigned,
+                     unsigned char* runs, std::size_t runDistance)
+{
+    switch (size) {
+    case 1:
+        return isSigned ? MoveSquares<1, false, true>(cells, runs, runDistance, bands, count)
+                        : MoveSquares<1, false, false>(cells, runs, runDistance, bands, count);
+    case 2:
+        return isSigned ? MoveSquares<2, false, true>(cells, runs, runDistance, bands, count)
+                        : MoveSquares<2, false, false>(cells, runs, runDistance, bands, count);
+    case 4: return MoveSquares<4, false>(cells, runs, runDistance, bands, count);
+    default: return {};
+    }
+}
+
+#else
+
+Squares InterleaveSquares(const unsigned char* /*runs*/, std::size_t /*runDistance*/, std::size_t /*bands*/,
+                          std::size_t /*count*/, std::size_t /*size*/, unsigned char* /*cells*/)
+{
+    return {};
+}
+
+Squares SplitSquares(const unsigned char* /*cells*/, std::size_t /*bands*/, std::size_t /*count*/, std::size_t /*size*/,
+                     bool /*isSigned*/, unsigned char* /*runs*/, std::size_t /*runDistance*/)
+{
+    return {};
+}
+
+#endif
 
 #ifdef FENNICK_SSSE3
 
@@ -51,45 +215,6 @@ struct TransposeMasks {
         }
     }
 };
-
-// Widens the 16 / Size values of `values` to 32 bits, by their own
-// signedness, and stores them at `target`: the high halves of an unpack with
-// the value itself, shifted down, extend the sign; an unpack with zero does not.
-template <std::size_t Size, bool Signed>
-void StoreWidened(__m128i values, unsigned char* target)
-{
-    const auto store = [&](std::size_t at, __m128i four) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + at * 16), four);
-    };
-    const auto widen16 = [](__m128i eight, bool high) {
-        if constexpr (Signed) {
-            return _mm_srai_epi32(high ? _mm_unpackhi_epi16(eight, eight) : _mm_unpacklo_epi16(eight, eight), 16);
-        } else {
-            const __m128i zero = _mm_setzero_si128();
-            return high ? _mm_unpackhi_epi16(eight, zero) : _mm_unpacklo_epi16(eight, zero);
-        }
-    };
-    if constexpr (Size == 4) {
-        store(0, values);
-    } else if constexpr (Size == 2) {
-        store(0, widen16(values, false));
-        store(1, widen16(values, true));
-    } else {
-        __m128i low;
-        __m128i high;
-        if constexpr (Signed) {
-            low = _mm_srai_epi16(_mm_unpacklo_epi8(values, values), 8);
-            high = _mm_srai_epi16(_mm_unpackhi_epi8(values, values), 8);
-        } else {
-            low = _mm_unpacklo_epi8(values, _mm_setzero_si128());
-            high = _mm_unpackhi_epi8(values, _mm_setzero_si128());
-        }
-        store(0, widen16(low, false));
-        store(1, widen16(low, true));
-        store(2, widen16(high, false));
-        store(3, widen16(high, true));
-    }
-}
 
 // Whole blocks of 16 / Size samples of each run, in one direction. ToCells:
 // from Bands runs (run b at `from` + b x runDistance) to cells at `to`.

@@ -1,11 +1,12 @@
-// Moving samples between band runs and interleaved cells 16 bytes at a time
-// with byte shuffles, for 2 to 4 bands: one permutation, applied forward by
-// the import and backward by the export.
+// Moving samples between band runs and interleaved cells 16 bytes at a time:
+// one permutation, applied forward by the import and backward by the export.
+// 2 to 4 bands go through byte shuffles, whole blocks of every band at once;
+// more bands through squares of 16 / size bands by 16 / size samples.
 //
-// Both functions do whole blocks only and return the samples of each run they
-// did, a multiple of 16 / size; 0 when they cannot help (a processor without
-// byte shuffles, a portable build, another band count or size). The callers'
-// own loops do the rest, and everything on other processors.
+// Every function does whole blocks or squares only and says what it did;
+// nothing when it cannot help (a processor without byte shuffles, a portable
+// build, another band count or size). The callers' own loops do the rest, and
+// everything on other processors.
 #pragma once
 
 #include <cstddef>
@@ -23,5 +24,21 @@ std::size_t InterleaveBlocks(const unsigned char* runs, std::size_t runDistance,
 // at `runs` + b x `runDistance`.
 std::size_t SplitBlocks(const unsigned char* cells, std::size_t bands, std::size_t count, std::size_t size,
                         bool isSigned, unsigned char* runs, std::size_t runDistance);
+
+// The bands and the samples of each of those bands that a square function
+// moved: the first bands - bands % (16 / size), and the first count - count %
+// (16 / size) samples of each.
+struct Squares {
+    std::size_t bands = 0;
+    std::size_t samples = 0;
+};
+
+// As InterleaveBlocks, for any number of bands, without reversing bytes.
+Squares InterleaveSquares(const unsigned char* runs, std::size_t runDistance, std::size_t bands, std::size_t count,
+                          std::size_t size, unsigned char* cells);
+
+// As SplitBlocks, for any number of bands.
+Squares SplitSquares(const unsigned char* cells, std::size_t bands, std::size_t count, std::size_t size, bool isSigned,
+                     unsigned char* runs, std::size_t runDistance);
 
 } // namespace fennick

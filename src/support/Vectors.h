@@ -7,6 +7,6 @@
 #define FENNICK_SSE2 1
 #endif
 
-#if !defined(FENNICK_PORTABLE) && defined(__x86_64__)
+#if defined(FENNICK_SSE2) && defined(__x86_64__)
 #define FENNICK_SSSE3 1
 #endif

@@ -46,8 +46,9 @@ const std::map<std::pair<int, std::string>, int> kElementType = {
     {{32, "FLOAT"}, CPrimType::Float32},
 };
 
-// Every layout, width, byte order, band count (1 to 5: the vector
-// interleave takes 2 to 4, the strided loop the rest) and pixeltype, with odd widths,
+// Every layout, width, byte order, band count (the vector interleave takes 2
+// to 4, squares of 16 / size bands 5 and more, the strided loop what they
+// leave) and pixeltype, with odd widths,
 // leading bytes, band gaps and row padding: the lattice rows must be exactly
 // the values the test packed (float samples are their bit patterns), and a
 // correct file must probe 1 and import without a question.
@@ -57,7 +58,7 @@ TEST_F(Import, DecodesEveryLayoutWidthOrderAndArrangement)
     for (const std::string layout : {"BIL", "BIP", "BSQ"}) {
         for (const int nbits : {1, 4, 8, 16, 32}) {
             for (const char order : {'I', 'M'}) {
-                for (const int nbands : {1, 2, 3, 4, 5}) {
+                for (const int nbands : {1, 2, 3, 4, 5, 9, 17}) {
                     if (nbits == 1 && nbands != 1) {
                         continue;
                     }
@@ -74,7 +75,7 @@ TEST_F(Import, DecodesEveryLayoutWidthOrderAndArrangement)
                     shapes.push_back(
                         {layout, nbits, order, 12, 3, nbands, 7, bsq ? 5 : 0, layout == "BIP" ? 0 : 3, bsq ? 0 : 2});
                     // Rows wide enough for the vector loops' whole blocks, and a tail.
-                    if (layout == "BIL" && nbands < 5) {
+                    if (layout == "BIL") {
                         shapes.push_back({layout, nbits, order, 3, 300, nbands});
                     }
                     // Band rows long enough that BSQ reads them a few rows at a
