@@ -15,7 +15,10 @@ std::optional<DataPlan> DataPlan::Of(const BndHeader& header, BndLayout layout)
     const DataGeometry& g = plan.geometry;
     const auto bandRows = CheckedMultiply(g.runsPerRow, g.rowStride); // one row of every band
     if (g.bandSequential && bandRows && *bandRows > 0) {
-        plan.windowRows = std::clamp<std::int64_t>(kBandWindowBytes / *bandRows, 1, std::max<std::int64_t>(g.rows, 1));
+        const std::int64_t partRows = kBandPartSamples / std::max<std::int64_t>(g.runSamples, 1) + 1;
+        const std::int64_t wanted = std::max(kBandWindowBytes / *bandRows, partRows);
+        plan.windowRows = std::clamp<std::int64_t>(std::min(wanted, kBandWindowLimit / *bandRows), 1,
+                                                   std::max<std::int64_t>(g.rows, 1));
     }
     const std::int64_t slot = plan.WindowSpan(plan.windowRows);
     plan.runDistance = g.bandSequential ? slot : g.runStride;

@@ -10,16 +10,20 @@
 
 namespace fennick {
 
-// The most a BSQ import reads ahead, or a BSQ export keeps, of band rows: its
-// band window (at least one row). Small enough that decoding or encoding the
-// window finds it in cache, large enough that each band's part is one long run.
+// The band window: the band rows a BSQ import reads ahead, or a BSQ export
+// keeps, of every band at once (at least one row). Few bands share
+// kBandWindowBytes, small enough that decoding or encoding the window finds it
+// in cache. Many bands get kBandPartSamples samples each instead (a 64 KiB
+// write of the export's 32-bit samples), so that every band's part is still
+// one long read or write, up to kBandWindowLimit in all.
 inline constexpr std::int64_t kBandWindowBytes = std::int64_t{1} << 20;
+inline constexpr std::int64_t kBandPartSamples = std::int64_t{1} << 14;
+inline constexpr std::int64_t kBandWindowLimit = std::int64_t{16} << 20;
 
 struct DataPlan {
     DataGeometry geometry;
-    // Rows of each run held at once: up to kBandWindowBytes of band rows for
-    // BSQ, one row otherwise (BIL and BIP need one row of memory, whatever
-    // the raster's size).
+    // Rows of each run held at once: a band window for BSQ, one row otherwise
+    // (BIL and BIP need one row of memory, whatever the raster's size).
     std::int64_t windowRows = 1;
     // The buffer holds a window of each run, run r's at r x runDistance. Its
     // rows lie rowStride apart as in the file, the last without its padding;

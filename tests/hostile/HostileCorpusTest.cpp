@@ -71,20 +71,28 @@ TEST(HostileCorpus, EveryCaseEndsCleanlyWithoutOversizedAllocations)
     }
 }
 
-// Memory is one row (a BSQ band window: at most 1 MiB) whatever the raster's
-// size: no single allocation of an import or an export of a 12 MB raster
-// comes near its size, in any layout; and the export, written in many
+// Memory is one row, or a BSQ band window, whatever the raster's size: no
+// single allocation of an import or an export comes near the raster's size,
+// in any layout, with few bands (a window of 1 MiB) or many (16384 samples of
+// each band, a fifth of this raster); and the export, written in many
 // windows, puts every row in its place.
 TEST(HostileCorpus, MemoryIsARowOrABandWindowWhateverTheRastersSize)
 {
     if (!AllocationWatchSeesArrays()) {
         GTEST_SKIP() << "the allocation watch cannot see array allocations here";
     }
-    constexpr std::size_t kBound = std::size_t{3} << 19; // the 1 MiB window and a row or two
-    for (const char* layout : {"BIL", "BIP", "BSQ"}) {
-        SCOPED_TRACE(layout);
+    struct Scene {
+        const char* layout;
+        int nrows, ncols, nbands;
+        std::size_t bound; // the window and a row or two
+    };
+    for (const Scene& scene :
+         {Scene{"BIL", 1500, 2000, 2, std::size_t{3} << 19}, Scene{"BIP", 1500, 2000, 2, std::size_t{3} << 19},
+          Scene{"BSQ", 1500, 2000, 2, std::size_t{3} << 19}, Scene{"BSQ", 1650, 50, 48, std::size_t{7} << 19}}) {
+        SCOPED_TRACE(std::string(scene.layout) + " " + std::to_string(scene.nbands));
         TempDir dir;
-        const rasters::RasterShape shape{.layout = layout, .nbits = 16, .nrows = 1500, .ncols = 2000, .nbands = 2};
+        const rasters::RasterShape shape{
+            .layout = scene.layout, .nbits = 16, .nrows = scene.nrows, .ncols = scene.ncols, .nbands = scene.nbands};
         const std::string in = dir.File("in.dat");
         const rasters::SampleFunction value = [](int row, int band, int column) {
             return static_cast<std::uint32_t>(row * 7 + band * 3 + column);
@@ -94,11 +102,11 @@ TEST(HostileCorpus, MemoryIsARowOrABandWindowWhateverTheRastersSize)
         ResetLargestAllocation();
         ASSERT_EQ(BndImportFilter(host).ImportFromFile(in.c_str(), false), orvo::ImportStatus::Done);
         EXPECT_GT(LargestAllocation(), 0U) << "the watch sees the import";
-        EXPECT_LT(LargestAllocation(), kBound);
+        EXPECT_LT(LargestAllocation(), scene.bound);
 
         orvo::TrUniformLattice lattice(tamsel::CPrimType::Int16, shape.ncols, shape.nrows, 1, shape.nbands);
         orvo::TrLatticeScan scan(lattice);
-        const std::string out = dir.File(std::string("out.") + layout);
+        const std::string out = dir.File(std::string("out.") + scene.layout);
         BndExportFilter exporter(host);
         ResetLargestAllocation();
         ASSERT_EQ(exporter.BeginExport(out.c_str(), false), orvo::ExportStatus::Done);
@@ -112,11 +120,22 @@ TEST(HostileCorpus, MemoryIsARowOrABandWindowWhateverTheRastersSize)
         }
         ASSERT_EQ(exporter.EndExport(), orvo::ExportStatus::Done);
         EXPECT_GE(LargestAllocation(), std::size_t{16000}) << "the watch sees the export's row of 32-bit samples";
-        EXPECT_LT(LargestAllocation(), kBound);
+        EXPECT_LT(LargestAllocation(), scene.bound);
         rasters::RasterShape written = shape;
         written.nbits = 32;
         EXPECT_TRUE(ReadAll(out) == rasters::DataBytes(written, value)) << "every row in its place";
     }
+    // So many bands that a part of each would outgrow 16 MiB: the window
+    // stops there, short of this (sparse) 19.2 MB raster.
+    TempDir dir;
+    dir.Write("many.hdr", "nrows 2000\nncols 8\nnbands 600\nnbits 16\nlayout BSQ\n");
+    const std::string many = dir.File("many.bsq");
+    ASSERT_TRUE(WriteSparse(many, std::int64_t{2000} * 8 * 600 * 2, {}));
+    TestHost host;
+    ResetLargestAllocation();
+    ASSERT_EQ(BndImportFilter(host).ImportFromFile(many.c_str(), false), orvo::ImportStatus::Done);
+    EXPECT_GT(LargestAllocation(), std::size_t{8} << 20) << "a part of 16384 samples of most bands";
+    EXPECT_LT(LargestAllocation(), std::size_t{17} << 20);
 }
 
 } // namespace
