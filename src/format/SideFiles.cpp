@@ -70,46 +70,53 @@ bool OpenSideFile(tamsel::CBufferedFile& file, const std::string& path, const ch
 
 } // namespace
 
-// Six lines by position: x step, two rotation terms (skipped: the raster is
-// taken as aligned with the axes), y step, then the upper-left x and y. Each
-// must be a finite number, and the steps not zero.
+// Six lines by position: x step, two rotation terms, y step, then the
+// upper-left x and y. Each must be a finite number (a rotation term that is no
+// number at all counts as 0), and the steps not zero. The lattice has no
+// rotation, so a raster whose rotation would move any node by more than 1% of
+// a cell is refused: line 2 moves the last column's nodes in y, line 3 the
+// last row's in x. A smaller rotation is left out.
 int ReadWorldFile(const char* dataPath, const Reporter& report, BndDescription& d)
 {
-    BndHeader& header = d.header;
     const std::string path = SideFilePath(dataPath, ".blw");
     tamsel::CBufferedFile file;
     if (int result = 0; !OpenSideFile(file, path, "world", report, result)) {
         return result;
     }
-    const std::array<double*, 6> targets = {&header.xdim, nullptr,        nullptr,
-                                            &header.ydim, &header.ulxmap, &header.ulymap};
+    std::array<double, 6> values{};
     TextLines lines(file);
     std::string line;
-    for (int lineNumber = 1; lineNumber <= 6; ++lineNumber) {
+    for (std::size_t i = 0; i < values.size(); ++i) {
         lines.Next(line); // a missing line reads as empty and fails below
         if (lines.Error() != 0) {
             return report.ReadFailed(__LINE__, path.c_str(), lines.Error());
         }
-        double* target = targets[static_cast<std::size_t>(lineNumber - 1)];
-        const bool spacing = target == &header.xdim || target == &header.ydim;
         const char* text = line.c_str();
-        double value = 0.0;
-        // The rotation terms are not used: only a number that is not finite is refused there.
-        const bool usable = target == nullptr ? !ScanDouble(text, value) || std::isfinite(value)
-                                              : ScanFinite(text, value) && (!spacing || value != 0.0);
+        const bool rotation = i == 1 || i == 2;
+        const bool usable = rotation ? !ScanDouble(text, values[i]) || std::isfinite(values[i])
+                                     : ScanFinite(text, values[i]) && (values[i] != 0.0 || i >= 4);
         if (!usable) {
-            return report.BadRecord(__LINE__, path.c_str(), lineNumber);
-        }
-        if (target != nullptr) {
-            *target = value;
+            return report.BadRecord(__LINE__, path.c_str(), static_cast<int>(i) + 1);
         }
     }
+    BndHeader& header = d.header;
+    if (std::fabs(values[1]) * (header.ncols - 1) > std::fabs(values[3]) / 100) {
+        return report.Fail(__LINE__, kRotatedRaster, path.c_str(), "line 2");
+    }
+    if (std::fabs(values[2]) * (header.nrows - 1) > std::fabs(values[0]) / 100) {
+        return report.Fail(__LINE__, kRotatedRaster, path.c_str(), "line 3");
+    }
+    header.xdim = values[0];
+    header.ydim = values[3];
+    header.ulxmap = values[4];
+    header.ulymap = values[5];
     d.worldFile = path;
     return 0;
 }
 
 // Lines "band min max ..."; the range is the smallest minimum and the largest
-// maximum of all of them. Lines that do not begin with a digit are ignored.
+// maximum of all of them, each a finite number. Lines that do not begin with a
+// digit are ignored.
 int ReadStatisticsFile(const char* dataPath, const Reporter& report, BndDescription& d)
 {
     double& valueMin = d.valueMin;
@@ -133,7 +140,7 @@ int ReadStatisticsFile(const char* dataPath, const Reporter& report, BndDescript
         std::int32_t band = 0;
         double minimum = 0.0;
         double maximum = 0.0;
-        if (!ScanInt(text, band) || !ScanDouble(text, minimum) || !ScanDouble(text, maximum)) {
+        if (!ScanInt(text, band) || !ScanFinite(text, minimum) || !ScanFinite(text, maximum)) {
             return report.BadRecord(__LINE__, path.c_str(), lineNumber);
         }
         if (first || minimum < valueMin) {

@@ -28,15 +28,22 @@ bool IsSideFileExtension(const char* extension);
 // `path`'s. Their paths start with `path`'s folder as `path` gives it.
 std::vector<std::string> OtherFilesOfTheName(const std::string& path);
 
+// The refusal of a raster that a world file or a header rotates (the file, and
+// where it says so): the lattice has no rotation.
+inline constexpr const char* kRotatedRaster =
+    "%s rotates the raster (%s). The host's lattice has no rotation, so every node would be in the wrong place.";
+
 // Replaces xdim, ydim, ulxmap and ulymap of `d.header` by the world file's
 // lines 1, 4, 5 and 6, and names the file in `d.worldFile`. 0 when read or
-// absent; a malformed or missing line is a bad record.
+// absent; a malformed or missing line is a bad record, and a rotation (lines 2
+// and 3) that moves a node by more than 1% of a cell is refused.
 int ReadWorldFile(const char* dataPath, const Reporter& report, BndDescription& d);
 
 // Widens [d.valueMin, d.valueMax] to the smallest minimum and the largest
 // maximum of the statistics file's lines; the first line replaces them; names
 // the file in `d.statisticsFile`. 0 when read or absent; a line that begins
-// with a digit but lacks three numbers is a bad record. Failures go to `report`.
+// with a digit but lacks three numbers, or a minimum or maximum that is not
+// finite, is a bad record. Failures go to `report`.
 int ReadStatisticsFile(const char* dataPath, const Reporter& report, BndDescription& d);
 
 } // namespace fennick
