@@ -156,7 +156,7 @@ void EncodeBands(tamsel::CPrimType type, const unsigned char* cells, std::size_t
     if (type <= tamsel::CPrimType::UInt32) {
         const bool isSigned = type == tamsel::CPrimType::Int8 || type == tamsel::CPrimType::Int16;
         done = SplitBlocks(cells, bands, count, size, isSigned, target, bandDistance);
-        if (done == 0) {
+        if (done == 0 && bands * size >= 16) { // a square's bands at least
             squares = SplitSquares(cells, bands, count, size, isSigned, target, bandDistance);
         }
     }

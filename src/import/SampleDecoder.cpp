@@ -47,11 +47,7 @@ void SwapInPlace(unsigned char* values, std::size_t count)
 #ifdef FENNICK_SSE2
     for (; i + 16 / sizeof(T) <= count; i += 16 / sizeof(T)) {
         auto* at = reinterpret_cast<__m128i*>(values + i * sizeof(T));
-        __m128i v = _mm_loadu_si128(at);
-        if constexpr (sizeof(T) == 4) {
-            v = _mm_shufflehi_epi16(_mm_shufflelo_epi16(v, 0xB1), 0xB1);
-        }
-        _mm_storeu_si128(at, _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8)));
+        _mm_storeu_si128(at, ReverseBytes<sizeof(T)>(_mm_loadu_si128(at)));
     }
 #endif
     for (; i < count; ++i) {
@@ -227,23 +223,20 @@ void DecodeBands(const unsigned char* source, std::size_t runDistance, std::size
     case 32: done = InterleaveFew<std::uint32_t>(source, runDistance, bands, count, swapBytes, target); break;
     default: break;
     }
-    if (done) {
-        return;
+    if (!done) {
+        DecodeEachBand(source, runDistance, bands, count, nbits, swapBytes, target, cellSize);
     }
-    // Other band counts: whole squares of whole-byte samples where there are
-    // any, then band by band what they leave, and the bytes of whole-byte
-    // cells reversed in one pass at the end.
+}
+
+void DecodeEachBand(const unsigned char* source, std::size_t runDistance, std::size_t bands, std::size_t count,
+                    int nbits, bool swapBytes, unsigned char* target, std::size_t cellSize)
+{
     const Squares squares =
-        nbits >= 8 ? InterleaveSquares(source, runDistance, bands, count, cellSize, target) : Squares{};
+        nbits >= 8 ? InterleaveSquares(source, runDistance, bands, count, cellSize, swapBytes, target) : Squares{};
     for (std::size_t b = 0; b < bands; ++b) {
         const std::size_t skip = b < squares.bands ? squares.samples : 0;
-        DecodeSamples(source + b * runDistance + skip * cellSize, count - skip, nbits, false,
+        DecodeSamples(source + b * runDistance + skip * cellSize, count - skip, nbits, swapBytes,
                       target + (skip * bands + b) * cellSize, cellSize * bands);
-    }
-    if (swapBytes && nbits == 16) {
-        SwapInPlace<std::uint16_t>(target, count * bands);
-    } else if (swapBytes && nbits == 32) {
-        SwapInPlace<std::uint32_t>(target, count * bands);
     }
 }
 

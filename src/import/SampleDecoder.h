@@ -21,8 +21,15 @@ void DecodeSamples(const unsigned char* source, std::size_t count, int nbits, bo
 // Decodes `bands` runs of `count` samples each, run b at `source` + b x
 // `runDistance`, into interleaved cells at `target`: cell (i, b) is cell
 // i x bands + b of `cellSize` bytes. Whole-byte samples of 2, 3 or 4 bands go
-// through one interleaving pass; others are decoded band by band.
+// through one interleaving pass; others through DecodeEachBand.
 void DecodeBands(const unsigned char* source, std::size_t runDistance, std::size_t bands, std::size_t count, int nbits,
                  bool swapBytes, unsigned char* target, std::size_t cellSize);
+
+// As DecodeBands, for any samples and band count: whole-byte samples in
+// squares of 16 / size bands where there are any, then band by band what
+// they leave. (Apart from DecodeBands, so that its rows of few bands, often
+// short, do not pay for this one's registers.)
+void DecodeEachBand(const unsigned char* source, std::size_t runDistance, std::size_t bands, std::size_t count,
+                    int nbits, bool swapBytes, unsigned char* target, std::size_t cellSize);
 
 } // namespace fennick

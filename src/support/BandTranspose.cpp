@@ -98,10 +98,11 @@ void TransposeSquare(__m128i (&square)[16 / Size])
 }
 
 // Squares of N bands by N samples in one direction. ToCells: from runs (run b
-// at `from` + b x runDistance) to cells at `to`. Otherwise from cells to runs,
-// each run vector widened to 32-bit values as it is stored (Signed:
-// sign-extended). Runs of more than N bands go square by square.
-template <std::size_t Size, bool ToCells, bool Signed = false>
+// at `from` + b x runDistance) to cells at `to`, bytes reversed when Swap is
+// set. Otherwise from cells to runs, each run vector widened to 32-bit values
+// as it is stored (Signed: sign-extended). Runs of more than N bands go
+// square by square.
+template <std::size_t Size, bool ToCells, bool Signed = false, bool Swap = false>
 Squares MoveSquares(const unsigned char* from, unsigned char* to, std::size_t runDistance, std::size_t bands,
                     std::size_t count)
 {
@@ -118,7 +119,8 @@ Squares MoveSquares(const unsigned char* from, unsigned char* to, std::size_t ru
             TransposeSquare<Size>(square);
             for (std::size_t k = 0; k < n; ++k) {
                 if constexpr (ToCells) {
-                    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + cell(i + k, b)), square[k]);
+                    const __m128i cells = Swap ? ReverseBytes<Size>(square[k]) : square[k];
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + cell(i + k, b)), cells);
                 } else {
                     StoreWidened<Size, Signed>(square[k], to + (b + k) * runDistance + i * 4);
                 }
@@ -131,12 +133,16 @@ Squares MoveSquares(const unsigned char* from, unsigned char* to, std::size_t ru
 } // namespace
 
 Squares InterleaveSquares(const unsigned char* runs, std::size_t runDistance, std::size_t bands, std::size_t count,
-                          std::size_t size, unsigned char* cells)
+                          std::size_t size, bool swapBytes, unsigned char* cells)
 {
     switch (size) {
     case 1: return MoveSquares<1, true>(runs, cells, runDistance, bands, count);
-    case 2: return MoveSquares<2, true>(runs, cells, runDistance, bands, count);
-    case 4: return MoveSquares<4, true>(runs, cells, runDistance, bands, count);
+    case 2:
+        return swapBytes ? MoveSquares<2, true, false, true>(runs, cells, runDistance, bands, count)
+                         : MoveSquares<2, true>(runs, cells, runDistance, bands, count);
+    case 4:
+        return swapBytes ? MoveSquares<4, true, false, true>(runs, cells, runDistance, bands, count)
+                         : MoveSquares<4, true>(runs, cells, runDistance, bands, count);
     default: return {};
     }
 }
@@ -159,7 +165,7 @@ Squares SplitSquares(const unsigned char* cells, std::size_t bands, std::size_t 
 #else
 
 Squares InterleaveSquares(const unsigned char* /*runs*/, std::size_t /*runDistance*/, std::size_t /*bands*/,
-                          std::size_t /*count*/, std::size_t /*size*/, unsigned char* /*cells*/)
+                          std::size_t /*count*/, std::size_t /*size*/, bool /*swapBytes*/, unsigned char* /*cells*/)
 {
     return {};
 }

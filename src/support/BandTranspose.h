@@ -33,9 +33,9 @@ struct Squares {
     std::size_t samples = 0;
 };
 
-// As InterleaveBlocks, for any number of bands, without reversing bytes.
+// As InterleaveBlocks, for any number of bands.
 Squares InterleaveSquares(const unsigned char* runs, std::size_t runDistance, std::size_t bands, std::size_t count,
-                          std::size_t size, unsigned char* cells);
+                          std::size_t size, bool swapBytes, unsigned char* cells);
 
 // As SplitBlocks, for any number of bands.
 Squares SplitSquares(const unsigned char* cells, std::size_t bands, std::size_t count, std::size_t size, bool isSigned,
