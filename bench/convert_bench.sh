@@ -6,15 +6,20 @@
 # cat reading the input and writing an output-sized file. Prints the ratio of
 # the medians of 5 and bndhost's peak memory (GNU time).
 #
-#   bench/convert_bench.sh [BUILD_DIR]        (default: build/default)
+#   bench/convert_bench.sh [BUILD_DIR [BEFORE_BUILD_DIR]]   (default: build/default)
+#
+# Given a second build, times its bndhost too, in turns with the first, so that
+# before and after are measured in one run.
 #
 # Files go to $BENCH_DIR, else a new folder in /dev/shm (memory-backed, so
 # that disk writeback does not drown what is measured), and are removed after.
 set -euo pipefail
 
-build=${1:-build/default}
-bndhost="$build/bin/bndhost"
-[ -x "$bndhost" ] || { echo "no $bndhost; build first (cmake --workflow --preset test)" >&2; exit 1; }
+hosts=("${1:-build/default}/bin/bndhost")
+[ -n "${2:-}" ] && hosts=("$2/bin/bndhost" "${hosts[0]}")
+for bndhost in "${hosts[@]}"; do
+    [ -x "$bndhost" ] || { echo "no $bndhost; build first (cmake --workflow --preset test)" >&2; exit 1; }
+done
 base=${BENCH_DIR:-$( [ -d /dev/shm ] && echo /dev/shm || echo "${TMPDIR:-/tmp}")}
 work=$(mktemp -d "$base/fennick-convert-XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -54,7 +59,11 @@ for name in bil16 bip16 bsq16 bil16x3 bip16x3 bsq16x3; do
 done
 pairs+=("bsq16x224 bip bil bsq" "bip16x224 bsq" "bil16x224 bsq")
 
-printf '%-10s %-5s %10s %10s %7s %12s\n' raster out floor_s convert_s ratio peak_MiB
+printf '%-10s %-5s %8s' raster out floor_s
+for bndhost in "${hosts[@]}"; do
+    printf ' | %9s %6s %8s' "$([ "$bndhost" = "${hosts[-1]}" ] && echo convert_s || echo before_s)" ratio peak_MiB
+done
+printf '\n'
 for pair in "${pairs[@]}"; do
     read -r name outs <<< "$pair"
     for out in $outs; do
@@ -62,14 +71,17 @@ for pair in "${pairs[@]}"; do
         output="$work/$name-out.$out"
         floor_s=$(median_of_5 floor "$input" "$work/floor.out")
         rm -f "$work/floor.out"
-        convert_s=$(median_of_5 "$bndhost" --quiet convert "$input" "$output")
-        peak_kib=nan
-        if [ -x /usr/bin/time ]; then
-            peak_kib=$( { /usr/bin/time -f '%M' "$bndhost" --quiet convert "$input" "$output" > /dev/null; } 2>&1 | tail -1)
-        fi
-        rm -f "$output"
-        printf '%-10s %-5s %10.3f %10.3f %7.2f %12.1f\n' "$name" "$out" "$floor_s" "$convert_s" \
-            "$(awk -v c="$convert_s" -v f="$floor_s" 'BEGIN { print c / f }')" \
-            "$(awk -v k="$peak_kib" 'BEGIN { print k / 1024 }')"
+        printf '%-10s %-5s %8.3f' "$name" "$out" "$floor_s"
+        for bndhost in "${hosts[@]}"; do
+            convert_s=$(median_of_5 "$bndhost" --quiet convert "$input" "$output")
+            peak_kib=nan
+            if [ -x /usr/bin/time ]; then
+                peak_kib=$( { /usr/bin/time -f '%M' "$bndhost" --quiet convert "$input" "$output" > /dev/null; } 2>&1 | tail -1)
+            fi
+            rm -f "$output"
+            printf ' | %9.3f %6.2f %8.1f' "$convert_s" "$(awk -v c="$convert_s" -v f="$floor_s" 'BEGIN { print c / f }')" \
+                "$(awk -v k="$peak_kib" 'BEGIN { print k / 1024 }')"
+        done
+        printf '\n'
     done
 done
