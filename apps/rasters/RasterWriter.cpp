@@ -1,5 +1,6 @@
 #include "RasterWriter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -33,9 +34,10 @@ public:
             return;
         }
         const int bytes = nbits_ / 8;
+        const std::uint64_t sample = Wide(nbits_, value);
         for (int i = 0; i < bytes; ++i) {
             const int shift = 8 * (bigEndian_ ? bytes - 1 - i : i);
-            out_.push_back(static_cast<unsigned char>(value >> shift));
+            out_.push_back(static_cast<unsigned char>(sample >> shift));
         }
     }
 
@@ -65,9 +67,14 @@ std::size_t NaturalBytes(long long samples, int nbits)
 
 } // namespace
 
+std::uint64_t Wide(int nbits, std::uint32_t value)
+{
+    return nbits == 64 ? (std::uint64_t{value} << 32) | static_cast<std::uint32_t>(~value) : value;
+}
+
 Samples MakeSamples(const RasterShape& shape, std::uint32_t seed)
 {
-    const std::uint64_t limit = std::uint64_t{1} << shape.nbits;
+    const std::uint64_t limit = std::uint64_t{1} << std::min(shape.nbits, 32);
     std::uint64_t state = seed * 0x9E3779B97F4A7C15ULL + 1;
     Samples samples(static_cast<std::size_t>(shape.nrows));
     for (auto& row : samples) {
@@ -202,11 +209,12 @@ void WriteRaster(const std::string& dataPath, const RasterShape& shape, const Sa
 std::vector<unsigned char> LatticeRow(const RasterShape& shape, const Samples& samples, int row)
 {
     const int cell = shape.nbits <= 8 ? 1 : shape.nbits / 8;
+    const auto wide = [&](std::uint32_t value) { return Wide(shape.nbits, value); };
     std::vector<unsigned char> out;
     for (int column = 0; column < shape.ncols; ++column) {
         for (int band = 0; band < shape.nbands; ++band) {
-            const std::uint32_t value = samples[static_cast<std::size_t>(row)][static_cast<std::size_t>(band)]
-                                               [static_cast<std::size_t>(column)];
+            const std::uint64_t value = wide(samples[static_cast<std::size_t>(row)][static_cast<std::size_t>(band)]
+                                                    [static_cast<std::size_t>(column)]);
             for (int i = 0; i < cell; ++i) {
                 out.push_back(static_cast<unsigned char>(value >> (8 * i)));
             }

@@ -24,8 +24,13 @@ struct RasterShape {
     std::string pixeltype = {}; // declared when not empty
 };
 
-// The value of (row, band, column), below 2^nbits.
+// The value of (row, band, column), below 2^nbits (a 64-bit sample holds Wide of it).
 using SampleFunction = std::function<std::uint32_t(int row, int band, int column)>;
+
+// The sample written for `value`: the value itself, but for 64-bit samples
+// the value in the high half and its complement in the low one, so that every
+// byte differs.
+std::uint64_t Wide(int nbits, std::uint32_t value);
 
 // Values kept in memory, [row][band][column].
 using Samples = std::vector<std::vector<std::vector<std::uint32_t>>>;
@@ -51,8 +56,8 @@ std::vector<unsigned char> DataBytes(const RasterShape& shape, const Samples& sa
 void WriteRaster(const std::string& dataPath, const RasterShape& shape, const SampleFunction& samples,
                  const std::string& comment = {});
 
-// The lattice row an import delivers for `row`: cells of 1, 2 or 4 bytes (by
-// nbits), little-endian, at (column * nbands + band) * cell.
+// The lattice row an import delivers for `row`: cells of 1, 2, 4 or 8 bytes
+// (by nbits), little-endian, at (column * nbands + band) * cell.
 std::vector<unsigned char> LatticeRow(const RasterShape& shape, const Samples& samples, int row);
 
 } // namespace rasters

@@ -24,6 +24,8 @@ T Load(const unsigned char* at)
         value = static_cast<T>(SwapBytes(static_cast<std::uint16_t>(value)));
     } else if constexpr (Swap && sizeof(T) == 4) {
         value = static_cast<T>(SwapBytes(static_cast<std::uint32_t>(value)));
+    } else if constexpr (Swap && sizeof(T) == 8) {
+        value = static_cast<T>(SwapBytes(static_cast<std::uint64_t>(value)));
     }
     return value;
 }
@@ -209,6 +211,7 @@ void DecodeSamples(const unsigned char* source, std::size_t count, int nbits, bo
     case 4: UnpackSamples<4>(source, count, target, stride); break;
     case 16: CopySamples<std::uint16_t>(source, count, swapBytes, target, stride); break;
     case 32: CopySamples<std::uint32_t>(source, count, swapBytes, target, stride); break;
+    case 64: CopySamples<std::uint64_t>(source, count, swapBytes, target, stride); break;
     default: CopySamples<std::uint8_t>(source, count, false, target, stride); break;
     }
 }

@@ -5,13 +5,13 @@
 
 namespace fennick {
 
-// Decodes `count` samples of `nbits` bits (1, 4, 8, 16 or 32) from `source`
+// Decodes `count` samples of `nbits` bits (1, 4, 8, 16, 32 or 64) from `source`
 // into cells `stride` bytes apart at `target`.
 //
 // - 1 bit: 8 samples a byte, most significant bit first; cells get 0 or 1.
 // - 4 bits: 2 samples a byte, high half first; cells get 0 to 15.
-// - 8, 16, 32 bits: the sample's bytes, reversed when `swapBytes` is set
-//   (the file is most significant byte first) for 16 and 32 bits.
+// - 8, 16, 32, 64 bits: the sample's bytes, reversed when `swapBytes` is set
+//   (the file is most significant byte first) for 16 bits and more.
 // Cells are 1 byte for 1, 4 and 8 bits, else as wide as the sample, in the
 // machine's (little-endian) order. `source` holds the packed bytes of the run;
 // for whole-byte samples with adjacent cells it may be `target` itself.
