@@ -1,8 +1,9 @@
 // Fuzzes the whole import: the input is "header\n===\ndata\n===\nworld\n===\n
 // statistics" (a missing world or statistics part means no such file). The
-// header is first read quietly and loudly: both must agree, and a header that
-// reads must describe a raster the import can plan. The host then accepts
-// every row and answers yes, so every accepted file is read to its end.
+// header, of either dialect, is first read quietly and loudly: both must
+// agree, and a header that reads must describe a raster the import can plan.
+// The host then accepts every row and answers yes, so every accepted file is
+// read to its end.
 #include <cstdlib>
 
 #include "FuzzFiles.h"
@@ -42,12 +43,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     if (quiet == 0) {
-        const BndHeader& h = filter.description.header;
+        // Either dialect: usable counts and a width the decoder takes; the
+        // key = value one's samples exactly as wide as their lattice cells.
+        const BndDescription& d = filter.description;
+        const BndHeader& h = d.header;
+        const bool keyValue = d.dialect == HeaderDialect::KeyValue;
+        const bool width = h.nbits == 1 || h.nbits == 4 || h.nbits == 8 || h.nbits == 16 || h.nbits == 32 ||
+                           (keyValue && h.nbits == 64);
         if (h.nrows < 2 || h.ncols < 2 || h.nbands < 1 || h.skipbytes < 0 || h.bandgapbytes < 0 || h.bandrowbytes < 0 ||
-            (h.nbits != 1 && h.nbits != 4 && h.nbits != 8 && h.nbits != 16 && h.nbits != 32)) {
+            !width || (keyValue && tamsel::CPrimType::TypeSize[d.sampleType] * 8 != h.nbits)) {
             std::abort();
         }
-        (void)DataPlan::Of(h, filter.description.layoutCode);
+        (void)DataPlan::Of(h, d.layoutCode);
     }
     filter.ProbeFile(dataPath.c_str());
     try {

@@ -9,6 +9,7 @@
 
 #include "format/DataGeometry.h"
 #include "format/FieldScan.h"
+#include "format/KeyValueHeader.h"
 #include "format/SideFiles.h"
 #include "format/TextLines.h"
 #include "orvo/IoFilter.h"
@@ -40,17 +41,6 @@ bool ScanOptional(const char*& text, std::optional<double>& field)
         return false;
     }
     field = value;
-    return true;
-}
-
-// The nodata value, kept also as written.
-bool ScanNodata(const char*& text, BndDescription& d)
-{
-    const char* start = SkipBlanks(text);
-    if (!ScanOptional(text, d.nodata)) {
-        return false;
-    }
-    d.nodataText.assign(start, text);
     return true;
 }
 
@@ -193,8 +183,18 @@ tamsel::CPrimType SampleTypeOf(const BndDescription& d)
     }
 }
 
+// The keys that a refused count is blamed on, in each dialect.
+struct CountKeys {
+    const char* columns;
+    const char* bands;
+    const char* offset;
+};
+constexpr CountKeys kKeywordCounts{"ncols", "nbands", "skipbytes"};
+constexpr CountKeys kKeyValueCounts{"samples", "bands", "header offset"};
+
 // Completes the absent values, refuses values the import cannot use, and
-// derives the layout code, byte order and sample type.
+// derives the layout code, byte order and sample type (which a key-value
+// header's data type already gave).
 int CompleteHeader(const std::string& headerPath, const Reporter& report, const GivenGeometry& given,
                    BndDescription& out)
 {
@@ -202,18 +202,21 @@ int CompleteHeader(const std::string& headerPath, const Reporter& report, const 
     if (header.nrows <= 1 || header.ncols <= 1) {
         return 1;
     }
+    const bool keyValue = out.dialect == HeaderDialect::KeyValue;
+    const CountKeys& keys = keyValue ? kKeyValueCounts : kKeywordCounts;
     const auto invalid = [&](std::int64_t value, const char* keyword) {
         return report.Fail(__LINE__, "Invalid value %d for %s in %s.", static_cast<int>(value), keyword,
                            headerPath.c_str());
     };
     if (header.nbands < 1) {
-        return invalid(header.nbands, "nbands");
+        return invalid(header.nbands, keys.bands);
     }
-    if (!IsDecodableWidth(header.nbits) || (platform::EqualsIgnoreCase(out.pixeltype, "FLOAT") && header.nbits != 32)) {
+    if (!keyValue && (!IsDecodableWidth(header.nbits) ||
+                      (platform::EqualsIgnoreCase(out.pixeltype, "FLOAT") && header.nbits != 32))) {
         return invalid(header.nbits, "nbits");
     }
     if (header.skipbytes < 0) {
-        return invalid(header.skipbytes, "skipbytes");
+        return invalid(header.skipbytes, keys.offset);
     }
     if (header.bandgapbytes < 0) {
         return invalid(header.bandgapbytes, "bandgapbytes");
@@ -235,7 +238,7 @@ int CompleteHeader(const std::string& headerPath, const Reporter& report, const 
     if (header.bandrowbytes == -1) {
         const auto bytes = PackedBytes(header.ncols, header.nbits);
         if (!bytes || *bytes > fieldMax) {
-            return invalid(header.ncols, "ncols");
+            return invalid(header.ncols, keys.columns);
         }
         header.bandrowbytes = static_cast<std::int32_t>(*bytes);
     }
@@ -247,13 +250,13 @@ int CompleteHeader(const std::string& headerPath, const Reporter& report, const 
                                ? std::optional(std::int64_t{header.nbands} * header.bandrowbytes)
                                : PackedBytes(std::int64_t{header.ncols} * header.nbands, header.nbits);
         if (!bytes || *bytes > fieldMax) {
-            return invalid(header.nbands, "nbands");
+            return invalid(header.nbands, keys.bands);
         }
         header.totalrowbytes = static_cast<std::int32_t>(*bytes);
     }
 
     out.swapBytes = header.byteorder[0] == 'M' || header.byteorder[0] == 'm';
-    out.sampleType = SampleTypeOf(out);
+    out.sampleType = keyValue ? out.sampleType : SampleTypeOf(out);
 
     if (header.nbits == 1 && header.nbands != 1) {
         return report.Fail(__LINE__, "When nbits is 1, nbands must also be 1.");
@@ -261,11 +264,20 @@ int CompleteHeader(const std::string& headerPath, const Reporter& report, const 
     return 0;
 }
 
-// The lines of the header file `headerPath` of `dataPath`, into `out`.
-int ParseHeaderFile(const std::string& headerPath, const char* dataPath, const Reporter& report, BndDescription& out,
-                    GivenGeometry& given)
+// The lines of the header file `headerPath` of `dataPath`, into `out`. The
+// module's own dialect is read only from the header named as the data file
+// with ".hdr" in place of its extension (`ownName`); the other dialect's other
+// names (".hdr" added, a data file without extension) find nothing else.
+int ParseHeaderFile(const std::string& headerPath, const char* dataPath, bool ownName, const Reporter& report,
+                    BndDescription& out, GivenGeometry& given)
 {
     {
+        const auto missing = [&](const std::string& path) {
+            return report.Fail(
+                __LINE__,
+                "Unable to find the header file %s.\r\nThis file is required and must be in the same folder as %s.",
+                path.c_str(), dataPath);
+        };
         tamsel::CBufferedFile file;
         if (!file.OpenNoThrow(headerPath.c_str(), "rt", kShare, false)) {
             const std::string reason = platform::UnreadableReason(headerPath.c_str(), platform::LastSystemError());
@@ -275,14 +287,22 @@ int ParseHeaderFile(const std::string& headerPath, const char* dataPath, const R
                                    "a text file in the same folder as %s.",
                                    headerPath.c_str(), reason.c_str(), dataPath);
             }
-            return report.Fail(
-                __LINE__,
-                "Unable to find the header file %s.\r\nThis file is required and must be in the same folder as %s.",
-                headerPath.c_str(), dataPath);
+            return missing(headerPath);
         }
         if (pelmo::IsBinary(file, 256)) {
             return report.Fail(__LINE__, "%s must be in ASCII form for %s.", headerPath.c_str(), dataPath);
         }
+        // The first line tells the dialect; the module's own is read from the start.
+        TextLines lines(file);
+        std::string first;
+        if (lines.Next(first) && OpensKeyValueHeader(first)) {
+            out.dialect = HeaderDialect::KeyValue;
+            return ParseKeyValueLines(lines, headerPath, report, out);
+        }
+        if (!ownName) {
+            return tamsel::CPath::HasExtension(dataPath) ? missing(SideFilePath(dataPath, ".hdr")) : 1;
+        }
+        file.Seek(0, tamsel::CBufferedFile::Begin);
         return ParseHeaderLines(file, headerPath, report, out, given);
     }
 }
@@ -291,7 +311,8 @@ int ParseHeaderFile(const std::string& headerPath, const char* dataPath, const R
 int ReadHeaderFile(const std::string& headerPath, const char* dataPath, const Reporter& report, BndDescription& out)
 {
     GivenGeometry given;
-    if (const int result = ParseHeaderFile(headerPath, dataPath, report, out, given); result != 0) {
+    const bool ownName = tamsel::CPath::HasExtension(dataPath) && headerPath == SideFilePath(dataPath, ".hdr");
+    if (const int result = ParseHeaderFile(headerPath, dataPath, ownName, report, out, given); result != 0) {
         return result;
     }
     return CompleteHeader(headerPath, report, given, out);
@@ -299,14 +320,24 @@ int ReadHeaderFile(const std::string& headerPath, const char* dataPath, const Re
 
 } // namespace
 
+bool ScanNodata(const char*& text, BndDescription& d)
+{
+    const char* start = SkipBlanks(text);
+    if (!ScanOptional(text, d.nodata)) {
+        return false;
+    }
+    d.nodataText.assign(start, text);
+    return true;
+}
+
 int ReadDescription(const char* dataPath, bool quiet, BndDescription& out)
 {
     out = BndDescription{};
     const Reporter report(quiet);
-    if (!IsDataPath(dataPath)) {
+    if (IsHeaderPath(dataPath)) {
         return 1;
     }
-    out.headerFile = SideFilePath(dataPath, ".hdr");
+    out.headerFile = HeaderPathOf(dataPath);
     if (const int result = ReadHeaderFile(out.headerFile, dataPath, report, out); result != 0) {
         return result;
     }
@@ -322,8 +353,9 @@ bool ReadOwnHeader(const std::string& headerPath, std::optional<BndDescription>&
     const Reporter quiet(true);
     BndDescription description;
     GivenGeometry given;
-    if (ParseHeaderFile(headerPath, headerPath.c_str(), quiet, description, given) != 0 ||
-        description.header.nrows < 0 || description.header.ncols < 0) {
+    if (ParseHeaderFile(headerPath, headerPath.c_str(), true, quiet, description, given) != 0 ||
+        description.dialect != HeaderDialect::Keywords || description.header.nrows < 0 ||
+        description.header.ncols < 0) {
         return false;
     }
     if (CompleteHeader(headerPath, quiet, given, description) == 0) {

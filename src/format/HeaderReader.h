@@ -9,6 +9,15 @@
 
 namespace fennick {
 
+// The two header dialects: the module's own keyword lines ("nrows 512"), and
+// "key = value" lines after a first line "ENVI" (KeyValueHeader.h).
+enum class HeaderDialect : std::int32_t { Keywords = 0, KeyValue = 1 };
+
+inline const char* DialectName(HeaderDialect dialect)
+{
+    return dialect == HeaderDialect::KeyValue ? "key-value" : "keywords";
+}
+
 // A completed header with the values derived from it, and the value range
 // of the statistics file.
 //
@@ -23,6 +32,7 @@ namespace fennick {
 // - nodata or nodata_value, kept here (and as written) but not used by the
 //   import, which hands it to the host.
 struct BndDescription {
+    HeaderDialect dialect = HeaderDialect::Keywords;
     BndHeader header;
     char pixeltype[16] = {};
     std::optional<double> cellsize;
@@ -45,16 +55,20 @@ struct BndDescription {
     bool operator==(const BndDescription&) const = default;
 };
 
-// Reads the header file beside `dataPath` (its extension replaced by ".hdr"),
+// Reads the header file beside `dataPath` (HeaderPathOf) in either dialect,
 // completes and checks it, then reads the world (".blw") and statistics
 // (".stx") files if they exist. Starts from a default description. 0 when all
-// was read; 1 when not: a path that is not a data file's (IsDataPath) or a header with fewer
+// was read; 1 when not: a header's own path (".hdr") or a header with fewer
 // than two rows or columns always, every failure when `quiet`. Other failures
 // raise through orvo::IoFilter::ThrowError.
 int ReadDescription(const char* dataPath, bool quiet, BndDescription& out);
 
+// The nodata value of either dialect's header, kept also as written.
+bool ScanNodata(const char*& text, BndDescription& d);
+
 // Whether the header file `headerPath` reads as a header of this format: a
-// text whose known keywords all read and which gives nrows and ncols.
+// text of the module's own dialect whose known keywords all read and which
+// gives nrows and ncols.
 // `described` gets its completed description when it has one (the import
 // reads it: at least two rows and columns, every value usable).
 bool ReadOwnHeader(const std::string& headerPath, std::optional<BndDescription>& described);

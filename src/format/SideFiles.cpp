@@ -14,15 +14,29 @@
 
 namespace fennick {
 
+bool IsHeaderPath(const char* path)
+{
+    return platform::EqualsIgnoreCase(tamsel::CPath::GetExtensionPtr(path), ".hdr");
+}
+
 bool IsDataPath(const char* path)
 {
-    return tamsel::CPath::HasExtension(path) &&
-           !platform::EqualsIgnoreCase(tamsel::CPath::GetExtensionPtr(path), ".hdr");
+    return tamsel::CPath::HasExtension(path) && !IsHeaderPath(path);
 }
 
 std::string SideFilePath(const char* dataPath, const char* extension)
 {
     return platform::FindIgnoringCase(tamsel::CPath::ChangeExtension(dataPath, extension));
+}
+
+std::string HeaderPathOf(const char* dataPath)
+{
+    std::string replaced = SideFilePath(dataPath, ".hdr");
+    if (platform::Exists(replaced) || !tamsel::CPath::HasExtension(dataPath)) {
+        return replaced;
+    }
+    std::string added = platform::FindIgnoringCase(std::string(dataPath) + ".hdr");
+    return platform::Exists(added) ? added : replaced;
 }
 
 bool IsSideFileExtension(const char* extension)

@@ -9,10 +9,19 @@
 
 namespace fennick {
 
-// Whether `path` can name a data file: it has an extension (which chooses
-// the layout on export), and not a header's (".hdr", which the data file's
-// own header would be).
+// Whether `path` names a header: its extension is ".hdr", in any case. Such a
+// path is never read or written as a data file.
+bool IsHeaderPath(const char* path);
+
+// Whether the export can write a data file at `path`: it has an extension
+// (which chooses the layout), and not a header's.
 bool IsDataPath(const char* path);
+
+// The header of the data file `dataPath`: the file with ".hdr" in place of its
+// extension ("scene.hdr") or, when there is none such, with ".hdr" added
+// ("scene.img.hdr"), as found case-blind (SideFilePath); the first name when
+// neither exists.
+std::string HeaderPathOf(const char* dataPath);
 
 // The file beside `dataPath` with `extension` (".hdr", ".blw", ".stx"): the
 // data path with its extension replaced, as found on a system whose file

@@ -37,13 +37,14 @@ void BndImportFilter::SetLatticeFacts(orvo::TrUniformLattice& lattice, std::int6
     params.Set(facts::kByteOrder, d.swapBytes ? "M" : "I");
     const int type = d.sampleType;
     const bool isSigned = (type == tamsel::CPrimType::Int8 && d.header.nbits >= 8) ||
-                          type == tamsel::CPrimType::Int16 || type == tamsel::CPrimType::Int32;
-    params.Set(facts::kPixelType, type == tamsel::CPrimType::Float32 ? "FLOAT"
-                                  : isSigned                         ? "SIGNEDINT"
-                                                                     : "UNSIGNEDINT");
+                          type == tamsel::CPrimType::Int16 || type == tamsel::CPrimType::Int32 ||
+                          type == tamsel::CPrimType::Int64;
+    const bool isFloat = type == tamsel::CPrimType::Float32 || type == tamsel::CPrimType::Float64;
+    params.Set(facts::kPixelType, isFloat ? "FLOAT" : isSigned ? "SIGNEDINT" : "UNSIGNEDINT");
     if (d.nodata) {
         params.Set(facts::kNodata, d.nodataText);
     }
+    params.Set(facts::kHeaderDialect, DialectName(d.dialect));
     params.Set(facts::kHeaderFile, d.headerFile);
     if (!d.worldFile.empty()) {
         params.Set(facts::kWorldFile, d.worldFile);

@@ -33,16 +33,17 @@ std::map<std::string, std::string> Fields(const BndDescription& d)
     const auto optional = [](const std::optional<double>& value) { return value ? Number(*value) : "none"; };
     std::ostringstream text;
     text.precision(17);
-    text << "nrows " << h.nrows << "\nncols " << h.ncols << "\nnbands " << h.nbands << "\nnbits " << h.nbits
-         << "\nbyteorder " << h.byteorder << "\nlayout " << h.layout << "\nskipbytes " << h.skipbytes << "\nulxmap "
-         << h.ulxmap << "\nulymap " << h.ulymap << "\nxdim " << h.xdim << "\nydim " << h.ydim << "\nbandrowbytes "
-         << h.bandrowbytes << "\ntotalrowbytes " << h.totalrowbytes << "\nbandgapbytes " << h.bandgapbytes
-         << "\nProjection " << h.Projection << "\nDatum " << h.Datum << "\nUnits " << h.Units << "\nlayoutCode "
-         << LayoutName(d.layoutCode) << "\nsampleType " << static_cast<int>(d.sampleType) << "\nswapBytes "
-         << d.swapBytes << "\nvalueMin " << d.valueMin << "\nvalueMax " << d.valueMax << "\npixeltype " << d.pixeltype
-         << "\ncellsize " << optional(d.cellsize) << "\nxllcorner " << optional(d.xllcorner) << "\nyllcorner "
-         << optional(d.yllcorner) << "\nxllcenter " << optional(d.xllcenter) << "\nyllcenter " << optional(d.yllcenter)
-         << "\nnodata " << optional(d.nodata) << "\n";
+    text << "dialect " << DialectName(d.dialect) << "\nnrows " << h.nrows << "\nncols " << h.ncols << "\nnbands "
+         << h.nbands << "\nnbits " << h.nbits << "\nbyteorder " << h.byteorder << "\nlayout " << h.layout
+         << "\nskipbytes " << h.skipbytes << "\nulxmap " << h.ulxmap << "\nulymap " << h.ulymap << "\nxdim " << h.xdim
+         << "\nydim " << h.ydim << "\nbandrowbytes " << h.bandrowbytes << "\ntotalrowbytes " << h.totalrowbytes
+         << "\nbandgapbytes " << h.bandgapbytes << "\nProjection " << h.Projection << "\nDatum " << h.Datum
+         << "\nUnits " << h.Units << "\nlayoutCode " << LayoutName(d.layoutCode) << "\nsampleType "
+         << static_cast<int>(d.sampleType) << "\nswapBytes " << d.swapBytes << "\nvalueMin " << d.valueMin
+         << "\nvalueMax " << d.valueMax << "\npixeltype " << d.pixeltype << "\ncellsize " << optional(d.cellsize)
+         << "\nxllcorner " << optional(d.xllcorner) << "\nyllcorner " << optional(d.yllcorner) << "\nxllcenter "
+         << optional(d.xllcenter) << "\nyllcenter " << optional(d.yllcenter) << "\nnodata " << optional(d.nodata)
+         << "\n";
     std::map<std::string, std::string> fields;
     std::istringstream lines(text.str());
     for (std::string line; std::getline(lines, line);) {

@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <map>
 
 #include "RasterWriter.h"
@@ -105,6 +107,48 @@ TEST_F(Import, DecodesEveryLayoutWidthOrderAndArrangement)
         ASSERT_EQ(host.rows.size(), static_cast<std::size_t>(shape.nrows));
         for (int row = 0; row < shape.nrows; ++row) {
             ASSERT_EQ(host.rows[row], LatticeRow(shape, samples, row)) << "row " << row;
+        }
+    }
+}
+
+// A header of the key = value dialect, for each data type the lattice holds,
+// interleave and byte order, with leading bytes and more bands than the
+// vector squares take: the rows are the values the raster maker packed (64-bit
+// samples are its wide ones), in the data type's element type.
+TEST_F(Import, KeyValueHeadersDecodeEveryDataTypeInterleaveAndByteOrder)
+{
+    const struct {
+        int code, nbits;
+        CPrimType::Id type;
+    } kDataTypes[] = {{1, 8, CPrimType::UInt8},    {2, 16, CPrimType::Int16},   {3, 32, CPrimType::Int32},
+                      {4, 32, CPrimType::Float32}, {5, 64, CPrimType::Float64}, {12, 16, CPrimType::UInt16},
+                      {13, 32, CPrimType::UInt32}, {14, 64, CPrimType::Int64}};
+    for (const auto& dataType : kDataTypes) {
+        for (const std::string interleave : {"bsq", "bil", "bip"}) {
+            for (const int order : {0, 1}) {
+                RasterShape shape{"", dataType.nbits, order == 1 ? 'M' : 'I', 3, 10, 9, 5};
+                std::transform(interleave.begin(), interleave.end(), std::back_inserter(shape.layout), ::toupper);
+                const std::string header = "ENVI\nsamples = 10\nlines = 3\nbands = 9\nheader offset = 5\n"
+                                           "data type = " +
+                                           std::to_string(dataType.code) + "\ninterleave = " + interleave +
+                                           "\nbyte order = " + std::to_string(order) + "\n";
+                SCOPED_TRACE(header);
+                const Samples samples = MakeSamples(shape, static_cast<std::uint32_t>(dataType.code));
+                dir.Write("scene.hdr", header);
+                const std::vector<unsigned char> bytes = rasters::DataBytes(shape, samples);
+                dir.Write("scene.img", std::string(bytes.begin(), bytes.end()));
+                TestHost host;
+                BndImportFilter filter(host);
+                const std::string data = dir.File("scene.img");
+                EXPECT_EQ(filter.ProbeFile(data.c_str()), 1);
+                ASSERT_EQ(filter.ImportFromFile(data.c_str(), false), ImportStatus::Done);
+                ASSERT_TRUE(host.lattice);
+                EXPECT_EQ(host.lattice->type, dataType.type);
+                ASSERT_EQ(host.rows.size(), 3U);
+                for (int row = 0; row < 3; ++row) {
+                    EXPECT_EQ(host.rows[row], LatticeRow(shape, samples, row)) << "row " << row;
+                }
+            }
         }
     }
 }
