@@ -148,8 +148,9 @@ void PrintInfoText(int probe, const Imported& imported, std::ostream& out)
     const auto nodes = [](std::uint64_t n) { return std::to_string(n) + (n == 1 ? " node" : " nodes"); };
     const std::string order = fact(facts::kByteOrder);
     out << "probe: " << probe << " (" << kProbeMeaning[probe == 1 || probe == 2 ? probe : 0] << ")\n"
-        << PlainText(Fact(lattice, "LatticeInfo").value_or("")) << "Layout:\t" << fact(facts::kLayout) << "\nBands:\t"
-        << lattice.components << "\nBits:\t" << fact(facts::kBits) << ", byte order " << order
+        << PlainText(Fact(lattice, "LatticeInfo").value_or("")) << "Header dialect:\t" << fact(facts::kHeaderDialect)
+        << "\nLayout:\t" << fact(facts::kLayout) << "\nBands:\t" << lattice.components << "\nBits:\t"
+        << fact(facts::kBits) << ", byte order " << order
         << (order == "M"   ? " (most significant byte first)"
             : order == "I" ? " (least significant byte first)"
                            : "")
@@ -196,9 +197,9 @@ void PrintInfoJson(const fs::path& path, int probe, const Imported& imported, st
         << ",\n  \"elementType\": " << JsonString(ElementTypeName(lattice.elementType))
         << ",\n  \"xMin\": " << JsonNumber(lattice.xMin, true) << ",\n  \"yMin\": " << JsonNumber(lattice.yMin, true)
         << ",\n  \"dx\": " << JsonNumber(lattice.dx, true) << ",\n  \"dy\": " << JsonNumber(lattice.dy, true)
-        << ",\n  \"layout\": " << fact(facts::kLayout) << ",\n  \"nbits\": " << fact(facts::kBits, true)
-        << ",\n  \"byteorder\": " << fact(facts::kByteOrder) << ",\n  \"pixeltype\": " << fact(facts::kPixelType)
-        << ",\n  \"dataSize\": " << fact(facts::kDataSize, true)
+        << ",\n  \"dialect\": " << fact(facts::kHeaderDialect) << ",\n  \"layout\": " << fact(facts::kLayout)
+        << ",\n  \"nbits\": " << fact(facts::kBits, true) << ",\n  \"byteorder\": " << fact(facts::kByteOrder)
+        << ",\n  \"pixeltype\": " << fact(facts::kPixelType) << ",\n  \"dataSize\": " << fact(facts::kDataSize, true)
         << ",\n  \"expectedSize\": " << fact(facts::kDescribedSize, true)
         << ",\n  \"headerFile\": " << fact(facts::kHeaderFile) << ",\n  \"worldFile\": " << fact(facts::kWorldFile)
         << ",\n  \"statisticsFile\": " << fact(facts::kStatisticsFile)

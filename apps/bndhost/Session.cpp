@@ -87,8 +87,8 @@ Exit Session::Import(const fs::path& path, const std::function<bool(orvo::TrUnif
     }
     if (!gotLattice_) {
         return NotDone("not importable: " + name +
-                       " is not a banded raster this module reads (it needs an extension other than .hdr and at "
-                       "least 2 rows and 2 columns)");
+                       " is not a banded raster this module reads (it needs a header beside it, of at least 2 "
+                       "rows and 2 columns, and a name other than a header's .hdr)");
     }
     return NotDone(refused_ ? "refused: an object was refused while importing " + name
                             : "stopped: the import of " + name + " was cancelled");
