@@ -163,13 +163,10 @@ int KeyValueReader::DataTypeOf(std::int32_t code, int line)
 
 // {projection, reference x, reference y, easting, northing, x size, y size,
 // ...}: the first cell's upper-left corner lies (reference - 1) cells up and
-// left of the reference pixel's position, and its node half a cell in.
+// left of the reference pixel's position, and its node half a cell in. The
+// projection's name (the first item, with the opening brace) is not used.
 int KeyValueReader::MapInfo(std::string_view list, int line)
 {
-    list = Trim(list);
-    if (!list.empty() && list.front() == '{') {
-        list.remove_prefix(1);
-    }
     list = list.substr(0, list.find('}'));
     std::vector<std::string> items;
     for (std::size_t start = 0; start <= list.size();) {

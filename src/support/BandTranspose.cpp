@@ -54,27 +54,16 @@ void StoreWidened(__m128i values, unsigned char* target)
     }
 }
 
-template <std::size_t Size>
-__m128i UnpackLow(__m128i a, __m128i b)
+// Interleaves the low (or High) halves of two vectors, Size bytes a value.
+template <std::size_t Size, bool High>
+__m128i Unpack(__m128i a, __m128i b)
 {
     if constexpr (Size == 1) {
-        return _mm_unpacklo_epi8(a, b);
+        return High ? _mm_unpackhi_epi8(a, b) : _mm_unpacklo_epi8(a, b);
     } else if constexpr (Size == 2) {
-        return _mm_unpacklo_epi16(a, b);
+        return High ? _mm_unpackhi_epi16(a, b) : _mm_unpacklo_epi16(a, b);
     } else {
-        return _mm_unpacklo_epi32(a, b);
-    }
-}
-
-template <std::size_t Size>
-__m128i UnpackHigh(__m128i a, __m128i b)
-{
-    if constexpr (Size == 1) {
-        return _mm_unpackhi_epi8(a, b);
-    } else if constexpr (Size == 2) {
-        return _mm_unpackhi_epi16(a, b);
-    } else {
-        return _mm_unpackhi_epi32(a, b);
+        return High ? _mm_unpackhi_epi32(a, b) : _mm_unpacklo_epi32(a, b);
     }
 }
 
@@ -88,8 +77,8 @@ void TransposeSquare(__m128i (&square)[16 / Size])
     for (std::size_t round = 1; round < n; round *= 2) {
         __m128i next[n];
         for (std::size_t j = 0; j < n / 2; ++j) {
-            next[2 * j] = UnpackLow<Size>(square[j], square[j + n / 2]);
-            next[2 * j + 1] = UnpackHigh<Size>(square[j], square[j + n / 2]);
+            next[2 * j] = Unpack<Size, false>(square[j], square[j + n / 2]);
+            next[2 * j + 1] = Unpack<Size, true>(square[j], square[j + n / 2]);
         }
         for (std::size_t j = 0; j < n; ++j) {
             square[j] = next[j];
