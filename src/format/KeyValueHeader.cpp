@@ -241,7 +241,7 @@ int ParseKeyValueLines(TextLines& lines, const std::string& headerPath, const Re
             value.clear();
             open = text.starts_with('{');
         }
-        if (open && key == "map info" && value.size() + text.size() > kMaxMapInfo) {
+        if (key == "map info" && value.size() + text.size() > kMaxMapInfo) {
             return report.BadRecord(__LINE__, headerPath.c_str(), keyLine);
         }
         if (!open || key == "map info") {
