@@ -127,9 +127,10 @@ std::string StagedRaster::Check() const
         }
     }
     // Written through a link, the file it leads to changes: it must not be
-    // the data file of a raster with another header.
+    // the data file of a raster with another header (under either name the
+    // import looks for).
     if (const std::string target = platform::LinkTarget(dataPath_); target != dataPath_) {
-        const std::string targetHeader = SideFilePath(target.c_str(), ".hdr");
+        const std::string targetHeader = HeaderPathOf(target.c_str());
         if (platform::Exists(targetHeader) && !platform::SameFile(targetHeader, header)) {
             Raise(__LINE__,
                   "%s leads to %s, the data file of another raster (%s); it is not written through: give the output "
@@ -138,6 +139,14 @@ std::string StagedRaster::Check() const
         }
     }
     if (!platform::Exists(header)) {
+        // A header under the data file's name with ".hdr" added describes it
+        // now; the new header would hide it.
+        if (const std::string added = HeaderPathOf(dataPath_.c_str()); added != header) {
+            Raise(__LINE__,
+                  "%s is described by %s, which the new header would hide; it is not replaced: give the output "
+                  "another name.",
+                  dataPath_.c_str(), added.c_str());
+        }
         return header;
     }
     std::optional<BndDescription> own;

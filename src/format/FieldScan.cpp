@@ -6,14 +6,10 @@
 
 namespace fennick {
 
-namespace {
-
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
-
-} // namespace
 
 const char* SkipBlanks(const char* text)
 {

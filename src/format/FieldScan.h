@@ -11,6 +11,9 @@
 
 namespace fennick {
 
+// White space as the C scanners skip it.
+bool IsBlank(char c);
+
 // `text` past its leading white space.
 const char* SkipBlanks(const char* text);
 

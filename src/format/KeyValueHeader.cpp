@@ -36,11 +36,6 @@ struct RefusedType {
 };
 constexpr RefusedType kRefusedTypes[] = {{6, "complex"}, {9, "double-precision complex"}, {15, "unsigned 64-bit"}};
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n';
-}
-
 std::string_view Trim(std::string_view text)
 {
     while (!text.empty() && IsBlank(text.front())) {

@@ -1,6 +1,7 @@
 // Which hand-written vector code the module compiles. A build configured with
 // FENNICK_PORTABLE compiles none, so that its portable loops are built and
 // tested; elsewhere x86-64 always has SSE2, and SSSE3 is looked for at run time.
+// Also the vector helpers that more than one row loop uses.
 #pragma once
 
 #if !defined(FENNICK_PORTABLE) && defined(__SSE2__)
