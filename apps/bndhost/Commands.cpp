@@ -295,7 +295,7 @@ Exit RunInfo(Session& session, const fs::path& path, bool json, std::ostream& ou
 
 Exit RunConvert(Session& session, const fs::path& in, const fs::path& out)
 {
-    RefuseRasterOutput(in, out);
+    RefuseInput(in, out);
     // The module stages the raster and replaces the previous one whole, or
     // leaves it as it was, when the export ends or is given up.
     const sys::ModuleAtWork working;

@@ -3,11 +3,10 @@
 #include <csignal>
 #include <cstring>
 #include <stdexcept>
-#include <utility>
 
 #include "Session.h"
 #include "System.h"
-#include "format/SideFiles.h"
+#include "files/RasterGuard.h"
 #include "support/Platform.h"
 #include "tamsel/Format.h"
 
@@ -24,17 +23,6 @@ constexpr std::size_t kPathCapacity = 4096;
 char pending[kPathCapacity];
 volatile std::sig_atomic_t hasPending = 0;
 
-[[noreturn]] void Refuse(const std::string& why)
-{
-    throw std::runtime_error("refused: " + why);
-}
-
-// The module's side file of `data` with `extension`.
-fs::path SideFile(const fs::path& data, const char* extension)
-{
-    return platform::PathOf(fennick::SideFilePath(TextOf(data).c_str(), extension));
-}
-
 // Whether writing `written` would write `read`: the same file, the same path
 // once resolved, or a name in the same folder that differs only in case
 // (which the module's lookup finds on any system).
@@ -50,78 +38,33 @@ bool LeadsTo(const fs::path& written, const fs::path& read)
            platform::EqualsIgnoreCase(TextOf(left.filename()), TextOf(right.filename()));
 }
 
-// Refuses writing `written` when it leads to one of the files read with `in`.
-void RefuseOverlap(const fs::path& in, const fs::path& written)
-{
-    for (const auto& [path, role] : {std::pair{in, "the input"}, std::pair{SideFile(in, ".hdr"), "the input's header"},
-                                     std::pair{SideFile(in, ".blw"), "the input's world file"},
-                                     std::pair{SideFile(in, ".stx"), "the input's statistics file"}}) {
-        if (LeadsTo(written, path)) {
-            Refuse((written == path ? "this" : "writing " + TextOf(written)) + " would overwrite " + TextOf(path) +
-                   ", " + role);
-        }
-    }
-}
-
-// Refuses a text output that an existing raster of its name, whatever its
-// case, would read as its header, world or statistics file.
-void RefuseSideFileOfARaster(const fs::path& out, Session& session)
-{
-    const std::string extension = TextOf(out.extension());
-    if (!fennick::IsSideFileExtension(extension.c_str())) {
-        return;
-    }
-    const char* role = platform::EqualsIgnoreCase(extension, ".hdr")   ? "header"
-                       : platform::EqualsIgnoreCase(extension, ".blw") ? "world file"
-                                                                       : "statistics file";
-    for (const std::string& other : fennick::OtherFilesOfTheName(TextOf(out))) {
-        if (session.Probe(platform::PathOf(other)) != 0) {
-            Refuse(std::string("this would write the ") + role + " of " + other +
-                   ", which would then read wrong; give the output another name");
-        }
-    }
-}
-
 } // namespace
 
-void RefuseRasterOutput(const fs::path& in, const fs::path& out)
+void RefuseInput(const fs::path& in, const fs::path& out)
 {
-    RefuseOverlap(in, out);
-    RefuseOverlap(in, SideFile(out, ".hdr"));
-    for (const char* extension : {".blw", ".stx"}) {
-        if (const fs::path side = SideFile(out, extension); platform::Exists(TextOf(side))) {
-            Refuse(TextOf(side) + " would be read with " + TextOf(out) +
-                   " and override its new header; remove or rename it, or give the output another name");
-        }
+    if (LeadsTo(out, in)) {
+        throw std::runtime_error("refused: " + (out == in ? "this" : "writing " + TextOf(out)) + " would overwrite " +
+                                 TextOf(in) + ", the input");
     }
 }
 
-TextOutput::TextOutput(const fs::path& in, const fs::path& out, Session& session)
+TextOutput::TextOutput(const fs::path& in, const fs::path& out, Session& session) : session_(session), out_(out)
 {
-    RefuseOverlap(in, out);
-    RefuseSideFileOfARaster(out, session);
+    RefuseInput(in, out);
     std::error_code error;
     const fs::file_status status = fs::status(out, error);
     if (fs::is_fifo(status) || fs::is_character_file(status)) {
-        final_ = out; // a stream (/dev/stdout, a FIFO): written directly, nothing to replace
+        path_ = out; // a stream (/dev/stdout, a FIFO): written directly, nothing to replace
         return;
     }
-    final_ = platform::PathOf(platform::LinkTarget(TextOf(out)));
-    if (platform::Exists(TextOf(out))) { // a link that leads nowhere is no regular file either
-        if (!fs::is_regular_file(status)) {
-            throw std::runtime_error(TextOf(final_) + " exists and is not a regular file; it is not replaced");
-        }
-        if (const std::string reason = platform::WriteRefusal(TextOf(final_).c_str()); !reason.empty()) {
-            Refuse(TextOf(final_) + " may not be written (" + reason + ")");
-        }
-    }
-
+    Check();
     const sys::InterruptsHeld held; // until the new file is known to the signal handler
-    const std::string temporary = platform::CreateHiddenFileBeside(TextOf(final_));
-    if (temporary.empty()) {
+    staged_.emplace(TextOf(out));
+    if (!staged_->Create()) {
         throw std::runtime_error("cannot create a file beside " + TextOf(out) + ": " + tamsel::FormatSystemErrorMsg());
     }
-    temporary_ = platform::PathOf(temporary);
+    const std::string& temporary = staged_->Temporary();
+    path_ = platform::PathOf(temporary);
     if (temporary.size() < kPathCapacity) {
         std::memcpy(pending, temporary.c_str(), temporary.size() + 1);
         hasPending = 1;
@@ -132,22 +75,33 @@ TextOutput::~TextOutput()
 {
     const sys::InterruptsHeld held;
     hasPending = 0;
-    if (!temporary_.empty()) {
-        platform::RemoveFile(TextOf(temporary_).c_str());
+    staged_.reset();
+}
+
+void TextOutput::Check() const
+{
+    const std::string out = TextOf(out_);
+    std::string why = fennick::ReplaceRefusal(out);
+    if (why.empty()) {
+        why = fennick::RefusalOf({out, ""},
+                                 [&](const std::string& path) { return session_.Probe(platform::PathOf(path)) != 0; });
+    }
+    if (!why.empty()) {
+        throw std::runtime_error(why);
     }
 }
 
 void TextOutput::Commit()
 {
-    if (temporary_.empty()) {
+    if (!staged_) {
         return; // written directly
     }
     const sys::InterruptsHeld held;
-    platform::CopyPermissions(TextOf(final_), TextOf(temporary_));
-    if (!platform::MoveReplacing(TextOf(temporary_).c_str(), TextOf(final_).c_str())) {
-        throw std::runtime_error("cannot replace " + TextOf(final_) + ": " + tamsel::FormatSystemErrorMsg());
+    const platform::FolderLock lock(platform::PathOf(staged_->Destination()).parent_path());
+    Check();
+    if (!staged_->Place()) {
+        throw std::runtime_error("cannot replace " + staged_->Destination() + ": " + tamsel::FormatSystemErrorMsg());
     }
-    temporary_.clear();
     hasPending = 0;
 }
 

@@ -6,9 +6,9 @@
 
 #include "export/BndExportFilter.h"
 #include "export/SampleEncoder.h"
+#include "files/RasterFiles.h"
 #include "format/HeaderWriter.h"
 #include "format/LatticeGeometry.h"
-#include "format/SideFiles.h"
 #include "support/Platform.h"
 #include "support/Reporting.h"
 #include "tamsel/Path.h"

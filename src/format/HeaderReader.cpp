@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "files/RasterFiles.h"
 #include "format/DataGeometry.h"
 #include "format/FieldScan.h"
 #include "format/KeyValueHeader.h"
@@ -266,10 +267,11 @@ int CompleteHeader(const std::string& headerPath, const Reporter& report, const 
 
 // The lines of the header file `headerPath` of `dataPath`, into `out`. The
 // module's own dialect is read only from the header named as the data file
-// with ".hdr" in place of its extension (`ownName`); the other dialect's other
-// names (".hdr" added, a data file without extension) find nothing else.
-int ParseHeaderFile(const std::string& headerPath, const char* dataPath, bool ownName, const Reporter& report,
-                    BndDescription& out, GivenGeometry& given)
+// with ".hdr" in place of its extension (`ownHeader` is `headerPath`); the
+// other dialect's other names (".hdr" added, a data file without extension)
+// find nothing else.
+int ParseHeaderFile(const std::string& headerPath, const char* dataPath, const std::string& ownHeader,
+                    const Reporter& report, BndDescription& out, GivenGeometry& given)
 {
     {
         const auto missing = [&](const std::string& path) {
@@ -299,23 +301,23 @@ int ParseHeaderFile(const std::string& headerPath, const char* dataPath, bool ow
             out.dialect = HeaderDialect::KeyValue;
             return ParseKeyValueLines(lines, headerPath, report, out);
         }
-        if (!ownName) {
-            return tamsel::CPath::HasExtension(dataPath) ? missing(SideFilePath(dataPath, ".hdr")) : 1;
+        if (headerPath != ownHeader || !tamsel::CPath::HasExtension(dataPath)) {
+            return tamsel::CPath::HasExtension(dataPath) ? missing(ownHeader) : 1;
         }
         file.Seek(0, tamsel::CBufferedFile::Begin);
         return ParseHeaderLines(file, headerPath, report, out, given);
     }
 }
 
-// The header file `headerPath` of `dataPath` alone, into `out` (which it completes).
-int ReadHeaderFile(const std::string& headerPath, const char* dataPath, const Reporter& report, BndDescription& out)
+// The header of the raster `files` alone, into `out` (which it completes).
+int ReadHeaderFile(const RasterFiles& files, const Reporter& report, BndDescription& out)
 {
     GivenGeometry given;
-    const bool ownName = tamsel::CPath::HasExtension(dataPath) && headerPath == SideFilePath(dataPath, ".hdr");
-    if (const int result = ParseHeaderFile(headerPath, dataPath, ownName, report, out, given); result != 0) {
+    if (const int result = ParseHeaderFile(files.header, files.data.c_str(), files.ownHeader, report, out, given);
+        result != 0) {
         return result;
     }
-    return CompleteHeader(headerPath, report, given, out);
+    return CompleteHeader(files.header, report, given, out);
 }
 
 } // namespace
@@ -337,14 +339,15 @@ int ReadDescription(const char* dataPath, bool quiet, BndDescription& out)
     if (IsHeaderPath(dataPath)) {
         return 1;
     }
-    out.headerFile = HeaderPathOf(dataPath);
-    if (const int result = ReadHeaderFile(out.headerFile, dataPath, report, out); result != 0) {
+    const RasterFiles files = RasterFiles::Of(dataPath);
+    out.headerFile = files.header;
+    if (const int result = ReadHeaderFile(files, report, out); result != 0) {
         return result;
     }
-    if (const int result = ReadWorldFile(dataPath, report, out); result != 0) {
+    if (const int result = ReadWorldFile(files.world, report, out); result != 0) {
         return result;
     }
-    return ReadStatisticsFile(dataPath, report, out);
+    return ReadStatisticsFile(files.statistics, report, out);
 }
 
 bool ReadOwnHeader(const std::string& headerPath, std::optional<BndDescription>& described)
@@ -353,7 +356,7 @@ bool ReadOwnHeader(const std::string& headerPath, std::optional<BndDescription>&
     const Reporter quiet(true);
     BndDescription description;
     GivenGeometry given;
-    if (ParseHeaderFile(headerPath, headerPath.c_str(), true, quiet, description, given) != 0 ||
+    if (ParseHeaderFile(headerPath, headerPath.c_str(), headerPath, quiet, description, given) != 0 ||
         description.dialect != HeaderDialect::Keywords || description.header.nrows < 0 ||
         description.header.ncols < 0) {
         return false;

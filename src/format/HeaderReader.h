@@ -55,7 +55,7 @@ struct BndDescription {
     bool operator==(const BndDescription&) const = default;
 };
 
-// Reads the header file beside `dataPath` (HeaderPathOf) in either dialect,
+// Reads the header file of `dataPath` (RasterFiles) in either dialect,
 // completes and checks it, then reads the world (".blw") and statistics
 // (".stx") files if they exist. Starts from a default description. 0 when all
 // was read; 1 when not: a header's own path (".hdr") or a header with fewer

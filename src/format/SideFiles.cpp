@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cmath>
-#include <filesystem>
 #include <string>
 
 #include "format/FieldScan.h"
@@ -10,59 +9,8 @@
 #include "support/Platform.h"
 #include "support/Reporting.h"
 #include "tamsel/Format.h"
-#include "tamsel/Path.h"
 
 namespace fennick {
-
-bool IsHeaderPath(const char* path)
-{
-    return platform::EqualsIgnoreCase(tamsel::CPath::GetExtensionPtr(path), ".hdr");
-}
-
-bool IsDataPath(const char* path)
-{
-    return tamsel::CPath::HasExtension(path) && !IsHeaderPath(path);
-}
-
-std::string SideFilePath(const char* dataPath, const char* extension)
-{
-    return platform::FindIgnoringCase(tamsel::CPath::ChangeExtension(dataPath, extension));
-}
-
-std::string HeaderPathOf(const char* dataPath)
-{
-    std::string replaced = SideFilePath(dataPath, ".hdr");
-    if (platform::Exists(replaced) || !tamsel::CPath::HasExtension(dataPath)) {
-        return replaced;
-    }
-    std::string added = platform::FindIgnoringCase(std::string(dataPath) + ".hdr");
-    return platform::Exists(added) ? added : replaced;
-}
-
-bool IsSideFileExtension(const char* extension)
-{
-    return platform::EqualsIgnoreCase(extension, ".hdr") || platform::EqualsIgnoreCase(extension, ".blw") ||
-           platform::EqualsIgnoreCase(extension, ".stx");
-}
-
-std::vector<std::string> OtherFilesOfTheName(const std::string& path)
-{
-    const char* name = tamsel::CPath::GetNamePtr(path.c_str());
-    const std::string folder = path.substr(0, static_cast<std::size_t>(name - path.c_str()));
-    const std::string stem(name, tamsel::CPath::GetExtensionPtr(name));
-    std::vector<std::string> others;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(platform::PathOf(folder.empty() ? "." : folder), error), end;
-         !error && it != end; it.increment(error)) {
-        const std::string other = platform::TextOf(it->path().filename());
-        const char* extension = tamsel::CPath::GetExtensionPtr(other.c_str());
-        if (*extension != '\0' && !IsSideFileExtension(extension) && other != name &&
-            platform::EqualsIgnoreCase(std::string_view(other.c_str(), extension), stem)) {
-            others.push_back(folder + other);
-        }
-    }
-    return others;
-}
 
 namespace {
 
@@ -72,6 +20,9 @@ bool OpenSideFile(tamsel::CBufferedFile& file, const std::string& path, const ch
                   int& result)
 {
     result = 0;
+    if (path.empty()) {
+        return false;
+    }
     if (file.OpenNoThrow(path.c_str(), "rt", kShare, false)) {
         return true;
     }
@@ -90,9 +41,8 @@ bool OpenSideFile(tamsel::CBufferedFile& file, const std::string& path, const ch
 // rotation, so a raster whose rotation would move any node by more than 1% of
 // a cell is refused: line 2 moves the last column's nodes in y, line 3 the
 // last row's in x. A smaller rotation is left out.
-int ReadWorldFile(const char* dataPath, const Reporter& report, BndDescription& d)
+int ReadWorldFile(const std::string& path, const Reporter& report, BndDescription& d)
 {
-    const std::string path = SideFilePath(dataPath, ".blw");
     tamsel::CBufferedFile file;
     if (int result = 0; !OpenSideFile(file, path, "world", report, result)) {
         return result;
@@ -131,11 +81,10 @@ int ReadWorldFile(const char* dataPath, const Reporter& report, BndDescription& 
 // Lines "band min max ..."; the range is the smallest minimum and the largest
 // maximum of all of them, each a finite number. Lines that do not begin with a
 // digit are ignored.
-int ReadStatisticsFile(const char* dataPath, const Reporter& report, BndDescription& d)
+int ReadStatisticsFile(const std::string& path, const Reporter& report, BndDescription& d)
 {
     double& valueMin = d.valueMin;
     double& valueMax = d.valueMax;
-    const std::string path = SideFilePath(dataPath, ".stx");
     tamsel::CBufferedFile file;
     if (int result = 0; !OpenSideFile(file, path, "statistics", report, result)) {
         return result;

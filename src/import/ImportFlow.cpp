@@ -2,6 +2,7 @@
 
 #include "format/LatticeGeometry.h"
 #include "import/BndImportFilter.h"
+#include "plugin/RasterFit.h"
 #include "support/Platform.h"
 #include "support/Reporting.h"
 #include "tamsel/Path.h"
@@ -17,16 +18,8 @@ int BndImportFilter::ReadHeader(const char* dataPath, bool quiet)
 
 int BndImportFilter::ProbeFile(const char* path)
 {
-    tamsel::CBufferedFile file;
-    if (!file.OpenNoThrow(path, "rb", kShare, false)) {
-        return 0;
-    }
-    const std::int64_t length = file.GetLength();
-    if (length == 0 || ReadHeader(path, true) != 0) {
-        return 0;
-    }
-    const auto plan = DataPlan::Of(description.header, description.layoutCode);
-    return plan && length == plan->geometry.expectedSize ? 1 : 2;
+    const RasterFit fit = FitOf(path, description);
+    return fit == RasterFit::None ? 0 : fit == RasterFit::Exact ? 1 : 2;
 }
 
 orvo::ImportStatus BndImportFilter::ImportFromFile(const char* path, bool /*flag*/)
