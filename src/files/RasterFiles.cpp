@@ -43,6 +43,15 @@ std::vector<std::string> NamesIn(const std::string& folder)
     return names;
 }
 
+// Whether `name` has the extension of a header, world or statistics file,
+// which no raster's data file has.
+bool IsSideFileName(const std::string& name)
+{
+    const char* extension = tamsel::CPath::GetExtensionPtr(name.c_str());
+    return platform::EqualsIgnoreCase(extension, ".hdr") || platform::EqualsIgnoreCase(extension, ".blw") ||
+           platform::EqualsIgnoreCase(extension, ".stx");
+}
+
 } // namespace
 
 bool IsHeaderPath(std::string_view path)
@@ -153,7 +162,7 @@ std::vector<std::string> DataFilesBeside(const std::string& path)
     std::vector<std::string> files;
     for (const std::string& other : NamesIn(folder)) {
         const std::string_view otherStem(other.c_str(), tamsel::CPath::GetExtensionPtr(other.c_str()));
-        if (!IsHeaderPath(other) &&
+        if (!IsSideFileName(other) &&
             (platform::EqualsIgnoreCase(otherStem, stem) || platform::EqualsIgnoreCase(other, stem))) {
             files.push_back(folder + other);
         }

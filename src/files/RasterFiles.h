@@ -74,7 +74,8 @@ const char* RoleName(RasterFiles::Role role);
 
 // The data files that a file written at `path` could belong to: the other
 // files of its folder whose name, less its extension or whole, equals
-// `path`'s name less its extension, in any case, and that are not headers.
+// `path`'s name less its extension, in any case, and that are not header,
+// world or statistics files.
 std::vector<std::string> DataFilesBeside(const std::string& path);
 
 } // namespace fennick

@@ -86,13 +86,14 @@ private:
     }
 
     // The output's own raster, under its name or through the links of both
-    // its files to one existing raster.
+    // its files to one existing raster (a single output has no header, so
+    // a raster it leads to is another).
     bool IsOutput(const std::string& data) const
     {
         if (SameEntry(data, write_.output)) {
             return true;
         }
-        if (write_.header.empty() || !platform::SameFile(data, write_.output)) {
+        if (!platform::SameFile(data, write_.output)) {
             return false;
         }
         const std::string header = RasterFiles::Of(data).header;
