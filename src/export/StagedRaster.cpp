@@ -67,7 +67,7 @@ StagedRaster::StagedRaster(std::string dataPath) : dataPath_(std::move(dataPath)
 
 std::string StagedRaster::Check() const
 {
-    const std::string header = RasterFiles::Of(dataPath_).ownHeader;
+    std::string header = RasterFiles::Of(dataPath_).ownHeader;
     for (const std::string& path : {dataPath_, header}) {
         if (const std::string why = ReplaceRefusal(path); !why.empty()) {
             Raise(__LINE__, "%s", why.c_str());

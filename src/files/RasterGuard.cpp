@@ -1,6 +1,8 @@
 #include "files/RasterGuard.h"
 
 #include <filesystem>
+#include <initializer_list>
+#include <string_view>
 #include <vector>
 
 #include "files/RasterFiles.h"
@@ -31,13 +33,23 @@ bool SameEntry(const std::string& a, const std::string& b)
     return folder(a) == folder(b) && (nameA == nameB || platform::SameFile(a, b));
 }
 
+// A message: its pieces one after another.
+std::string Said(std::initializer_list<std::string_view> pieces)
+{
+    std::string text;
+    for (const std::string_view piece : pieces) {
+        text += piece;
+    }
+    return text;
+}
+
 // How a message names the raster `files` reads by its file of `role`.
 std::string FileOf(RasterFiles::Role role, const RasterFiles& files)
 {
     if (role == RasterFiles::Data) {
-        return "the data file of another raster (" + files.header + ")";
+        return Said({"the data file of another raster (", files.header, ")"});
     }
-    return std::string("the ") + RoleName(role) + " of " + files.data;
+    return Said({"the ", RoleName(role), " of ", files.data});
 }
 
 class Guard {
@@ -114,10 +126,11 @@ private:
                     continue;
                 }
                 if (target != path) {
-                    return path + " leads to " + target + ", " + FileOf(role, before) +
-                           "; it is not written through: give the output another name.";
+                    return Said({path, " leads to ", target, ", ", FileOf(role, before),
+                                 "; it is not written through: give the output another name."});
                 }
-                return path + " is " + FileOf(role, before) + "; it is not replaced: give the output another name.";
+                return Said(
+                    {path, " is ", FileOf(role, before), "; it is not replaced: give the output another name."});
             }
         }
         const RasterFiles after = RasterFiles::Of(data, NameView(created_));
@@ -128,11 +141,11 @@ private:
                 continue;
             }
             if (was.empty()) {
-                return "The new " + will + " would be read as the " + RoleName(role) + " of " + data +
-                       "; give the output another name.";
+                return Said({"The new ", will, " would be read as the ", RoleName(role), " of ", data,
+                             "; give the output another name."});
             }
-            return data + " reads " + was + " as its " + RoleName(role) + ", which the new " + will +
-                   " would hide; give the output another name.";
+            return Said({data, " reads ", was, " as its ", RoleName(role), ", which the new ", will,
+                         " would hide; give the output another name."});
         }
         return {};
     }
@@ -144,8 +157,8 @@ private:
         const RasterFiles own = RasterFiles::Of(write_.output, NameView(created_));
         for (const std::string* side : {&own.world, &own.statistics}) {
             if (!side->empty()) {
-                return *side + " would be read with " + write_.output +
-                       " and override its new header; remove or rename it, or give the output another name.";
+                return Said({*side, " would be read with ", write_.output,
+                             " and override its new header; remove or rename it, or give the output another name."});
             }
         }
         return {};
@@ -171,10 +184,10 @@ std::string ReplaceRefusal(const std::string& path)
     }
     std::error_code error;
     if (!fs::is_regular_file(fs::status(platform::PathOf(path), error))) {
-        return path + " exists and is not a regular file; it is not replaced.";
+        return Said({path, " exists and is not a regular file; it is not replaced."});
     }
     if (const std::string why = platform::WriteRefusal(path.c_str()); !why.empty()) {
-        return path + " may not be written (" + why + "); it is not replaced.";
+        return Said({path, " may not be written (", why, "); it is not replaced."});
     }
     return {};
 }
