@@ -454,11 +454,11 @@ Options:
 Outputs are replaced whole or not at all (an existing OUT stays as it was on
 any error or interruption), with the permission bits of the files they
 replace; a FIFO or device is written directly. Refused (status 1): an OUT
-that is IN or one of IN's files, or that the user may not write; for xyz and
-preview, another raster's header, world or statistics file; for convert, an
-OUT beside a world (.blw) or statistics (.stx) file, or whose header is
-another tool's or also another data file's. convert notes on stderr what the
-export changes: fractions, values it saturates to 32 bits, NaN written as 0.
+that is IN or that the user may not write; one that would write, write
+through, replace, hide or unhide a file that another raster reads; for
+convert, an OUT beside a world (.blw) or statistics (.stx) file, or whose
+header is another tool's. convert notes on stderr what the export changes:
+fractions, values it saturates to 32 bits, NaN written as 0.
 
 Exit status: 0 done; 1 error (one line on stderr, also for a data file shorter
 than its header says and a failed write to standard output); 2 stopped,
