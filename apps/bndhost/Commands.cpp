@@ -17,11 +17,9 @@
 #include "PngWriter.h"
 #include "Session.h"
 #include "System.h"
-#include "export/SampleEncoder.h"
-#include "format/FieldScan.h"
+#include "fennick/Facts.h"
+#include "files/Platform.h"
 #include "hostside/ParamReader.h"
-#include "import/LatticeFacts.h"
-#include "support/Platform.h"
 #include "tamsel/Format.h"
 
 namespace bndhost {
@@ -35,9 +33,8 @@ namespace {
 // The element type's name in reports: "int8", "uint16", "float32", ...
 const char* ElementTypeName(int type)
 {
-    static constexpr const char* kNames[] = {"int8",   "uint8", "int16",   "uint16", "int32",
-                                             "uint32", "int64", "float32", "float64"};
-    return type >= 0 && type < tamsel::CPrimType::Count ? kNames[type] : "unknown";
+    const fennick::ElementType* entry = fennick::ElementTypeOf(type);
+    return entry != nullptr ? entry->name : "unknown";
 }
 
 // What the import put under `key` in the lattice's parameters; empty when
@@ -52,10 +49,54 @@ std::optional<std::string> Fact(const orvo::TrUniformLattice& lattice, const cha
 std::optional<double> NodataOf(const orvo::TrUniformLattice& lattice)
 {
     const std::optional<std::string> text = Fact(lattice, facts::kNodata);
-    const char* at = text ? text->c_str() : "";
+    if (!text) {
+        return std::nullopt;
+    }
+    const std::string_view number = text->starts_with('+') ? std::string_view(*text).substr(1) : *text;
     double value = 0.0;
-    return fennick::ScanDouble(at, value) ? std::optional(value) : std::nullopt;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    return error == std::errc() ? std::optional(value) : std::nullopt;
 }
+
+// What writing values as signed 32-bit whole numbers changes: a fraction
+// is dropped (the value truncates toward zero), a value whose whole part
+// lies beyond the range saturates, and NaN is written as 0.
+struct ValueChanges {
+    std::uint64_t fractions = 0;
+    std::uint64_t saturated = 0;
+    std::uint64_t nan = 0;
+
+    template <class T>
+    void Count(T value)
+    {
+        if constexpr (std::is_floating_point_v<T>) {
+            // -2^31 and 2^31 are exact in either width, unlike INT32_MAX.
+            const T whole = std::trunc(value);
+            nan += std::isnan(value) ? 1 : 0;
+            fractions += std::isfinite(value) && whole != value ? 1 : 0;
+            saturated += whole < static_cast<T>(-0x1p31) || whole >= static_cast<T>(0x1p31) ? 1 : 0;
+        } else {
+            saturated +=
+                value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max();
+        }
+    }
+
+    // "2 values lose their fractions; ..."; empty when nothing changes.
+    [[nodiscard]] std::string Said() const
+    {
+        std::string said;
+        const auto add = [&](std::uint64_t n, const char* one, const char* many) {
+            if (n > 0) {
+                said += (said.empty() ? "" : "; ") + std::to_string(n) + (n == 1 ? one : many);
+            }
+        };
+        add(fractions, " value loses its fraction", " values lose their fractions");
+        add(saturated, " value beyond the signed 32-bit range saturates",
+            " values beyond the signed 32-bit range saturate");
+        add(nan, " NaN value is written as 0", " NaN values are written as 0");
+        return said;
+    }
+};
 
 // Takes an import's lattice, for a command that needs only its rows.
 bool AnyLattice(orvo::TrUniformLattice& /*lattice*/)
@@ -305,27 +346,18 @@ Exit RunConvert(Session& session, const fs::path& in, const fs::path& out)
         return NotDone("refused: the module would not export to " + name +
                        " (it needs an extension other than .hdr: .bip or .bsq chooses that layout, any other BIL)");
     }
-    // What the export changes of floating-point and 64-bit values, counted
-    // by its own rule as the rows go by: fractions, values beyond the signed
-    // 32-bit range (which saturate) and NaN (written as 0).
-    bool fractional = false;
-    std::uint64_t saturated = 0;
-    std::uint64_t nan = 0;
+    // What the export's 32-bit whole numbers change of floating-point and
+    // 64-bit values, counted from the values as the rows go by.
+    ValueChanges changes;
     // Each object goes to the export when it says it takes its type, as a host relays.
     const auto relay = [&](orvo::TrBase& object) {
         return exporter->IsTypeSupported(object.GetTypeId()) &&
                exporter->ExportObject(object) == orvo::ExportStatus::Done;
     };
     const Exit imported = session.Import(in, relay, [&](orvo::TrLatticeScan& scan) {
-        const int type = orvo::LatticeRows::LatticeOf(scan).elementType;
-        fractional = type == tamsel::CPrimType::Float32 || type == tamsel::CPrimType::Float64;
-        if (fractional || type == tamsel::CPrimType::Int64) {
-            ForEachValue(scan, [&](std::size_t, std::size_t, auto value) {
-                saturated += fennick::Saturates(value) ? 1 : 0;
-                if constexpr (std::is_floating_point_v<decltype(value)>) {
-                    nan += std::isnan(value) ? 1 : 0;
-                }
-            });
+        const fennick::ElementType* type = fennick::ElementTypeOf(orvo::LatticeRows::LatticeOf(scan).elementType);
+        if (type != nullptr && (type->kind == fennick::SampleKind::Float || type->bytes > 4)) {
+            ForEachValue(scan, [&](std::size_t, std::size_t, auto value) { changes.Count(value); });
         }
         return relay(scan);
     });
@@ -335,15 +367,8 @@ Exit RunConvert(Session& session, const fs::path& in, const fs::path& out)
     if (exporter->EndExport() != orvo::ExportStatus::Done) {
         return NotDone("refused: nothing was exported to " + name);
     }
-    if (fractional || saturated > 0) {
-        const auto count = [](std::uint64_t n, const char* what, const char* done) {
-            return n == 0 ? "" : "; " + std::to_string(n) + " " + what + (n == 1 ? " is " : "s are ") + done;
-        };
-        const std::string said = std::string(fractional ? "; fractions are dropped" : "") +
-                                 count(saturated, "value", "beyond the signed 32-bit range, saturated") +
-                                 count(nan, "NaN value", "written as 0");
-        Complain("note: " + TextOf(in) + " holds " + (fractional ? "floating-point" : "64-bit") + " values; " + name +
-                 " holds them as whole numbers (" + said.substr(2) + ")");
+    if (const std::string said = changes.Said(); !said.empty()) {
+        Complain("note: " + name + " holds the values of " + TextOf(in) + " as 32-bit whole numbers: " + said);
     }
     return ExitDone;
 }

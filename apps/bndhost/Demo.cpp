@@ -14,8 +14,8 @@
 #include "Commands.h"
 #include "RasterWriter.h"
 #include "Session.h"
-#include "format/BndHeader.h"
-#include "support/Platform.h"
+#include "fennick/Facts.h"
+#include "files/Platform.h"
 
 namespace bndhost {
 

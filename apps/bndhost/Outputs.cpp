@@ -6,8 +6,8 @@
 
 #include "Session.h"
 #include "System.h"
+#include "files/Platform.h"
 #include "files/RasterGuard.h"
-#include "support/Platform.h"
 #include "tamsel/Format.h"
 
 namespace bndhost {

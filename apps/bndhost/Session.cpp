@@ -3,8 +3,8 @@
 #include <stdexcept>
 
 #include "System.h"
+#include "files/Platform.h"
 #include "hostside/IoError.h"
-#include "support/Platform.h"
 
 namespace bndhost {
 

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <windows.h>
 
-#include "support/Platform.h"
+#include "files/Platform.h"
 #include "tamsel/Format.h"
 
 namespace bndhost::sys {

@@ -17,7 +17,7 @@
 #include "Outputs.h"
 #include "Session.h"
 #include "System.h"
-#include "support/Platform.h"
+#include "files/Platform.h"
 
 namespace bndhost {
 

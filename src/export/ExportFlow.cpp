@@ -6,10 +6,10 @@
 
 #include "export/BndExportFilter.h"
 #include "export/SampleEncoder.h"
+#include "files/Platform.h"
 #include "files/RasterFiles.h"
 #include "format/HeaderWriter.h"
 #include "format/LatticeGeometry.h"
-#include "support/Platform.h"
 #include "support/Reporting.h"
 #include "tamsel/Path.h"
 
@@ -196,10 +196,7 @@ orvo::ExportStatus BndExportFilter::EndExport()
 
 void BndExportFilter::WriteHeader()
 {
-    // An unsigned 32-bit lattice's samples are its exact bits, which only an
-    // unsigned reading gives back; every other lattice's are signed.
-    WriteHeaderFile(staged_->HeaderTemporary(), staged_->HeaderPath(), header,
-                    sourceType == tamsel::CPrimType::UInt32 ? "UNSIGNEDINT" : "SIGNEDINT");
+    WriteHeaderFile(staged_->HeaderTemporary(), staged_->HeaderPath(), header, ElementTypeOf(sourceType)->writtenAs);
 }
 
 } // namespace fennick

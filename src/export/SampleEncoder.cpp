@@ -8,6 +8,7 @@
 #include <limits>
 #include <type_traits>
 
+#include "fennick/Facts.h"
 #include "support/BandTranspose.h"
 #include "support/ByteOrder.h"
 #include "support/Vectors.h"
@@ -124,7 +125,8 @@ void EncodeTyped(const unsigned char* source, std::size_t stride, std::size_t co
 
 bool IsEncodable(tamsel::CPrimType type)
 {
-    return type >= tamsel::CPrimType::Int8 && type <= tamsel::CPrimType::Float64;
+    const ElementType* entry = ElementTypeOf(type);
+    return entry != nullptr && entry->exported;
 }
 
 void EncodeSamples(tamsel::CPrimType type, const unsigned char* source, std::size_t stride, std::size_t count,
@@ -153,8 +155,11 @@ void EncodeBands(tamsel::CPrimType type, const unsigned char* cells, std::size_t
     // leave, band by band.
     std::size_t done = 0;
     Squares squares;
-    if (type <= tamsel::CPrimType::UInt32) {
-        const bool isSigned = type == tamsel::CPrimType::Int8 || type == tamsel::CPrimType::Int16;
+    // The vector paths widen integers of at most 32 bits; a signed one narrower
+    // than its written sample is sign-extended.
+    const ElementType& entry = *ElementTypeOf(type);
+    if (entry.kind != SampleKind::Float && entry.bytes <= 4) {
+        const bool isSigned = entry.kind == SampleKind::Signed && entry.bytes < 4;
         done = SplitBlocks(cells, bands, count, size, isSigned, target, bandDistance);
         if (done == 0 && bands * size >= 16) { // a square's bands at least
             squares = SplitSquares(cells, bands, count, size, isSigned, target, bandDistance);

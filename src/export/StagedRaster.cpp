@@ -2,12 +2,12 @@
 
 #include <optional>
 
+#include "files/Platform.h"
 #include "files/RasterFiles.h"
 #include "files/RasterGuard.h"
 #include "format/HeaderReader.h"
 #include "orvo/IoFilter.h"
 #include "plugin/RasterFit.h"
-#include "support/Platform.h"
 #include "support/Reporting.h"
 #include "tamsel/BufferedFile.h"
 #include "tamsel/Format.h"

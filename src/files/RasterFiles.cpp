@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "support/Platform.h"
+#include "files/Platform.h"
 #include "tamsel/Path.h"
 
 namespace fennick {

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "files/Platform.h"
 #include "files/RasterFiles.h"
-#include "support/Platform.h"
 #include "tamsel/Path.h"
 
 namespace fennick {

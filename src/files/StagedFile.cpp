@@ -1,6 +1,6 @@
 #include "files/StagedFile.h"
 
-#include "support/Platform.h"
+#include "files/Platform.h"
 #include "tamsel/BufferedFile.h"
 
 namespace fennick {

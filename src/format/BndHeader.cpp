@@ -1,6 +1,6 @@
 #include "format/BndHeader.h"
 
-#include "support/Platform.h"
+#include "files/Platform.h"
 
 namespace fennick {
 

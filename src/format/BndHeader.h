@@ -4,23 +4,9 @@
 #include <cstdint>
 #include <limits>
 
+#include "fennick/Facts.h"
+
 namespace fennick {
-
-// Sample arrangement of a data file; kLayouts is indexed by it.
-enum class BndLayout : std::int32_t { BIL = 0, BIP = 1, BSQ = 2 };
-
-// Each layout's name (the header's `layout` word) and the data file
-// extension that chooses it on export.
-struct LayoutNames {
-    BndLayout code;
-    const char* name;
-    const char* extension;
-};
-inline constexpr LayoutNames kLayouts[] = {
-    {BndLayout::BIL, "BIL", ".bil"},
-    {BndLayout::BIP, "BIP", ".bip"},
-    {BndLayout::BSQ, "BSQ", ".bsq"},
-};
 
 inline const char* LayoutName(BndLayout layout)
 {

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "files/Platform.h"
 #include "files/RasterFiles.h"
 #include "format/DataGeometry.h"
 #include "format/FieldScan.h"
@@ -15,7 +16,6 @@
 #include "format/TextLines.h"
 #include "orvo/IoFilter.h"
 #include "pelmo/Pelmo.h"
-#include "support/Platform.h"
 #include "support/Reporting.h"
 #include "tamsel/Path.h"
 

@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
+#include "files/Platform.h"
 #include "format/FieldScan.h"
 #include "format/SideFiles.h"
-#include "support/Platform.h"
 
 namespace fennick {
 

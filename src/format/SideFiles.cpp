@@ -4,9 +4,9 @@
 #include <cmath>
 #include <string>
 
+#include "files/Platform.h"
 #include "format/FieldScan.h"
 #include "format/TextLines.h"
-#include "support/Platform.h"
 #include "support/Reporting.h"
 #include "tamsel/Format.h"
 

@@ -1,6 +1,6 @@
 #include "format/TextLines.h"
 
-#include "support/Platform.h"
+#include "files/Platform.h"
 
 #include <cstring>
 

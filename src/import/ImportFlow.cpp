@@ -1,9 +1,9 @@
 // Probing and importing a data file.
 
+#include "files/Platform.h"
 #include "format/LatticeGeometry.h"
 #include "import/BndImportFilter.h"
 #include "plugin/RasterFit.h"
-#include "support/Platform.h"
 #include "support/Reporting.h"
 #include "tamsel/Path.h"
 

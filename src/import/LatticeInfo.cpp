@@ -3,8 +3,8 @@
 #include <cmath>
 #include <string>
 
+#include "fennick/Facts.h"
 #include "import/BndImportFilter.h"
-#include "import/LatticeFacts.h"
 #include "tamsel/Format.h"
 
 namespace fennick {
@@ -35,12 +35,8 @@ void BndImportFilter::SetLatticeFacts(orvo::TrUniformLattice& lattice, std::int6
     params.Set(facts::kLayout, LayoutName(d.layoutCode));
     params.Set(facts::kBits, std::to_string(d.header.nbits));
     params.Set(facts::kByteOrder, d.swapBytes ? "M" : "I");
-    const int type = d.sampleType;
-    const bool isSigned = (type == tamsel::CPrimType::Int8 && d.header.nbits >= 8) ||
-                          type == tamsel::CPrimType::Int16 || type == tamsel::CPrimType::Int32 ||
-                          type == tamsel::CPrimType::Int64;
-    const bool isFloat = type == tamsel::CPrimType::Float32 || type == tamsel::CPrimType::Float64;
-    params.Set(facts::kPixelType, isFloat ? "FLOAT" : isSigned ? "SIGNEDINT" : "UNSIGNEDINT");
+    // 1- and 4-bit samples, held in 8-bit cells, are 0 to 15.
+    params.Set(facts::kPixelType, d.header.nbits < 8 ? "UNSIGNEDINT" : ElementTypeOf(d.sampleType)->pixeltype);
     if (d.nodata) {
         params.Set(facts::kNodata, d.nodataText);
     }

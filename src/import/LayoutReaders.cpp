@@ -5,9 +5,9 @@
 #include <memory>
 #include <new>
 
+#include "files/Platform.h"
 #include "import/BndImportFilter.h"
 #include "import/SampleDecoder.h"
-#include "support/Platform.h"
 #include "support/Reporting.h"
 #include "tamsel/Format.h"
 

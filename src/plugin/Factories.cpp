@@ -2,8 +2,8 @@
 #include <new>
 
 #include "export/BndExportFilter.h"
+#include "files/Platform.h"
 #include "import/BndImportFilter.h"
-#include "support/Platform.h"
 
 FENNICK_EXPORT orvo::IoExportFilter* ExportBND(orvo::IoManager& manager)
 {

@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "support/Platform.h"
+#include "files/Platform.h"
 #include "tamsel/Format.h"
 
 namespace fennick {

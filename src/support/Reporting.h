@@ -5,8 +5,8 @@
 
 #include <string>
 
+#include "files/Platform.h"
 #include "orvo/IoFilter.h"
-#include "support/Platform.h"
 #include "tamsel/BufferedFile.h"
 
 namespace fennick {

@@ -76,8 +76,6 @@ void Feed(BndExportFilter& filter, orvo::TrUniformLattice& lattice, Owned& rows,
 // columns wider, holding `values`.
 std::unique_ptr<Owned> LatticeOf(const std::string& shape, int wider = 0, const std::string& values = {})
 {
-    static const std::vector<std::string> kTypes = {"int8",   "uint8", "int16",   "uint16", "int32",
-                                                    "uint32", "int64", "float32", "float64"};
     std::istringstream in(shape);
     std::string type;
     int columns = 0, rows = 0, bands = 0, planes = 1;
@@ -85,8 +83,9 @@ std::unique_ptr<Owned> LatticeOf(const std::string& shape, int wider = 0, const 
     if (!(in >> planes)) {
         planes = 1;
     }
-    const auto id = static_cast<int>(std::find(kTypes.begin(), kTypes.end(), type) - kTypes.begin());
-    return std::make_unique<Owned>(CPrimType(id), columns + wider, rows, bands, planes, values);
+    const auto* entry = std::find_if(std::begin(kElementTypes), std::end(kElementTypes),
+                                     [&](const ElementType& known) { return type == known.name; });
+    return std::make_unique<Owned>(CPrimType(entry->id), columns + wider, rows, bands, planes, values);
 }
 
 // Little-endian 32-bit samples of whitespace-separated whole numbers (-1 is FF FF FF FF).

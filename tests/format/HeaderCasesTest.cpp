@@ -7,10 +7,10 @@
 #include <span>
 #include <sstream>
 
+#include "files/Platform.h"
 #include "format/HeaderReader.h"
 #include "support/CaseFile.h"
 #include "support/Expect.h"
-#include "support/Platform.h"
 #include "support/Posix.h"
 #include "support/TempDir.h"
 

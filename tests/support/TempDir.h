@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "support/Platform.h"
+#include "files/Platform.h"
 
 namespace fennick::test {
 

@@ -1,4 +1,4 @@
-#include "support/Platform.h"
+#include "files/Platform.h"
 
 #include <algorithm>
 #include <filesystem>
