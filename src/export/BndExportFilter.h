@@ -7,11 +7,11 @@
 
 #include "export/StagedRaster.h"
 #include "format/BndHeader.h"
+#include "format/DataPlan.h"
 #include "orvo/IoFilter.h"
 #include "orvo/Progress.h"
 #include "orvo/Transferable.h"
 #include "plugin/BndFilter.h"
-#include "plugin/DataPlan.h"
 #include "tamsel/BufferedFile.h"
 #include "tamsel/PrimType.h"
 
@@ -47,10 +47,11 @@ public:
     std::int32_t latticeCount = 0;
 
 private:
-    // Gives up the export in progress, if any: its temporaries are removed
-    // and its progress display stopped.
-    void Abandon() noexcept;
-    // Runs `work`, which writes the staged files; when it raises, abandons
+    // Returns every member to its state at construction, giving up the
+    // export in progress, if any: its temporaries are removed and its
+    // progress display stopped. The one place the export's state is reset.
+    void Reset() noexcept;
+    // Runs `work`, which writes the staged files; when it raises, resets
     // the export and raises again naming the paths the host gave.
     template <class Work>
     void Guarded(int line, Work&& work);

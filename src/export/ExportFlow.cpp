@@ -8,6 +8,7 @@
 #include "export/SampleEncoder.h"
 #include "files/Platform.h"
 #include "files/RasterFiles.h"
+#include "format/HeaderCompletion.h"
 #include "format/HeaderWriter.h"
 #include "format/LatticeGeometry.h"
 #include "support/Reporting.h"
@@ -15,34 +16,32 @@
 
 namespace fennick {
 
-namespace {
-
-// a * b when both are non-negative and the product fits a 32-bit size field.
-bool FitsSize(std::int64_t a, std::int64_t b, std::int32_t& product)
-{
-    const auto result = CheckedMultiply(a, b);
-    if (!result || *result > std::numeric_limits<std::int32_t>::max()) {
-        return false;
-    }
-    product = static_cast<std::int32_t>(*result);
-    return true;
-}
-
-} // namespace
-
 BndExportFilter::BndExportFilter(orvo::IoManager& manager) : BndFilter(manager) {}
 
 BndExportFilter::~BndExportFilter()
 {
-    Abandon();
+    Reset();
 }
 
-void BndExportFilter::Abandon() noexcept
+void BndExportFilter::Reset() noexcept
 {
     dataFile.Abort(false);
     staged_.reset();
-    stopped_ = false;
     progress.reset();
+    encoded_.reset();
+    stopped_ = false;
+    outputPath.clear();
+    header = BndHeader{};
+    layoutCode = BndLayout::BIL;
+    rowBytes = 0;
+    progressTotal = 0;
+    rowIndex = -1;
+    sourceType = tamsel::CPrimType::UInt8;
+    sourceSize = 0;
+    latticeCount = 0;
+    plan_ = DataPlan{};
+    windowFirst_ = 0;
+    windowFilled_ = 0;
 }
 
 template <class Work>
@@ -53,10 +52,10 @@ void BndExportFilter::Guarded(int line, Work&& work)
     } catch (const std::exception& error) {
         // The host's file class names the file it writes: a temporary.
         const std::string text = staged_ ? staged_->AsGiven(error.what()) : error.what();
-        Abandon();
+        Reset();
         ThrowError(kExportSource, line, "%s", text.c_str());
     } catch (...) {
-        Abandon();
+        Reset();
         throw;
     }
 }
@@ -66,15 +65,13 @@ orvo::ExportStatus BndExportFilter::BeginExport(const char* path, bool /*flag*/)
     if (!IsDataPath(path)) {
         return orvo::ExportStatus::Stopped;
     }
-    Abandon(); // an export that never ended is given up as the destructor would
+    Reset(); // an export that never ended is given up as the destructor would
     outputPath = path;
     layoutCode = LayoutOfExtension(tamsel::CPath::GetExtensionPtr(path));
     staged_ = std::make_unique<StagedRaster>(outputPath);
     Guarded(__LINE__, [&] { dataFile.Open(staged_->DataTemporary().c_str(), "wb", kShare, false); });
     progress = std::make_unique<orvo::CProgress>(GetIoManager(), nullptr, true, true);
     progress->MessageVA("Exporting to Banded format file %s", tamsel::CPath::GetNamePtr(path));
-    rowIndex = -1;
-    latticeCount = 0;
     return orvo::ExportStatus::Done;
 }
 
@@ -90,37 +87,35 @@ orvo::ExportStatus BndExportFilter::ExportObject(orvo::TrBase& object)
     return orvo::ExportStatus::NotHandled;
 }
 
-// Checks every size the lattice implies and allocates what it needs before
-// any state changes, so that a lattice that cannot be exported leaves the
-// export as it was. The host's rows, their count and each encoded row (one
-// write) must fit 32-bit sizes; the plan checks the file's sizes.
+// Checks the lattice as the header it gives, and every size it implies, and
+// allocates what it needs before any state changes, so that a lattice that
+// cannot be exported leaves the export as it was. One the import would not
+// read back (fewer than 2 rows or columns) is refused with an error.
 orvo::ExportStatus BndExportFilter::TakeLattice(orvo::TrUniformLattice& source)
 {
-    // A lattice without rows, columns, bands or planes (whose rows never
-    // come) would give files that no import reads.
-    if (!staged_ || !IsEncodable(source.elementType) || source.rows < 1 || source.columns < 1 ||
-        source.components < 1 || source.planes < 1) {
+    if (!staged_ || !IsEncodable(source.elementType) || source.planes < 1) {
         return orvo::ExportStatus::NotHandled;
     }
     if (stopped_) {
         return orvo::ExportStatus::Stopped;
     }
-    const std::int32_t size = tamsel::CPrimType::TypeSize[source.elementType];
-    std::int32_t nodes = 0;
-    std::int32_t newRowBytes = 0;
-    std::int32_t encodedBytes = 0;
-    std::int32_t newProgressTotal = 0;
-    if (!FitsSize(source.columns, source.components, nodes) || !FitsSize(nodes, size, newRowBytes) ||
-        !FitsSize(nodes, kWrittenSampleSize, encodedBytes) || !FitsSize(source.rows, source.planes, newProgressTotal)) {
-        return orvo::ExportStatus::NotHandled;
-    }
+    const ElementType& type = *ElementTypeOf(source.elementType);
     BndHeader described;
     DescribeLattice(source, described);
     described.nbits = 32;
     std::strcpy(described.layout, LayoutName(layoutCode));
-    const auto plan = DataPlan::Of(described, layoutCode);
+    if (const auto fault = CheckHeader(described, layoutCode, SampleTypeOf(32, type.writtenAs))) {
+        if (fault->kind == HeaderFault::TooFewCells) {
+            ThrowError(kExportSource, __LINE__,
+                       "The lattice has %d rows and %d columns: a banded raster needs at least 2 of each, so %s "
+                       "is not written.",
+                       source.rows, source.columns, outputPath.c_str());
+        }
+        return orvo::ExportStatus::NotHandled;
+    }
+    const auto plan = DataPlan::Of(described, layoutCode, {type.bytes, source.planes});
     std::unique_ptr<unsigned char[]> window;
-    if (plan) {
+    if (plan && plan->FitsHostSizes()) {
         window.reset(new (std::nothrow) unsigned char[static_cast<std::size_t>(plan->bufferBytes)]);
     }
     if (!window) {
@@ -136,9 +131,9 @@ orvo::ExportStatus BndExportFilter::TakeLattice(orvo::TrUniformLattice& source)
     source.storageFlags = 0;
     header = described;
     sourceType = source.elementType;
-    sourceSize = size;
-    rowBytes = newRowBytes;
-    progressTotal = newProgressTotal;
+    sourceSize = type.bytes;
+    rowBytes = static_cast<std::int32_t>(plan->rowBytes);
+    progressTotal = static_cast<std::int32_t>(plan->hostRows);
     rowIndex = 0;
     plan_ = *plan;
     encoded_ = std::move(window);
@@ -177,7 +172,7 @@ orvo::ExportStatus BndExportFilter::EndExport()
     }
     if (stopped_ || latticeCount < 1) {
         const bool stopped = stopped_;
-        Abandon();
+        Reset();
         return stopped ? orvo::ExportStatus::Stopped : orvo::ExportStatus::NothingExported;
     }
     Guarded(__LINE__, [&] {
@@ -189,8 +184,7 @@ orvo::ExportStatus BndExportFilter::EndExport()
         WriteHeader();
         staged_->Commit();
     });
-    staged_.reset();
-    progress.reset();
+    Reset();
     return orvo::ExportStatus::Done;
 }
 

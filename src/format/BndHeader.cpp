@@ -1,6 +1,7 @@
 #include "format/BndHeader.h"
 
 #include "files/Platform.h"
+#include "format/FieldScan.h"
 
 namespace fennick {
 
@@ -26,6 +27,18 @@ BndLayout LayoutOfName(const char* name)
 BndLayout LayoutOfExtension(const char* extension)
 {
     return LayoutWhere(extension, &LayoutNames::extension);
+}
+
+bool ScanNodata(const char*& text, BndDescription& d)
+{
+    const char* start = SkipBlanks(text);
+    double value = 0.0;
+    if (!ScanDouble(text, value)) {
+        return false;
+    }
+    d.nodata = value;
+    d.nodataText.assign(start, text);
+    return true;
 }
 
 } // namespace fennick

@@ -13,6 +13,14 @@ namespace fennick {
 // bytes; empty when the product does not fit in 64 bits.
 std::optional<std::int64_t> PackedBytes(std::int64_t samples, std::int64_t bits);
 
+// The bytes a band row of `header` takes without padding: ncols samples.
+std::optional<std::int64_t> NaturalBandRow(const BndHeader& header);
+
+// The bytes a row of every band takes without padding: for BIL, nbands band
+// rows `bandRowStride` apart; for BIP, ncols x nbands samples together. BSQ
+// has no such row (0). Empty when a size does not fit in 64 bits.
+std::optional<std::int64_t> NaturalRow(const BndHeader& header, BndLayout layout, std::int64_t bandRowStride);
+
 // A data file is a sequence of runs: each row is `runsPerRow` runs of
 // `runSamples` packed samples (`runBytes` bytes) each. BIL and BSQ have one
 // run per band row, BIP one run per row. Every run starts on a new byte;
@@ -21,8 +29,8 @@ std::optional<std::int64_t> PackedBytes(std::int64_t samples, std::int64_t bits)
 //     skip + y x rowStride + r x runStride
 // with, from the header's sizes:
 // - band-row stride = max(bandrowbytes, natural band row)
-// - BIL: rowStride = max(totalrowbytes, nbands x band-row stride), runStride = band-row stride
-// - BIP: rowStride = max(totalrowbytes, natural pixel row), runStride = 0 (one run)
+// - BIL: rowStride = max(totalrowbytes, natural row), runStride = band-row stride
+// - BIP: rowStride = max(totalrowbytes, natural row), runStride = 0 (one run)
 // - BSQ: rowStride = band-row stride, runStride = nrows x band-row stride + bandgapbytes
 // and the expected file size is skip + nrows x rowStride (BIL, BIP), or
 // skip + nbands x nrows x band-row stride + (nbands - 1) x bandgapbytes (BSQ).
@@ -34,6 +42,7 @@ struct DataGeometry {
     std::int64_t runSamples = 0;
     std::int64_t runBytes = 0;
     std::int64_t rows = 0;
+    std::int64_t bandRowStride = 0;
     std::int64_t expectedSize = 0;
     bool bandSequential = false; // BSQ: the runs of each band's rows follow one another
 

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <iterator>
 
+#include "format/HeaderCompletion.h"
 #include "orvo/IoFilter.h"
 #include "support/Reporting.h"
 #include "tamsel/BufferedFile.h"
@@ -42,6 +43,11 @@ void AppendFixed(std::string& text, const char* keyword, double value)
 void WriteHeaderFile(const std::string& headerPath, const std::string& shownPath, const BndHeader& header,
                      const char* pixeltype)
 {
+    // Only what the import reads back is written.
+    if (CheckHeader(header, LayoutOfName(header.layout), SampleTypeOf(header.nbits, pixeltype))) {
+        orvo::IoFilter::ThrowError(kExportSource, __LINE__, "%s would describe a raster that cannot be read back.",
+                                   shownPath.c_str());
+    }
     tamsel::CBufferedFile file;
     if (!file.OpenNoThrow(headerPath.c_str(), "wb", kShare, false)) {
         orvo::IoFilter::ThrowError(kExportSource, __LINE__, "Unable to create the header file %s.", shownPath.c_str());

@@ -8,6 +8,7 @@
 #include "files/Platform.h"
 #include "format/FieldScan.h"
 #include "format/SideFiles.h"
+#include "format/TextLines.h"
 
 namespace fennick {
 
@@ -64,15 +65,13 @@ std::string KeyOf(std::string_view text)
 // The values of one header, read key by key.
 class KeyValueReader {
 public:
-    KeyValueReader(const std::string& path, const Reporter& report, BndDescription& out)
-        : path_(path), report_(report), out_(out)
+    KeyValueReader(const std::string& path, const Reporter& report, BndDescription& out, HeaderScratch& scratch)
+        : path_(path), report_(report), out_(out), scratch_(scratch)
     {
     }
 
     // Reads the value of `key`, given at line `line`; 0 when read or not a key read.
     int Apply(const std::string& key, const std::string& value, int line);
-
-    [[nodiscard]] bool SawDataType() const { return sawDataType_; }
 
 private:
     int DataTypeOf(std::int32_t code, int line);
@@ -82,7 +81,7 @@ private:
     const std::string& path_;
     const Reporter& report_;
     BndDescription& out_;
-    bool sawDataType_ = false;
+    HeaderScratch& scratch_;
 };
 
 int KeyValueReader::Apply(const std::string& key, const std::string& value, int line)
@@ -112,7 +111,7 @@ int KeyValueReader::Apply(const std::string& key, const std::string& value, int 
         }
         for (const LayoutNames& layout : kLayouts) {
             if (platform::EqualsIgnoreCase(word, layout.name)) {
-                std::memcpy(header.layout, layout.name, sizeof header.layout);
+                scratch_.layout = layout.code;
                 return 0;
             }
         }
@@ -140,8 +139,7 @@ int KeyValueReader::DataTypeOf(std::int32_t code, int line)
     for (const DataType& type : kDataTypes) {
         if (type.code == code) {
             out_.header.nbits = type.bits;
-            out_.sampleType = type.type;
-            sawDataType_ = true;
+            scratch_.sampleType = type.type;
             return 0;
         }
     }
@@ -212,10 +210,11 @@ bool OpensKeyValueHeader(const std::string& line)
 // line that closes its brace. Only a map info list is kept across lines; the
 // lists that describe are followed to their brace and dropped. Lines without
 // "=" outside a brace (blank ones, comments) are read past.
-int ParseKeyValueLines(TextLines& lines, const std::string& headerPath, const Reporter& report, BndDescription& out)
+int ParseKeyValueLines(TextLines& lines, const std::string& headerPath, const Reporter& report, BndDescription& out,
+                       HeaderScratch& scratch)
 {
-    std::memcpy(out.header.layout, "BSQ", sizeof out.header.layout);
-    KeyValueReader reader(headerPath, report, out);
+    scratch.layout = BndLayout::BSQ; // when interleave is absent
+    KeyValueReader reader(headerPath, report, out, scratch);
     std::string line;
     std::string key;
     std::string value;
@@ -257,7 +256,7 @@ int ParseKeyValueLines(TextLines& lines, const std::string& headerPath, const Re
         return report.BadRecord(__LINE__, headerPath.c_str(), keyLine);
     }
     const BndHeader& header = out.header;
-    if (!reader.SawDataType() && header.nrows > 1 && header.ncols > 1) {
+    if (!scratch.sampleType && header.nrows > 1 && header.ncols > 1) {
         return report.Fail(__LINE__, "%s gives no data type.", headerPath.c_str());
     }
     return 0;

@@ -21,7 +21,7 @@
 
 #include <string>
 
-#include "format/HeaderReader.h"
+#include "format/BndHeader.h"
 #include "format/TextLines.h"
 #include "support/Reporting.h"
 
@@ -30,11 +30,12 @@ namespace fennick {
 // Whether `line`, a header's first line, opens this dialect.
 bool OpensKeyValueHeader(const std::string& line);
 
-// Reads the lines after the first into `out`: counts, sample type, layout,
-// byte order, geometry and nodata. 0 when read; a malformed value of a key
+// Reads the lines after the first into `out` (counts, byte order, geometry
+// and nodata) and `scratch` (element type and layout). 0 when read; a malformed value of a key
 // read, or a brace never closed, is a bad record at the key's line; a header
 // of at least two rows and columns without a data type, or with one the
 // lattice cannot hold, is refused. Failures go to `report`.
-int ParseKeyValueLines(TextLines& lines, const std::string& headerPath, const Reporter& report, BndDescription& out);
+int ParseKeyValueLines(TextLines& lines, const std::string& headerPath, const Reporter& report, BndDescription& out,
+                       HeaderScratch& scratch);
 
 } // namespace fennick

@@ -1,12 +1,12 @@
 // The import filter: from a banded-raster data file to a lattice in the host.
 #pragma once
 
+#include "format/DataPlan.h"
 #include "format/HeaderReader.h"
 #include "orvo/IoFilter.h"
 #include "orvo/Progress.h"
 #include "orvo/Transferable.h"
 #include "plugin/BndFilter.h"
-#include "plugin/DataPlan.h"
 #include "tamsel/BufferedFile.h"
 
 namespace fennick {

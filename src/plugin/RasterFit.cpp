@@ -1,6 +1,6 @@
 #include "plugin/RasterFit.h"
 
-#include "plugin/DataPlan.h"
+#include "format/DataPlan.h"
 #include "support/Reporting.h"
 #include "tamsel/BufferedFile.h"
 

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
+
+#include <functional>
 #include <memory>
 #include <sstream>
 
@@ -126,12 +128,15 @@ TEST(Export, CaseFileLatticesGiveTheirFiles)
             host.cancelAtProportionCall = std::stoi(c.Get("stop-at"));
         }
         BndExportFilter filter(host);
-        if (c.Has("begin")) {
-            std::string said = CatchIoError([&] { filter.BeginExport(dir.File(name).c_str(), false); }).what();
-            for (std::size_t at = 0; (at = said.find(dir.File(""))) != std::string::npos;) {
-                said.erase(at, dir.File("").size()); // the rows name files without their folder
+        const auto said = [&](const std::function<void()>& work) {
+            std::string text = CatchIoError(work).what();
+            for (std::size_t at = 0; (at = text.find(dir.File(""))) != std::string::npos;) {
+                text.erase(at, dir.File("").size()); // the rows name files without their folder
             }
-            EXPECT_EQ(said, c.Get("begin"));
+            return text;
+        };
+        if (c.Has("begin")) {
+            EXPECT_EQ(said([&] { filter.BeginExport(dir.File(name).c_str(), false); }), c.Get("begin"));
             EXPECT_TRUE(FilesIn(dir) == before) << "a refused export changes no file";
             EXPECT_EQ(host.progressStarts, 0);
             continue;
@@ -144,6 +149,10 @@ TEST(Export, CaseFileLatticesGiveTheirFiles)
             const auto lattice = LatticeOf(c.Get(key));
             std::istringstream geometry(c.Get(key + "-geometry"));
             geometry >> lattice->lattice.xMin >> lattice->lattice.yMin >> lattice->lattice.dx >> lattice->lattice.dy;
+            if (c.Has("refused")) {
+                EXPECT_EQ(said([&] { filter.ExportObject(lattice->lattice); }), c.Get("refused"));
+                continue;
+            }
             // The rows come from the scan of a lattice as many columns wider as `lattice-scan` says.
             const auto rows = LatticeOf(c.Get(key), std::stoi(c.Get(key + "-scan", "0")), c.Get(key + "-values"));
             Feed(filter, lattice->lattice, *rows, std::stoi(c.Get("taken", "0")));
@@ -177,37 +186,6 @@ TEST(Export, CaseFileLatticesGiveTheirFiles)
     }
 }
 
-// Splitting a row into band rows (in whole blocks where the processor can)
-// gives the bytes that encoding band by band gives, for every type, 2 to 4
-// bands (whole blocks), 5, 9 and 17 (squares of 4, 8 and 16 bands and a band
-// they leave), and rows that end inside a block.
-TEST(Export, SplittingBandsMatchesEncodingThemOneByOne)
-{
-    for (const CPrimType type :
-         {CPrimType::Int8, CPrimType::UInt8, CPrimType::Int16, CPrimType::UInt16, CPrimType::Int32, CPrimType::UInt32,
-          CPrimType::Int64, CPrimType::Float32, CPrimType::Float64}) {
-        const auto size = static_cast<std::size_t>(CPrimType::TypeSize[type]);
-        for (const std::size_t bands : {2, 3, 4, 5, 9, 17}) {
-            for (const std::size_t count : {0, 1, 15, 16, 17, 64, 77}) {
-                SCOPED_TRACE("type " + std::to_string(static_cast<int>(type)) + " bands " + std::to_string(bands) +
-                             " cells " + std::to_string(count));
-                Bytes cells(count * bands * size + 1); // never empty, so never null
-                for (std::size_t i = 0; i < cells.size(); ++i) {
-                    cells[i] = static_cast<unsigned char>(i * 151 + 7);
-                }
-                const std::size_t distance = count * kWrittenSampleSize + 8;
-                Bytes want(bands * distance, 0xAB);
-                Bytes got = want;
-                for (std::size_t b = 0; b < bands; ++b) {
-                    EncodeSamples(type, cells.data() + b * size, bands * size, count, want.data() + b * distance);
-                }
-                EncodeBands(type, cells.data(), bands, count, got.data(), distance);
-                EXPECT_EQ(got, want);
-            }
-        }
-    }
-}
-
 // Refused names, a missing folder, no lattice, a second BeginExport, a stop
 // and the filter's destruction leave the previous raster and no temporary.
 TEST(Export, AnExportThatDoesNotEndWithALatticeChangesNothing)
@@ -218,7 +196,7 @@ TEST(Export, AnExportThatDoesNotEndWithALatticeChangesNothing)
     const auto before = FilesIn(dir);
     const std::string path = dir.File("a.bil");
     TestHost host;
-    Owned owned(CPrimType::Int32, 1, 2, 1, 1, "9 8");
+    Owned owned(CPrimType::Int32, 2, 2, 1, 1, "9 8 7 6");
     orvo::TrLatticeScan scan(owned.lattice);
     {
         BndExportFilter filter(host);
@@ -268,18 +246,19 @@ TEST(Export, EndExportCommitsToWhatTheFolderHoldsThen)
     TempDir dir;
     TestHost host;
     BndExportFilter filter(host);
-    Owned owned(CPrimType::Int32, 2, 1, 1);
+    Owned owned(CPrimType::Int32, 2, 2, 1);
     orvo::TrLatticeScan scan(owned.lattice);
     ASSERT_EQ(filter.BeginExport(dir.File("a.bil").c_str(), false), ExportStatus::Done);
     ASSERT_EQ(filter.ExportObject(owned.lattice), ExportStatus::Done);
-    EXPECT_EQ(filter.ExportObject(scan), ExportStatus::Done);
-    EXPECT_EQ(filter.ExportObject(scan), ExportStatus::Done);
-    EXPECT_EQ(host.proportions, (std::vector<double>{0.0, 1.0}));
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(filter.ExportObject(scan), ExportStatus::Done);
+    }
+    EXPECT_EQ(host.proportions, (std::vector<double>{0.0, 0.5, 1.0}));
     ASSERT_EQ(filter.BeginExport(dir.File("b.bil").c_str(), false), ExportStatus::Done);
     dir.Write(kPosix ? "B.HDR" : "b.hdr", "nrows 2\nncols 2\n");
     Feed(filter, owned.lattice, owned);
     EXPECT_EQ(filter.EndExport(), ExportStatus::Done);
-    EXPECT_NE(ReadText(dir.File(kPosix ? "B.HDR" : "b.hdr")).find("ncols 2\r\nnrows 1\r\n"), std::string::npos);
+    EXPECT_NE(ReadText(dir.File(kPosix ? "B.HDR" : "b.hdr")).find("ncols 2\r\nnrows 2\r\n"), std::string::npos);
     EXPECT_EQ(FilesIn(dir).size(), 2u) << "one header, under the name it had, and no temporary";
 }
 
@@ -295,8 +274,6 @@ TEST(Export, ALatticeTooLargeToDescribeIsNotHandled)
     } cases[] = {{CPrimType::Float64, 100000, 10, 1, 100000},
                  {CPrimType::UInt8, 1000000, 10, 1, 1000},
                  {CPrimType::Int32, 10, 100000, 100000, 1},
-                 {CPrimType::Int32, -1, 10, 1, 1},
-                 {CPrimType::Int32, 10, -1, 1, 1},
                  {CPrimType(99), 10, 10, 1, 1},
                  {CPrimType(-1), 10, 10, 1, 1}};
     for (const auto& c : cases) {
@@ -309,7 +286,7 @@ TEST(Export, ALatticeTooLargeToDescribeIsNotHandled)
 
     // The largest lattice that fits: rows x planes and each row just within 32 bits.
     ASSERT_EQ(filter.BeginExport(dir.File("huge.bsq").c_str(), false), ExportStatus::Done);
-    orvo::TrUniformLattice largest(CPrimType::Int32, 1, INT32_MAX, 1, 1);
+    orvo::TrUniformLattice largest(CPrimType::Int32, 2, INT32_MAX, 1, 1);
     EXPECT_EQ(filter.ExportObject(largest), ExportStatus::Done);
 }
 

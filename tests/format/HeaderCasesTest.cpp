@@ -40,10 +40,7 @@ std::map<std::string, std::string> Fields(const BndDescription& d)
          << "\nbandgapbytes " << h.bandgapbytes << "\nProjection " << h.Projection << "\nDatum " << h.Datum
          << "\nUnits " << h.Units << "\nlayoutCode " << LayoutName(d.layoutCode) << "\nsampleType "
          << static_cast<int>(d.sampleType) << "\nswapBytes " << d.swapBytes << "\nvalueMin " << d.valueMin
-         << "\nvalueMax " << d.valueMax << "\npixeltype " << d.pixeltype << "\ncellsize " << optional(d.cellsize)
-         << "\nxllcorner " << optional(d.xllcorner) << "\nyllcorner " << optional(d.yllcorner) << "\nxllcenter "
-         << optional(d.xllcenter) << "\nyllcenter " << optional(d.yllcenter) << "\nnodata " << optional(d.nodata)
-         << "\n";
+         << "\nvalueMax " << d.valueMax << "\nnodata " << optional(d.nodata) << "\n";
     std::map<std::string, std::string> fields;
     std::istringstream lines(text.str());
     for (std::string line; std::getline(lines, line);) {

@@ -1,6 +1,8 @@
 // What the row loops of both filters need, worked out once per import and
-// once per export from a completed header: the data geometry, the band
-// window and the buffer. Every size is checked here, so the loops trust it.
+// once per export from a checked header (CheckHeader): the data geometry,
+// the band window, the buffer and the host's rows. Every size is checked
+// here, in 64 bits, and the 32-bit sizes of the host's rows by FitsHostSizes,
+// so the loops trust it.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +22,13 @@ inline constexpr std::int64_t kBandWindowBytes = std::int64_t{1} << 20;
 inline constexpr std::int64_t kBandPartSamples = std::int64_t{1} << 14;
 inline constexpr std::int64_t kBandWindowLimit = std::int64_t{16} << 20;
 
+// What the host's rows hold: each cell's bytes, and the planes whose rows an
+// export counts.
+struct HostRows {
+    std::int64_t cellBytes = 1;
+    std::int64_t planes = 1;
+};
+
 struct DataPlan {
     DataGeometry geometry;
     // Rows of each run held at once: a band window for BSQ, one row otherwise
@@ -33,9 +42,18 @@ struct DataPlan {
     // Import: one run of whole-byte samples per row, read straight into the
     // lattice row without the buffer.
     bool inPlace = false;
+    // One host row (ncols x nbands cells), the rows the host delivers (nrows
+    // x planes) and one row of the file's samples without padding.
+    std::int64_t rowBytes = 0;
+    std::int64_t hostRows = 0;
+    std::int64_t fileRowBytes = 0;
 
     // Empty when a size does not fit in 64 bits.
-    static std::optional<DataPlan> Of(const BndHeader& header, BndLayout layout);
+    static std::optional<DataPlan> Of(const BndHeader& header, BndLayout layout, HostRows host = {});
+
+    // Whether the host's row, its count of rows and one row of samples (one
+    // write of the export) fit the host's 32-bit sizes.
+    [[nodiscard]] bool FitsHostSizes() const;
 
     // Bytes of one run's part of a window of `rows` rows.
     [[nodiscard]] std::int64_t WindowSpan(std::int64_t rows) const

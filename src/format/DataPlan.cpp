@@ -1,10 +1,11 @@
-#include "plugin/DataPlan.h"
+#include "format/DataPlan.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace fennick {
 
-std::optional<DataPlan> DataPlan::Of(const BndHeader& header, BndLayout layout)
+std::optional<DataPlan> DataPlan::Of(const BndHeader& header, BndLayout layout, HostRows host)
 {
     const auto geometry = DataGeometry::Of(header, layout);
     if (!geometry) {
@@ -32,7 +33,23 @@ std::optional<DataPlan> DataPlan::Of(const BndHeader& header, BndLayout layout)
         plan.bufferBytes = *buffer;
     }
     plan.inPlace = header.nbits >= 8 && g.runsPerRow == 1;
+    const auto cells = CheckedMultiply(header.ncols, header.nbands);
+    const auto rowBytes = cells ? CheckedMultiply(*cells, host.cellBytes) : std::nullopt;
+    const auto hostRows = CheckedMultiply(header.nrows, host.planes);
+    const auto fileRowBytes = cells ? PackedBytes(*cells, header.nbits) : std::nullopt;
+    if (!rowBytes || !hostRows || !fileRowBytes) {
+        return std::nullopt;
+    }
+    plan.rowBytes = *rowBytes;
+    plan.hostRows = *hostRows;
+    plan.fileRowBytes = *fileRowBytes;
     return plan;
+}
+
+bool DataPlan::FitsHostSizes() const
+{
+    constexpr std::int64_t limit = std::numeric_limits<std::int32_t>::max();
+    return rowBytes <= limit && hostRows <= limit && fileRowBytes <= limit;
 }
 
 } // namespace fennick
