@@ -55,6 +55,10 @@ extern const char* const kHelp;
 // mean (leaving out nodata and NaN values), as text or as one JSON object.
 Exit RunInfo(Session& session, const std::filesystem::path& path, bool json, std::ostream& out);
 
+// Every node of `path` as a line "x y v0 [v1 ...]", top row first, west to
+// east; to standard output for no OUT or "-", else to OUT.
+Exit RunXyz(Session& session, const std::filesystem::path& path, const std::filesystem::path& out);
+
 // Import `in` and export it to `out`, noting what the export changes.
 Exit RunConvert(Session& session, const std::filesystem::path& in, const std::filesystem::path& out);
 

@@ -55,9 +55,15 @@ orvo::ImportStatus BndImportFilter::ReadRows(const DataPlan& plan, orvo::TrLatti
     std::unique_ptr<unsigned char[]> buffer;
     if (!plan.inPlace) {
         buffer.reset(new (std::nothrow) unsigned char[static_cast<std::size_t>(plan.bufferBytes)]);
+        const auto bytes = static_cast<long long>(plan.bufferBytes);
+        if (!buffer && g.bandSequential) {
+            ThrowError(kImportSource, __LINE__,
+                       "Not enough memory to read %s: its window of %lld rows of each band needs %lld bytes.",
+                       file.GetFileName(), static_cast<long long>(plan.windowRows), bytes);
+        }
         if (!buffer) {
             ThrowError(kImportSource, __LINE__, "Not enough memory to read %s: one row needs %lld bytes.",
-                       file.GetFileName(), static_cast<long long>(plan.bufferBytes));
+                       file.GetFileName(), bytes);
         }
     }
 

@@ -47,30 +47,30 @@ inline constexpr LayoutNames kLayouts[] = {
 
 enum class SampleKind { Signed, Unsigned, Float };
 
-// Each element type of the host's lattices: its name in reports, its size,
-// its kind and the pixeltype word that says the kind in a header and in the
-// facts; whether the export takes it, and the pixeltype of the header it
-// writes for it (its 32-bit samples are signed, except for an unsigned
-// 32-bit lattice, whose exact bits only an unsigned reading gives back).
+// Each element type of the host's lattices: its size and kind, whether the
+// export takes it, its name in reports, the pixeltype word that says its kind
+// in a header and in the facts, and the pixeltype of the header the export
+// writes for it (its 32-bit samples are signed, except for an unsigned 32-bit
+// lattice, whose exact bits only an unsigned reading gives back).
 struct ElementType {
     tamsel::CPrimType::Id id;
-    const char* name;
     int bytes;
     SampleKind kind;
-    const char* pixeltype;
     bool exported;
+    const char* name;
+    const char* pixeltype;
     const char* writtenAs;
 };
 inline constexpr ElementType kElementTypes[] = {
-    {tamsel::CPrimType::Int8, "int8", 1, SampleKind::Signed, "SIGNEDINT", true, "SIGNEDINT"},
-    {tamsel::CPrimType::UInt8, "uint8", 1, SampleKind::Unsigned, "UNSIGNEDINT", true, "SIGNEDINT"},
-    {tamsel::CPrimType::Int16, "int16", 2, SampleKind::Signed, "SIGNEDINT", true, "SIGNEDINT"},
-    {tamsel::CPrimType::UInt16, "uint16", 2, SampleKind::Unsigned, "UNSIGNEDINT", true, "SIGNEDINT"},
-    {tamsel::CPrimType::Int32, "int32", 4, SampleKind::Signed, "SIGNEDINT", true, "SIGNEDINT"},
-    {tamsel::CPrimType::UInt32, "uint32", 4, SampleKind::Unsigned, "UNSIGNEDINT", true, "UNSIGNEDINT"},
-    {tamsel::CPrimType::Int64, "int64", 8, SampleKind::Signed, "SIGNEDINT", true, "SIGNEDINT"},
-    {tamsel::CPrimType::Float32, "float32", 4, SampleKind::Float, "FLOAT", true, "SIGNEDINT"},
-    {tamsel::CPrimType::Float64, "float64", 8, SampleKind::Float, "FLOAT", true, "SIGNEDINT"},
+    {tamsel::CPrimType::Int8, 1, SampleKind::Signed, true, "int8", "SIGNEDINT", "SIGNEDINT"},
+    {tamsel::CPrimType::UInt8, 1, SampleKind::Unsigned, true, "uint8", "UNSIGNEDINT", "SIGNEDINT"},
+    {tamsel::CPrimType::Int16, 2, SampleKind::Signed, true, "int16", "SIGNEDINT", "SIGNEDINT"},
+    {tamsel::CPrimType::UInt16, 2, SampleKind::Unsigned, true, "uint16", "UNSIGNEDINT", "SIGNEDINT"},
+    {tamsel::CPrimType::Int32, 4, SampleKind::Signed, true, "int32", "SIGNEDINT", "SIGNEDINT"},
+    {tamsel::CPrimType::UInt32, 4, SampleKind::Unsigned, true, "uint32", "UNSIGNEDINT", "UNSIGNEDINT"},
+    {tamsel::CPrimType::Int64, 8, SampleKind::Signed, true, "int64", "SIGNEDINT", "SIGNEDINT"},
+    {tamsel::CPrimType::Float32, 4, SampleKind::Float, true, "float32", "FLOAT", "SIGNEDINT"},
+    {tamsel::CPrimType::Float64, 8, SampleKind::Float, true, "float64", "FLOAT", "SIGNEDINT"},
 };
 
 // The entry of the element type `id`; nullptr for an id the table lacks.
