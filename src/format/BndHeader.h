@@ -69,6 +69,7 @@ struct BndDescription {
     BndLayout layoutCode = BndLayout::BIL;
     tamsel::CPrimType sampleType = tamsel::CPrimType::Int8; // the lattice's element type
     bool swapBytes = false;                                 // samples are most significant byte first
+    bool rowsUpward = false; // the file's first row is the southernmost (a world file's positive y step)
     double valueMin = 0.0;
     double valueMax = 1.0;
     // The files read: the header always, the world and statistics files when they exist.

@@ -70,10 +70,13 @@ int ReadWorldFile(const std::string& path, const Reporter& report, BndDescriptio
     if (std::fabs(values[2]) * (header.nrows - 1) > std::fabs(values[0]) / 100) {
         return report.Fail(__LINE__, kRotatedRaster, path.c_str(), "line 3");
     }
+    // A positive y step runs the rows upward: line 6 places the file's first
+    // row, the southernmost, and the upper-left node is its last row's.
     header.xdim = values[0];
     header.ydim = values[3];
     header.ulxmap = values[4];
-    header.ulymap = values[5];
+    d.rowsUpward = values[3] > 0;
+    header.ulymap = d.rowsUpward ? values[5] + (header.nrows - 1) * values[3] : values[5];
     d.worldFile = path;
     return 0;
 }

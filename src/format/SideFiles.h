@@ -14,7 +14,9 @@ inline constexpr const char* kRotatedRaster =
     "%s rotates the raster (%s). The host's lattice has no rotation, so every node would be in the wrong place.";
 
 // Replaces xdim, ydim, ulxmap and ulymap of `d.header` by the lines 1, 4, 5
-// and 6 of the world file `path`, and names the file in `d.worldFile`. 0 when
+// and 6 of the world file `path`, and names the file in `d.worldFile`. A
+// positive y step (line 4) means rows that run upward (`d.rowsUpward`): line
+// 6 is then the y of the file's first row, and ulymap that of its last. 0 when
 // read or when `path` is empty (there is none); a malformed or missing line
 // is a bad record, and a rotation (lines 2 and 3) that moves a node by more
 // than 1% of a cell is refused.

@@ -67,28 +67,36 @@ orvo::ImportStatus BndImportFilter::ReadRows(const DataPlan& plan, orvo::TrLatti
         }
     }
 
+    // Rows go to the host north first: the file's last row first when its
+    // rows run upward, each window then ending at the row delivered first.
+    const bool upward = description.rowsUpward;
     std::int64_t windowStart = 0;
+    std::int64_t windowFileRow = 0; // the file row in the window's first slot
     for (std::int32_t row = 0; row < header.nrows; ++row) {
         if (row % 10 == 0 && !progress.Proportion(static_cast<double>(row) / header.nrows)) {
             return orvo::ImportStatus::Stopped;
         }
+        const std::int64_t fileRow = upward ? g.rows - 1 - row : row;
         unsigned char* target = scan.rowBuffer;
         if (plan.inPlace) {
-            ReadExactly(file, g.RunOffset(row, 0), target, g.runBytes);
+            ReadExactly(file, g.RunOffset(fileRow, 0), target, g.runBytes);
             DecodeSamples(target, samples, header.nbits, description.swapBytes, target, cell);
         } else {
             if (row == 0 || row - windowStart >= plan.windowRows) {
                 windowStart = row;
-                const std::int64_t span = plan.WindowSpan(std::min<std::int64_t>(plan.windowRows, g.rows - row));
+                const std::int64_t rows = std::min<std::int64_t>(plan.windowRows, g.rows - row);
+                const std::int64_t span = plan.WindowSpan(rows);
+                windowFileRow = upward ? fileRow - rows + 1 : fileRow;
                 if (plan.RunsTogether()) {
-                    ReadExactly(file, g.RunOffset(row, 0), buffer.get(), (g.runsPerRow - 1) * plan.runDistance + span);
+                    ReadExactly(file, g.RunOffset(windowFileRow, 0), buffer.get(),
+                                (g.runsPerRow - 1) * plan.runDistance + span);
                 } else {
                     for (std::int64_t r = 0; r < g.runsPerRow; ++r) {
-                        ReadExactly(file, g.RunOffset(row, r), buffer.get() + r * plan.runDistance, span);
+                        ReadExactly(file, g.RunOffset(windowFileRow, r), buffer.get() + r * plan.runDistance, span);
                     }
                 }
             }
-            const unsigned char* first = buffer.get() + (row - windowStart) * g.rowStride;
+            const unsigned char* first = buffer.get() + (fileRow - windowFileRow) * g.rowStride;
             DecodeBands(first, distance, runs, samples, header.nbits, description.swapBytes, target, cell);
         }
         if (!ImportObject(scan)) {

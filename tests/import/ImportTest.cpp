@@ -111,6 +111,40 @@ TEST_F(Import, DecodesEveryLayoutWidthOrderAndArrangement)
     }
 }
 
+// A world file whose y step is positive runs the rows upward: its line 6
+// places the file's first row, the southernmost, so the file's last row
+// comes first, in every layout, with leading bytes, gaps and padding, in
+// place, packed, and a band window at a time.
+TEST_F(Import, RowsThatRunUpwardComeNorthFirst)
+{
+    std::vector<RasterShape> shapes;
+    for (const std::string layout : {"BIL", "BIP", "BSQ"}) {
+        const bool bsq = layout == "BSQ";
+        shapes.push_back({layout, 16, 'M', 12, 3, 3, 7, bsq ? 5 : 0, layout == "BIP" ? 0 : 3, bsq ? 0 : 2});
+        shapes.push_back({layout, 8, 'I', 5, 4, 1});
+        shapes.push_back({layout, 4, 'I', 4, 7, 2});
+    }
+    shapes.push_back({"BSQ", 16, 'I', 13, 26000, 3, 0, 5, 3}); // a few rows a window, the last holding one
+    for (const RasterShape& shape : shapes) {
+        SCOPED_TRACE(HeaderText(shape));
+        const Samples samples = MakeSamples(shape, 5);
+        const std::string data = Write(shape, samples);
+        dir.Write("scene.blw", "10\n0\n0\n20\n1000\n2000\n");
+        TestHost host;
+        BndImportFilter filter(host);
+        ASSERT_EQ(filter.ImportFromFile(data.c_str(), false), ImportStatus::Done);
+        ASSERT_TRUE(host.lattice);
+        EXPECT_EQ(host.lattice->xMin, 1000);
+        EXPECT_EQ(host.lattice->yMin, 2000) << "the file's first row is the southernmost";
+        EXPECT_EQ(host.lattice->dx, 10);
+        EXPECT_EQ(host.lattice->dy, 20);
+        ASSERT_EQ(host.rows.size(), static_cast<std::size_t>(shape.nrows));
+        for (int row = 0; row < shape.nrows; ++row) {
+            ASSERT_EQ(host.rows[row], LatticeRow(shape, samples, shape.nrows - 1 - row)) << "row " << row;
+        }
+    }
+}
+
 // A header of the key = value dialect, for each data type the lattice holds,
 // interleave and byte order, with leading bytes and more bands than the
 // vector squares take: the rows are the values the raster maker packed (64-bit
