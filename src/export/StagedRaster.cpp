@@ -6,6 +6,7 @@
 #include "files/RasterFiles.h"
 #include "files/RasterGuard.h"
 #include "format/HeaderReader.h"
+#include "format/TextLines.h"
 #include "orvo/IoFilter.h"
 #include "plugin/RasterFit.h"
 #include "support/Reporting.h"
@@ -17,10 +18,6 @@ namespace fennick {
 namespace {
 
 using platform::PathOf;
-
-// A previous header larger than this is not held in memory to be put back:
-// the export refuses to replace it.
-constexpr std::int64_t kLargestHeader = std::int64_t{1} << 20;
 
 // The export's errors, printf-style.
 template <class... Arguments>
@@ -43,7 +40,7 @@ std::optional<std::string> ReadWhole(const std::string& path)
         return std::nullopt;
     }
     const std::int64_t length = file.GetLength();
-    if (length > kLargestHeader) {
+    if (length > kLargestTextFile) { // not a header this module reads, nor held to be put back
         return std::nullopt;
     }
     std::string bytes(static_cast<std::size_t>(length), '\0');

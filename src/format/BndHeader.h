@@ -87,7 +87,8 @@ bool ScanNodata(const char*& text, BndDescription& d);
 //
 // Headers that other tools write in the keyword dialect carry a sample kind
 // and grid-style geometry:
-// - pixeltype SIGNEDINT, UNSIGNEDINT or FLOAT (HeaderCompletion.h);
+// - pixeltype SIGNEDINT, UNSIGNEDINT or FLOAT (HeaderCompletion.h), and
+//   datatype R32, which mapping and planning tools write for FLOAT;
 // - cellsize, xllcorner/yllcorner (the lower-left cell's corner) and
 //   xllcenter/yllcenter (its centre), used only where xdim, ydim, ulxmap and
 //   ulymap are absent; a world file still overrides them.
@@ -95,6 +96,7 @@ bool ScanNodata(const char*& text, BndDescription& d);
 // and the layout themselves.
 struct HeaderScratch {
     char pixeltype[16] = {};
+    char datatype[8] = {}; // R32: 32-bit float samples, as pixeltype FLOAT says
     std::optional<double> cellsize;
     std::optional<double> xllcorner;
     std::optional<double> yllcorner;
@@ -103,6 +105,7 @@ struct HeaderScratch {
     bool givenXdim = false;
     bool givenYdim = false;
     bool givenUlxmap = false;
+    bool givenMapInfo = false;
     std::optional<tamsel::CPrimType> sampleType;
     std::optional<BndLayout> layout;
 };

@@ -6,6 +6,7 @@
 
 #include "files/Platform.h"
 #include "format/DataGeometry.h"
+#include "format/LatticeGeometry.h"
 
 namespace fennick {
 
@@ -132,14 +133,27 @@ int CompleteHeader(const std::string& headerPath, const Reporter& report, const 
 {
     BndHeader& header = out.header;
     const bool keyValue = out.dialect == HeaderDialect::KeyValue;
-    out.sampleType = scratch.sampleType.value_or(SampleTypeOf(header.nbits, scratch.pixeltype));
+    // datatype R32 says what pixeltype FLOAT says, and must not say otherwise.
+    const bool r32 = platform::EqualsIgnoreCase(scratch.datatype, "R32");
+    out.sampleType = scratch.sampleType.value_or(SampleTypeOf(header.nbits, r32 ? "FLOAT" : scratch.pixeltype));
     out.layoutCode = scratch.layout.value_or(LayoutOfName(header.layout));
     if (scratch.layout) {
         std::strcpy(header.layout, LayoutName(*scratch.layout));
     }
-    if (const auto fault = CheckHeader(header, out.layoutCode, out.sampleType)) {
+    const auto fault = CheckHeader(header, out.layoutCode, out.sampleType);
+    if (fault && fault->kind == HeaderFault::TooFewCells) {
+        return 1;
+    }
+    if (r32 && scratch.pixeltype[0] != '\0' && !platform::EqualsIgnoreCase(scratch.pixeltype, "FLOAT")) {
+        return report.Fail(__LINE__, "%s says datatype R32 (32-bit float samples) but pixeltype %s.",
+                           headerPath.c_str(), scratch.pixeltype);
+    }
+    if (r32 && header.nbits != 32) {
+        return report.Fail(__LINE__, "%s says datatype R32 (32-bit float samples) but nbits %d.", headerPath.c_str(),
+                           static_cast<int>(header.nbits));
+    }
+    if (fault) {
         switch (fault->kind) {
-        case HeaderFault::TooFewCells: return 1;
         case HeaderFault::OneBitBands: return report.Fail(__LINE__, "When nbits is 1, nbands must also be 1.");
         default:
             return report.Fail(__LINE__, "Invalid value %d for %s in %s.", static_cast<int>(fault->value),
@@ -147,6 +161,10 @@ int CompleteHeader(const std::string& headerPath, const Reporter& report, const 
         }
     }
     ApplyGridGeometry(scratch, header);
+    if (!HasFiniteExtent(header)) {
+        const std::string where = headerPath + (scratch.givenMapInfo ? " (map info)" : "");
+        return report.Fail(__LINE__, kInfiniteExtent, where.c_str());
+    }
     // Row sizes left out are the whole bytes a row occupies, as the data
     // geometry counts them; the check saw that they fit.
     const std::int64_t bandRow = *NaturalBandRow(header);

@@ -40,6 +40,9 @@ int ParseHeaderFile(const std::string& headerPath, const char* dataPath, const s
         }
         return missing(headerPath);
     }
+    if (const int result = RefuseLargeTextFile(file, headerPath, report); result != 0) {
+        return result;
+    }
     if (pelmo::IsBinary(file, 256)) {
         return report.Fail(__LINE__, "%s must be in ASCII form for %s.", headerPath.c_str(), dataPath);
     }

@@ -191,6 +191,7 @@ int KeyValueReader::MapInfo(std::string_view list, int line)
         }
     }
     BndHeader& header = out_.header;
+    scratch_.givenMapInfo = true;
     header.xdim = xSize;
     header.ydim = ySize;
     header.ulxmap = easting - (referenceX - 1) * xSize + xSize / 2;

@@ -54,7 +54,7 @@ bool Given(bool scanned, bool& given)
 }
 
 // The header's own keywords, then those of other tools' headers.
-constexpr std::array<Keyword, 25> kKeywords = {{
+constexpr std::array<Keyword, 27> kKeywords = {{
     {"nrows", [](const char*& t, BndDescription& d, HeaderScratch&) { return ScanInt(t, d.header.nrows); }},
     {"ncols", [](const char*& t, BndDescription& d, HeaderScratch&) { return ScanInt(t, d.header.ncols); }},
     {"nbands", [](const char*& t, BndDescription& d, HeaderScratch&) { return ScanInt(t, d.header.nbands); }},
@@ -80,6 +80,7 @@ constexpr std::array<Keyword, 25> kKeywords = {{
     {"Datum", [](const char*& t, BndDescription& d, HeaderScratch&) { return ScanInto(t, d.header.Datum, 79); }},
     {"Units", [](const char*& t, BndDescription& d, HeaderScratch&) { return ScanInto(t, d.header.Units, 39); }},
     {"pixeltype", [](const char*& t, BndDescription&, HeaderScratch& s) { return ScanInto(t, s.pixeltype, 15); }},
+    {"datatype", [](const char*& t, BndDescription&, HeaderScratch& s) { return ScanInto(t, s.datatype, 7); }},
     {"cellsize", [](const char*& t, BndDescription&, HeaderScratch& s) { return ScanSpacing(t, s.cellsize); }},
     {"xllcorner", [](const char*& t, BndDescription&, HeaderScratch& s) { return ScanOptional(t, s.xllcorner); }},
     {"yllcorner", [](const char*& t, BndDescription&, HeaderScratch& s) { return ScanOptional(t, s.yllcorner); }},
@@ -87,6 +88,7 @@ constexpr std::array<Keyword, 25> kKeywords = {{
     {"yllcenter", [](const char*& t, BndDescription&, HeaderScratch& s) { return ScanOptional(t, s.yllcenter); }},
     {"nodata", [](const char*& t, BndDescription& d, HeaderScratch&) { return ScanNodata(t, d); }},
     {"nodata_value", [](const char*& t, BndDescription& d, HeaderScratch&) { return ScanNodata(t, d); }},
+    {"nodatavalue", [](const char*& t, BndDescription& d, HeaderScratch&) { return ScanNodata(t, d); }},
 }};
 
 const Keyword* FindKeyword(const char* word)

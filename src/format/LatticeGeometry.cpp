@@ -15,6 +15,13 @@ void PlaceLattice(const BndHeader& header, orvo::TrLattice& lattice)
     lattice.dy = dy;
 }
 
+bool HasFiniteExtent(const BndHeader& header)
+{
+    const double east = header.ulxmap + (header.ncols - 1) * header.xdim;
+    const double south = header.ulymap - (header.nrows - 1) * std::fabs(header.ydim);
+    return std::isfinite(header.ulxmap) && std::isfinite(header.ulymap) && std::isfinite(east) && std::isfinite(south);
+}
+
 void DescribeLattice(const orvo::TrLattice& lattice, BndHeader& header)
 {
     header.nrows = lattice.rows;

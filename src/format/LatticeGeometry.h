@@ -13,6 +13,16 @@ namespace fennick {
 // Import: origin and spacing of `lattice` from a completed header.
 void PlaceLattice(const BndHeader& header, orvo::TrLattice& lattice);
 
+// Whether every node of a completed header lies at a finite position: the
+// upper-left node, and it plus the spacing times the columns or rows.
+bool HasFiniteExtent(const BndHeader& header);
+
+// The refusal of a geometry that `HasFiniteExtent` refuses, naming the file
+// (and where in it) that gives the geometry.
+inline constexpr const char* kInfiniteExtent =
+    "%s places nodes beyond the range of numbers: the origin plus the spacing times the columns or rows is not "
+    "finite.";
+
 // Export: the size, bands and map position of `header` from `lattice`.
 void DescribeLattice(const orvo::TrLattice& lattice, BndHeader& header);
 

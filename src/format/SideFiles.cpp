@@ -6,6 +6,7 @@
 
 #include "files/Platform.h"
 #include "format/FieldScan.h"
+#include "format/LatticeGeometry.h"
 #include "format/TextLines.h"
 #include "support/Reporting.h"
 #include "tamsel/Format.h"
@@ -15,7 +16,8 @@ namespace fennick {
 namespace {
 
 // Opens an optional side file. False when there is none; a path that exists
-// but cannot be read is an error (1 when quiet), as its values would be lost.
+// but cannot be read, or is too large to be a side file, is an error (1 when
+// quiet), as its values would be lost.
 bool OpenSideFile(tamsel::CBufferedFile& file, const std::string& path, const char* what, const Reporter& report,
                   int& result)
 {
@@ -24,7 +26,8 @@ bool OpenSideFile(tamsel::CBufferedFile& file, const std::string& path, const ch
         return false;
     }
     if (file.OpenNoThrow(path.c_str(), "rt", kShare, false)) {
-        return true;
+        result = RefuseLargeTextFile(file, path, report);
+        return result == 0;
     }
     const std::string reason = platform::UnreadableReason(path.c_str(), platform::LastSystemError());
     if (!reason.empty()) {
@@ -77,6 +80,9 @@ int ReadWorldFile(const std::string& path, const Reporter& report, BndDescriptio
     header.ulxmap = values[4];
     d.rowsUpward = values[3] > 0;
     header.ulymap = d.rowsUpward ? values[5] + (header.nrows - 1) * values[3] : values[5];
+    if (!HasFiniteExtent(header)) {
+        return report.Fail(__LINE__, kInfiniteExtent, path.c_str());
+    }
     d.worldFile = path;
     return 0;
 }

@@ -1,10 +1,23 @@
 #include "format/TextLines.h"
 
 #include "files/Platform.h"
+#include "support/Reporting.h"
 
 #include <cstring>
 
 namespace fennick {
+
+int RefuseLargeTextFile(tamsel::CBufferedFile& file, const std::string& path, const Reporter& report)
+{
+    const std::int64_t length = file.GetLength();
+    if (length <= kLargestTextFile) {
+        return 0;
+    }
+    return report.Fail(__LINE__,
+                       "%s is %lld bytes, more than the %lld that a header, world or statistics file may "
+                       "hold; it is not read.",
+                       path.c_str(), static_cast<long long>(length), static_cast<long long>(kLargestTextFile));
+}
 
 namespace {
 

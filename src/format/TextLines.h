@@ -3,11 +3,23 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "tamsel/BufferedFile.h"
 
 namespace fennick {
+
+// The largest header, world or statistics file read: far more than the
+// band-name and wavelength lists of thousands of bands take, and little
+// enough memory whatever a longer line holds. A larger file is refused
+// before its lines are read.
+inline constexpr std::int64_t kLargestTextFile = std::int64_t{4} << 20;
+
+// Refuses, through `report`, the open text file `file` (named `path`) when it
+// is larger than kLargestTextFile; 0 when it is not.
+class Reporter;
+int RefuseLargeTextFile(tamsel::CBufferedFile& file, const std::string& path, const Reporter& report);
 
 // Reads a text file's lines as a careful reader does: CR, LF and CR LF each
 // end a line, and a UTF-8 byte-order mark at the very start is skipped.

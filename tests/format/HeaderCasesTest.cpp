@@ -39,8 +39,8 @@ std::map<std::string, std::string> Fields(const BndDescription& d)
          << "\nydim " << h.ydim << "\nbandrowbytes " << h.bandrowbytes << "\ntotalrowbytes " << h.totalrowbytes
          << "\nbandgapbytes " << h.bandgapbytes << "\nProjection " << h.Projection << "\nDatum " << h.Datum
          << "\nUnits " << h.Units << "\nlayoutCode " << LayoutName(d.layoutCode) << "\nsampleType "
-         << static_cast<int>(d.sampleType) << "\nswapBytes " << d.swapBytes << "\nvalueMin " << d.valueMin
-         << "\nvalueMax " << d.valueMax << "\nnodata " << optional(d.nodata) << "\n";
+         << static_cast<int>(d.sampleType) << "\nswapBytes " << d.swapBytes << "\nrowsUpward " << d.rowsUpward
+         << "\nvalueMin " << d.valueMin << "\nvalueMax " << d.valueMax << "\nnodata " << optional(d.nodata) << "\n";
     std::map<std::string, std::string> fields;
     std::istringstream lines(text.str());
     for (std::string line; std::getline(lines, line);) {
