@@ -37,6 +37,15 @@ struct RefusedType {
 };
 constexpr RefusedType kRefusedTypes[] = {{6, "complex"}, {9, "double-precision complex"}, {15, "unsigned 64-bit"}};
 
+// Whether nothing but blanks is left of a value: a value is wholly a number
+// or it is malformed ("4abc").
+bool Ends(const char* text)
+{
+    return *SkipBlanks(text) == '\0';
+}
+
+constexpr const char* kWhole = " must be a whole number of at most 32 bits";
+
 std::string_view Trim(std::string_view text)
 {
     while (!text.empty() && IsBlank(text.front())) {
@@ -76,7 +85,10 @@ public:
 private:
     int DataTypeOf(std::int32_t code, int line);
     int MapInfo(std::string_view list, int line);
-    int Bad(int sourceLine, int line) const { return report_.BadRecord(sourceLine, path_.c_str(), line); }
+    int Bad(int sourceLine, int line, const std::string& why) const
+    {
+        return report_.BadRecord(sourceLine, path_.c_str(), line, why.c_str());
+    }
 
     const std::string& path_;
     const Reporter& report_;
@@ -97,17 +109,17 @@ int KeyValueReader::Apply(const std::string& key, const std::string& value, int 
                   {"header offset", &header.skipbytes}};
     for (const auto& count : counts) {
         if (key == count.key) {
-            return ScanInt(text, *count.field) ? 0 : Bad(__LINE__, line);
+            return ScanInt(text, *count.field) && Ends(text) ? 0 : Bad(__LINE__, line, key + kWhole);
         }
     }
     if (key == "data type") {
         std::int32_t code = 0;
-        return ScanInt(text, code) ? DataTypeOf(code, line) : Bad(__LINE__, line);
+        return ScanInt(text, code) && Ends(text) ? DataTypeOf(code, line) : Bad(__LINE__, line, key + kWhole);
     }
     if (key == "interleave") {
         char word[8];
-        if (!ScanWord(text, word, 7)) {
-            return Bad(__LINE__, line);
+        if (!ScanWord(text, word, 7) || !Ends(text)) {
+            return Bad(__LINE__, line, "interleave must be bsq, bil or bip");
         }
         for (const LayoutNames& layout : kLayouts) {
             if (platform::EqualsIgnoreCase(word, layout.name)) {
@@ -115,12 +127,12 @@ int KeyValueReader::Apply(const std::string& key, const std::string& value, int 
                 return 0;
             }
         }
-        return Bad(__LINE__, line);
+        return Bad(__LINE__, line, "interleave must be bsq, bil or bip");
     }
     if (key == "byte order") {
         std::int32_t order = 0;
-        if (!ScanInt(text, order) || (order != 0 && order != 1)) {
-            return Bad(__LINE__, line);
+        if (!ScanInt(text, order) || !Ends(text) || (order != 0 && order != 1)) {
+            return Bad(__LINE__, line, "byte order must be 0 or 1");
         }
         header.byteorder[0] = order == 1 ? 'M' : 'I';
         return 0;
@@ -129,7 +141,7 @@ int KeyValueReader::Apply(const std::string& key, const std::string& value, int 
         return MapInfo(value, line);
     }
     if (key == "data ignore value") {
-        return ScanNodata(text, out_) ? 0 : Bad(__LINE__, line);
+        return ScanNodata(text, out_) && Ends(text) ? 0 : Bad(__LINE__, line, "data ignore value must be a number");
     }
     return 0;
 }
@@ -167,14 +179,21 @@ int KeyValueReader::MapInfo(std::string_view list, int line)
         items.emplace_back(Trim(list.substr(start, comma - start)));
         start = comma + 1;
     }
+    if (items.size() < 7) {
+        return Bad(__LINE__, line, "map info needs at least 7 fields");
+    }
+    static constexpr const char* kFields[] = {"reference x", "reference y", "easting", "northing", "x size", "y size"};
     double numbers[6] = {};
     for (std::size_t i = 0; i < 6; ++i) {
-        const char* text = i + 1 < items.size() ? items[i + 1].c_str() : "";
-        if (!ScanFinite(text, numbers[i])) {
-            return Bad(__LINE__, line);
+        const char* text = items[i + 1].c_str();
+        if (!ScanFinite(text, numbers[i]) || !Ends(text)) {
+            return Bad(__LINE__, line, std::string("map info's ") + kFields[i] + " must be a finite number");
         }
     }
     const auto [referenceX, referenceY, easting, northing, xSize, ySize] = numbers;
+    if (xSize <= 0 || ySize <= 0) {
+        return Bad(__LINE__, line, "map info's x size and y size must be above 0");
+    }
     for (std::size_t i = 7; i < items.size(); ++i) {
         const std::size_t equals = items[i].find('=');
         if (equals == std::string::npos || KeyOf(std::string_view(items[i]).substr(0, equals)) != "rotation") {
@@ -182,8 +201,8 @@ int KeyValueReader::MapInfo(std::string_view list, int line)
         }
         const char* text = items[i].c_str() + equals + 1;
         double rotation = 0.0;
-        if (!ScanFinite(text, rotation)) {
-            return Bad(__LINE__, line);
+        if (!ScanFinite(text, rotation) || !Ends(text)) {
+            return Bad(__LINE__, line, "map info's rotation must be a finite number");
         }
         if (rotation != 0.0) {
             const std::string where = "map info, line " + std::to_string(line) + ": " + items[i];
@@ -196,8 +215,7 @@ int KeyValueReader::MapInfo(std::string_view list, int line)
     header.ydim = ySize;
     header.ulxmap = easting - (referenceX - 1) * xSize + xSize / 2;
     header.ulymap = northing + (referenceY - 1) * ySize - ySize / 2;
-    const bool usable = xSize > 0 && ySize > 0 && std::isfinite(header.ulxmap) && std::isfinite(header.ulymap);
-    return usable ? 0 : Bad(__LINE__, line);
+    return 0; // completion refuses a node beyond the range of numbers
 }
 
 } // namespace
@@ -237,7 +255,7 @@ int ParseKeyValueLines(TextLines& lines, const std::string& headerPath, const Re
             open = text.starts_with('{');
         }
         if (key == "map info" && value.size() + text.size() > kMaxMapInfo) {
-            return report.BadRecord(__LINE__, headerPath.c_str(), keyLine);
+            return report.BadRecord(__LINE__, headerPath.c_str(), keyLine, "map info is longer than 4096 characters");
         }
         if (!open || key == "map info") {
             value.append(text).append(" ");
@@ -253,8 +271,9 @@ int ParseKeyValueLines(TextLines& lines, const std::string& headerPath, const Re
     if (lines.Error() != 0) {
         return report.ReadFailed(__LINE__, headerPath.c_str(), lines.Error());
     }
-    if (open) { // a brace never closed
-        return report.BadRecord(__LINE__, headerPath.c_str(), keyLine);
+    if (open) {
+        const std::string why = key + " opens a brace that never closes";
+        return report.BadRecord(__LINE__, headerPath.c_str(), keyLine, why.c_str());
     }
     const BndHeader& header = out.header;
     if (!scratch.sampleType && header.nrows > 1 && header.ncols > 1) {

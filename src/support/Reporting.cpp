@@ -25,13 +25,12 @@ int Reporter::Fail(int sourceLine, const char* format, ...) const
     orvo::IoFilter::ThrowError(kImportSource, sourceLine, "%s", text.c_str());
 }
 
-int Reporter::BadRecord(int sourceLine, const char* path, int lineNumber) const
+int Reporter::BadRecord(int sourceLine, const char* path, int lineNumber, const char* record) const
 {
     if (quiet_) {
         return 1;
     }
-    orvo::IoFilter::ThrowError(kImportSource, sourceLine, orvo::ErrBadRecord, "Unknown record format", lineNumber,
-                               path);
+    orvo::IoFilter::ThrowError(kImportSource, sourceLine, orvo::ErrBadRecord, record, lineNumber, path);
 }
 
 int Reporter::ReadFailed(int sourceLine, const char* path, int error) const

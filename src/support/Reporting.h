@@ -28,8 +28,10 @@ public:
     // A message of the import, printf-style.
     int Fail(int sourceLine, const char* format, ...) const FENNICK_PRINTF(3, 4);
 
-    // Line `lineNumber` (from 1) of the text file `path` is malformed: code 23.
-    int BadRecord(int sourceLine, const char* path, int lineNumber) const;
+    // Line `lineNumber` (from 1) of the text file `path` is malformed: code 23,
+    // "<record> at line N of <path>." (the module's own dialect and the side
+    // files say "Unknown record format"; the key = value dialect says why).
+    int BadRecord(int sourceLine, const char* path, int lineNumber, const char* record = "Unknown record format") const;
 
     // Reading the text file `path` failed with system error `error`: code 8.
     int ReadFailed(int sourceLine, const char* path, int error) const;
