@@ -21,6 +21,14 @@ void ClearProgressLine()
     }
 }
 
+// Writes `text` to stderr in one write, so that the lines of bndhost
+// processes running side by side never interleave.
+void Say(const std::string& text)
+{
+    std::cerr.write(text.data(), static_cast<std::streamsize>(text.size()));
+    std::cerr.flush();
+}
+
 } // namespace
 
 std::string PlainText(std::string text)
@@ -45,7 +53,7 @@ std::string OneLine(const std::string& text)
 void Complain(const std::string& message)
 {
     ClearProgressLine();
-    std::cerr << "bndhost: " << OneLine(message) << std::endl;
+    Say("bndhost: " + OneLine(message) + "\n");
 }
 
 void Session::RequestStop()
@@ -120,19 +128,19 @@ void Session::Draw(double fraction)
 int Session::Warning(tamsel::IError::WarnStyle style, const std::string& text)
 {
     ClearProgressLine();
-    std::cerr << PlainText(text) << '\n';
+    Say(PlainText(text) + "\n");
     if (style != tamsel::IError::YesNo) {
         return 0;
     }
     if (answer_ != Answer::Ask) {
-        std::cerr << (answer_ == Answer::Yes ? "bndhost: answering yes (--yes)\n" : "bndhost: answering no (--no)\n");
+        Say(answer_ == Answer::Yes ? "bndhost: answering yes (--yes)\n" : "bndhost: answering no (--no)\n");
         return answer_ == Answer::Yes ? 1 : 0;
     }
     if (!sys::IsTerminal(sys::Stream::Input) || !sys::IsTerminal(sys::Stream::Error)) {
-        std::cerr << "bndhost: no terminal to ask; answering no (--yes continues)\n";
+        Say("bndhost: no terminal to ask; answering no (--yes continues)\n");
         return 0;
     }
-    std::cerr << "[y/N] " << std::flush;
+    Say("[y/N] ");
     // The terminal gives a line (or the end of the input) at once when it has
     // one; until then Ctrl-C is looked for, which the import then ends as
     // interrupted. The end of the input declines. Either way the next message

@@ -1,11 +1,13 @@
 // bndhost as a person runs it: the real program on files the tests make.
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <sstream>
 #include <thread>
 #include <zlib.h>
 
 #include "RasterWriter.h"
+#include "Session.h"
 #include "support/CaseFile.h"
 #include "support/Posix.h"
 #include "support/RunProgram.h"
@@ -235,3 +237,49 @@ TEST_F(Bndhost, DemoWithoutAFolderRemovesItsTemporaryFolder)
 
 } // namespace
 } // namespace fennick::test
+
+namespace bndhost::test {
+namespace {
+
+// Keeps what a stream writes, and counts the writes: an unbuffered stream
+// buffer, so that each write of the stream reaches it as one call.
+class CountingBuffer : public std::streambuf {
+public:
+    std::string text;
+    int writes = 0;
+
+protected:
+    std::streamsize xsputn(const char* data, std::streamsize count) override
+    {
+        ++writes;
+        text.append(data, static_cast<std::size_t>(count));
+        return count;
+    }
+    int_type overflow(int_type c) override
+    {
+        ++writes;
+        text += traits_type::to_char_type(c);
+        return c;
+    }
+};
+
+// Each line bndhost says on stderr, a message or the module's question and
+// its answer, goes out in one write: the lines of runs side by side
+// (xargs -P) never interleave.
+TEST(Terminal, EachLineIsOneWrite)
+{
+    CountingBuffer counted;
+    std::streambuf* const previous = std::cerr.rdbuf(&counted);
+    Complain("an error\r\nof two lines");
+    const int complaint = counted.writes;
+    Session session(FENNICK_MODULE_PATH, Session::Answer::Yes, true);
+    const int answer = session.Warning(tamsel::IError::YesNo, "Continue anyway?");
+    std::cerr.rdbuf(previous);
+    EXPECT_EQ(complaint, 1);
+    EXPECT_EQ(answer, 1);
+    EXPECT_EQ(counted.writes, 3) << "the question, then the answer";
+    EXPECT_EQ(counted.text, "bndhost: an error of two lines\nContinue anyway?\nbndhost: answering yes (--yes)\n");
+}
+
+} // namespace
+} // namespace bndhost::test
