@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <string>
+#include <type_traits>
 #include <vector>
 
 #include "hostside/Lattices.h"
@@ -14,11 +16,23 @@
 
 namespace bndhost {
 
+// The nodata value as the module writes it (the fact's text): a whole
+// number exactly, or a floating-point one.
+struct Nodata {
+    std::optional<std::int64_t> whole; // when the text is a whole number within 64 bits
+    std::optional<double> real;        // when the text is a number at all
+
+    static Nodata Of(const std::optional<std::string>& text);
+};
+
 class BandStatistics {
 public:
     struct Band {
         double minimum = 0.0;
         double maximum = 0.0;
+        // A whole-number lattice's extremes exactly (64-bit ones beyond 2^53 too).
+        std::int64_t wholeMinimum = 0;
+        std::int64_t wholeMaximum = 0;
         double sum = 0.0;
         std::uint64_t count = 0;  // values in the statistics
         std::uint64_t nodata = 0; // values equal to the nodata value
@@ -31,22 +45,41 @@ public:
             sum += value;
             ++count;
         }
+        void AddWhole(std::int64_t value)
+        {
+            wholeMinimum = count == 0 || value < wholeMinimum ? value : wholeMinimum;
+            wholeMaximum = count == 0 || value > wholeMaximum ? value : wholeMaximum;
+            Add(static_cast<double>(value));
+        }
     };
 
-    // Starts over for the rows of `lattice`, leaving out `nodata` if given. A
-    // float lattice's nodata value is compared as a float, as its samples are stored.
-    void Begin(const orvo::TrLattice& lattice, std::optional<double> nodata = std::nullopt);
+    // Starts over for the rows of `lattice`, leaving out `nodata`. A whole
+    // number lattice's nodata is compared as a whole number, exactly; a float
+    // lattice's as a float, as its samples are stored.
+    void Begin(const orvo::TrLattice& lattice, const Nodata& nodata = {});
     // Adds one row in the lattice's row arrangement.
     void Add(const orvo::TrLatticeScan& scan);
 
     [[nodiscard]] const std::vector<Band>& Bands() const { return bands_; }
+    // Whether the lattice holds whole numbers: each band's whole extremes are exact.
+    [[nodiscard]] bool Whole() const { return whole_; }
 
     // True when `value` is the nodata value or NaN: no statistic includes it.
-    [[nodiscard]] bool IsMissing(double value) const { return std::isnan(value) || (nodata_ && value == *nodata_); }
+    template <class T>
+    [[nodiscard]] bool IsMissing(T value) const
+    {
+        if constexpr (std::is_integral_v<T>) {
+            return wholeNodata_ && static_cast<std::int64_t>(value) == *wholeNodata_;
+        } else {
+            return std::isnan(value) || (nodata_ && static_cast<double>(value) == *nodata_);
+        }
+    }
 
 private:
     std::vector<Band> bands_;
-    std::optional<double> nodata_;
+    bool whole_ = false;
+    std::optional<double> nodata_;            // a float lattice's
+    std::optional<std::int64_t> wholeNodata_; // a whole-number lattice's
 };
 
 // Calls visit(column, band, value) for every value of one row, each value of

@@ -28,16 +28,9 @@ std::optional<std::string> Fact(const orvo::TrUniformLattice& lattice, const cha
     return value != nullptr ? std::optional(*value) : std::nullopt;
 }
 
-std::optional<double> NodataOf(const orvo::TrUniformLattice& lattice)
+Nodata NodataOf(const orvo::TrUniformLattice& lattice)
 {
-    const std::optional<std::string> text = Fact(lattice, facts::kNodata);
-    if (!text) {
-        return std::nullopt;
-    }
-    const std::string_view number = text->starts_with('+') ? std::string_view(*text).substr(1) : *text;
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-    return error == std::errc() ? std::optional(value) : std::nullopt;
+    return Nodata::Of(Fact(lattice, facts::kNodata));
 }
 
 bool AnyLattice(orvo::TrUniformLattice& /*lattice*/)

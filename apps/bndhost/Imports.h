@@ -24,8 +24,8 @@ const char* ElementTypeName(int type);
 // absent (another module may say less).
 std::optional<std::string> Fact(const orvo::TrUniformLattice& lattice, const char* key);
 
-// The nodata value the import names, as a number.
-std::optional<double> NodataOf(const orvo::TrUniformLattice& lattice);
+// The nodata value the import names.
+Nodata NodataOf(const orvo::TrUniformLattice& lattice);
 
 // Takes an import's lattice, for a command that needs only its rows.
 bool AnyLattice(orvo::TrUniformLattice& lattice);

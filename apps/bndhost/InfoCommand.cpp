@@ -1,6 +1,9 @@
 // bndhost info: what the module read of a file, as text or JSON.
+#include <cmath>
 #include <ostream>
 #include <stdexcept>
+#include <string>
+#include <utility>
 
 #include "Commands.h"
 #include "Imports.h"
@@ -17,6 +20,29 @@ namespace facts = fennick::facts;
 using fennick::platform::TextOf;
 
 namespace {
+
+// A band statistic in the text report: ten significant digits; a
+// whole-number lattice's extremes exactly; infinities and NaN as inf, -inf
+// and nan.
+std::string Shown(double value)
+{
+    if (std::isnan(value)) {
+        return "nan";
+    }
+    std::string text;
+    tamsel::FormatString(text, "%.10g", value);
+    return text;
+}
+
+// The extremes of band `b`, exactly for a whole-number lattice.
+std::pair<std::string, std::string> Extremes(const BandStatistics& stats, const BandStatistics::Band& b,
+                                             std::string (*show)(double))
+{
+    if (stats.Whole()) {
+        return {std::to_string(b.wholeMinimum), std::to_string(b.wholeMaximum)};
+    }
+    return {show(b.minimum), show(b.maximum)};
+}
 
 void PrintInfoText(int probe, const Imported& imported, std::ostream& out)
 {
@@ -42,7 +68,7 @@ void PrintInfoText(int probe, const Imported& imported, std::ostream& out)
         nodata += band.nodata;
         nan += band.nan;
     }
-    if (NodataOf(lattice)) { // as the header writes it
+    if (NodataOf(lattice).real) { // as the header writes it
         out << "\nNodata:\t" << fact(facts::kNodata) << ", held by " << nodes(nodata)
             << " (left out of the statistics)";
     }
@@ -56,7 +82,9 @@ void PrintInfoText(int probe, const Imported& imported, std::ostream& out)
         if (b.count == 0) {
             tamsel::FormatString(line, "%-5zu %-16s %-16s %s\n", band, "-", "-", "-");
         } else {
-            tamsel::FormatString(line, "%-5zu %-16.10g %-16.10g %.10g\n", band, b.minimum, b.maximum, b.Mean());
+            const auto [low, high] = Extremes(imported.stats, b, Shown);
+            tamsel::FormatString(line, "%-5zu %-16s %-16s %s\n", band, low.c_str(), high.c_str(),
+                                 Shown(b.Mean()).c_str());
         }
         out << line;
     }
@@ -70,7 +98,11 @@ void PrintInfoJson(const fs::path& path, int probe, const Imported& imported, st
         const std::optional<std::string> value = Fact(lattice, key);
         return !value ? "null" : number ? *value : JsonString(*value);
     };
-    const std::optional<double> nodata = NodataOf(lattice);
+    // A whole-number lattice's nodata exactly, as it is compared.
+    const Nodata nodata = NodataOf(lattice);
+    const std::string nodataShown = nodata.whole && imported.stats.Whole() ? std::to_string(*nodata.whole)
+                                    : nodata.real                          ? JsonNumber(*nodata.real)
+                                                                           : "null";
     out << "{\n  \"file\": " << JsonString(TextOf(path)) << ",\n  \"probe\": " << probe
         << ",\n  \"rows\": " << lattice.rows << ",\n  \"columns\": " << lattice.columns
         << ",\n  \"bands\": " << lattice.components
@@ -82,16 +114,16 @@ void PrintInfoJson(const fs::path& path, int probe, const Imported& imported, st
         << ",\n  \"pixeltype\": " << fact(facts::kPixelType) << ",\n  \"dataSize\": " << fact(facts::kDataSize, true)
         << ",\n  \"expectedSize\": " << fact(facts::kDescribedSize, true)
         << ",\n  \"headerFile\": " << fact(facts::kHeaderFile) << ",\n  \"worldFile\": " << fact(facts::kWorldFile)
-        << ",\n  \"statisticsFile\": " << fact(facts::kStatisticsFile)
-        << ",\n  \"nodata\": " << (nodata ? JsonNumber(*nodata) : "null") << ",\n  \"statistics\": [";
+        << ",\n  \"statisticsFile\": " << fact(facts::kStatisticsFile) << ",\n  \"nodata\": " << nodataShown
+        << ",\n  \"statistics\": [";
     for (std::size_t band = 0; band < imported.stats.Bands().size(); ++band) {
         const BandStatistics::Band& b = imported.stats.Bands()[band];
         const bool any = b.count > 0;
+        const auto [low, high] = Extremes(imported.stats, b, [](double value) { return JsonNumber(value); });
         out << (band == 0 ? "\n" : ",\n") << "    {\"band\": " << band << ", \"count\": " << b.count
-            << ", \"nodata\": " << b.nodata << ", \"nan\": " << b.nan
-            << ", \"minimum\": " << (any ? JsonNumber(b.minimum) : "null")
-            << ", \"maximum\": " << (any ? JsonNumber(b.maximum) : "null")
-            << ", \"mean\": " << (any ? JsonNumber(b.Mean()) : "null") << "}";
+            << ", \"nodata\": " << b.nodata << ", \"nan\": " << b.nan << ", \"minimum\": " << (any ? low : "null")
+            << ", \"maximum\": " << (any ? high : "null") << ", \"mean\": " << (any ? JsonNumber(b.Mean()) : "null")
+            << "}";
     }
     out << "\n  ]\n}\n";
 }

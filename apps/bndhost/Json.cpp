@@ -10,10 +10,14 @@ namespace bndhost {
 
 std::string JsonNumber(double value, bool coordinate)
 {
-    std::string text = std::isfinite(value) ? "" : "null";
-    if (text.empty()) {
-        coordinate ? AppendCoordinate(text, value) : AppendNumber(text, value);
+    if (std::isnan(value)) {
+        return "\"nan\"";
     }
+    if (std::isinf(value)) {
+        return value > 0 ? "\"inf\"" : "\"-inf\"";
+    }
+    std::string text;
+    coordinate ? AppendCoordinate(text, value) : AppendNumber(text, value);
     return text;
 }
 

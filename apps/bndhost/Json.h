@@ -6,8 +6,8 @@
 
 namespace bndhost {
 
-// A JSON number, or null for what JSON cannot hold (NaN, infinities); a
-// coordinate in plain decimal notation.
+// A JSON number; what JSON numbers cannot hold as the strings "inf", "-inf"
+// and "nan". A coordinate in plain decimal notation.
 std::string JsonNumber(double value, bool coordinate = false);
 
 // A JSON string: quotes, backslashes and control characters escaped, and

@@ -45,7 +45,7 @@ Exit RunPreview(Session& session, const fs::path& path, const fs::path& png, int
         ForEachValue(scan, [&](std::size_t, std::size_t b, auto value) {
             if (b == static_cast<std::size_t>(band)) {
                 const auto number = static_cast<double>(value);
-                const long level = stats.IsMissing(number) ? 0 : std::lround((number - low) * scale);
+                const long level = stats.IsMissing(value) ? 0 : std::lround((number - low) * scale);
                 pixels.push_back(static_cast<unsigned char>(std::clamp(level, 0L, 255L)));
             }
         });

@@ -65,9 +65,10 @@ Exit Session::Import(const fs::path& path, const std::function<bool(orvo::TrUnif
         status = filter->ImportFromFile(name.c_str(), false);
     } catch (const orvo::IoError& raised) {
         // A data file whose size differs from its header's (the probe says
-        // so) raises only when it is shorter: add its size.
+        // so) raises only when it is shorter, and an empty one, which the
+        // probe leaves out, always is: add its size.
         const auto size = fs::file_size(path, error);
-        if (error || filter->ProbeFile(name.c_str()) != 2) {
+        if (error || (size != 0 && filter->ProbeFile(name.c_str()) != 2)) {
             throw;
         }
         throw std::runtime_error(OneLine(raised.what()) + " (the data file has only " + std::to_string(size) +
