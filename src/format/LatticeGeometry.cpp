@@ -17,8 +17,8 @@ void PlaceLattice(const BndHeader& header, orvo::TrLattice& lattice)
 
 bool HasFiniteExtent(const BndHeader& header)
 {
-    const double east = header.ulxmap + (header.ncols - 1) * header.xdim;
-    const double south = header.ulymap - (header.nrows - 1) * std::fabs(header.ydim);
+    const double east = header.ulxmap + (header.ncols - 1.0) * header.xdim;
+    const double south = header.ulymap - (header.nrows - 1.0) * std::fabs(header.ydim);
     return std::isfinite(header.ulxmap) && std::isfinite(header.ulymap) && std::isfinite(east) && std::isfinite(south);
 }
 
@@ -28,7 +28,7 @@ void DescribeLattice(const orvo::TrLattice& lattice, BndHeader& header)
     header.ncols = lattice.columns;
     header.nbands = lattice.components;
     header.ulxmap = lattice.xMin;
-    header.ulymap = lattice.yMin + (lattice.rows - 1) * lattice.dy;
+    header.ulymap = lattice.yMin + (lattice.rows - 1.0) * lattice.dy; // in double: the rows are not checked yet
     header.xdim = lattice.dx;
     header.ydim = lattice.dy;
 }
