@@ -281,6 +281,10 @@ TEST(Export, ALatticeTooLargeToDescribeIsNotHandled)
         EXPECT_EQ(filter.ExportObject(lattice), ExportStatus::NotHandled) << c.columns << "x" << c.rows;
         EXPECT_EQ(lattice.storageOrder, 0) << "a refused lattice is left as it was";
     }
+    // The most negative rows are refused, not computed with.
+    orvo::TrUniformLattice negative(CPrimType::Int32, 2, INT32_MIN, 1, 1);
+    EXPECT_NE(std::string(CatchIoError([&] { filter.ExportObject(negative); }).what()).find("-2147483648 rows"),
+              std::string::npos);
     EXPECT_EQ(filter.latticeCount, 0);
     EXPECT_EQ(filter.EndExport(), ExportStatus::NothingExported);
 
