@@ -4,6 +4,7 @@
 #include <map>
 
 #include "RasterWriter.h"
+#include "hostside/ParamReader.h"
 #include "import/BndImportFilter.h"
 #include "support/Expect.h"
 #include "support/TempDir.h"
@@ -108,6 +109,71 @@ TEST_F(Import, DecodesEveryLayoutWidthOrderAndArrangement)
         for (int row = 0; row < shape.nrows; ++row) {
             ASSERT_EQ(host.rows[row], LatticeRow(shape, samples, row)) << "row " << row;
         }
+    }
+}
+
+// What the import puts beside the lattice for a host: the facts of the files
+// it read, each absent that does not apply, and the summary of its geometry
+// and value range.
+TEST_F(Import, FactsAndSummarySayWhatTheImportRead)
+{
+    const struct {
+        const char* data;
+        std::vector<std::pair<const char*, std::string>> files; // the data file's first
+        std::string facts;                                      // "key=value;..." of every fact the import sets
+        std::string summary;                                    // lines the LatticeInfo text holds
+    } cases[] = {
+        {"scene.bil",
+         {{"scene.bil", "\x12\x34\x56\x78\x9A"}, {"scene.hdr", "nrows 2\nncols 4\nnbits 4\nlayout BIP\n"}},
+         "BndBits=4;BndByteOrder=I;BndDataSize=5;BndDescribedSize=4;BndHeaderDialect=keywords;BndHeaderFile=scene.hdr;"
+         "BndLayout=BIP;BndPixelType=UNSIGNEDINT;",
+         "Size:\t2 rows x 4 columns x 1 planes\r\n"},
+        {"scene.bil",
+         {{"scene.bil", std::string(12, '\0')},
+          {"scene.hdr",
+           "nrows 3\nncols 4\nbyteorder M\npixeltype SIGNEDINT\nnodata_value\t-3.5e1 \nxdim -0.1\nydim 0.1\n"},
+          {"scene.stx", "1 12.5 880\n"}},
+         "BndBits=8;BndByteOrder=M;BndDataSize=12;BndDescribedSize=12;BndHeaderDialect=keywords;BndHeaderFile=scene."
+         "hdr;"
+         "BndLayout=BIL;BndNodata=-3.5e1;BndPixelType=SIGNEDINT;BndStatisticsFile=scene.stx;",
+         "Spacing:\tX=0.1,   Y=0.1,   "
+         "Z=867.5\r\nxMin:\t0\txMax:\t-0.3\r\nyMin:\t1.8\tyMax:\t2\r\nzMin:\t12.5\tzMax:\t880\r\n"
+         "SW Corner:\t0, 1.8\r\nNW Corner:\t0, 2\r\nNE Corner:\t-0.3, 2\r\nSE Corner:\t-0.3, 1.8\r\n"},
+        {"geo.bsq",
+         {{"geo.bsq", std::string(16, '\0')},
+          {"geo.hdr", "nrows 2\nncols 2\nnbits 32\npixeltype UNSIGNEDINT\nlayout BSQ\n"},
+          {"geo.blw", "30\n0\n0\n-30\n500000\n4100000\n"}},
+         "BndBits=32;BndByteOrder=I;BndDataSize=16;BndDescribedSize=16;BndHeaderDialect=keywords;BndHeaderFile=geo.hdr;"
+         "BndLayout=BSQ;BndPixelType=UNSIGNEDINT;BndWorldFile=geo.blw;",
+         "xMin:\t500000\txMax:\t500030\r\nyMin:\t4099970\tyMax:\t4100000\r\n"},
+        {"scene",
+         {{"scene", std::string("\x00\x00\x80\x3F\x00\x00\x00\x40\x00\x00\x40\x40\x00\x00\x80\x40", 16)},
+          {"scene.hdr", "ENVI\nsamples = 2\nlines = 2\ndata type = 4\ndata ignore value = -3.4e38\n"}},
+         "BndBits=32;BndByteOrder=I;BndDataSize=16;BndDescribedSize=16;BndHeaderDialect=key-value;"
+         "BndHeaderFile=scene.hdr;BndLayout=BSQ;BndNodata=-3.4e38;BndPixelType=FLOAT;",
+         "Size:\t2 rows x 2 columns x 1 planes\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.facts);
+        const TempDir folder;
+        for (const auto& [name, content] : c.files) {
+            folder.Write(name, content);
+        }
+        TestHost host;
+        host.warningAnswer = 1;
+        BndImportFilter filter(host);
+        ASSERT_EQ(filter.ImportFromFile(folder.File(c.data).c_str(), false), ImportStatus::Done);
+        std::string facts;
+        std::string summary;
+        for (const auto& [key, value] : tamsel::CParamReader::Items(host.params)) {
+            std::string shown = value;
+            if (shown.starts_with(folder.File(""))) {
+                shown.erase(0, folder.File("").size()); // the files without their folder
+            }
+            (key == "LatticeInfo" ? summary : facts) += key == "LatticeInfo" ? shown : key + "=" + shown + ";";
+        }
+        EXPECT_EQ(facts, c.facts);
+        EXPECT_NE(summary.find(c.summary), std::string::npos) << summary;
     }
 }
 

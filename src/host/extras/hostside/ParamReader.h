@@ -1,6 +1,8 @@
 // Reading back the parameters attached to an object, for hosts and tests.
 #pragma once
 
+#include <functional>
+#include <map>
 #include <string>
 
 #include "tamsel/ParamList.h"
@@ -14,6 +16,11 @@ public:
     {
         const auto it = params.entries_.find(key);
         return it == params.entries_.end() ? nullptr : &it->second;
+    }
+    // Every key and its value, in key order.
+    static const std::map<std::string, std::string, std::less<>>& Items(const CParamList& params)
+    {
+        return params.entries_;
     }
 };
 
