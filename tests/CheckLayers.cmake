@@ -7,7 +7,7 @@ set(rules
   "src/files/.*" "\"(support|format|plugin|import|export)/"
   "src/support/.*" "\"(format|plugin|import|export)/"
   "src/format/.*" "\"(plugin|import|export)/"
-  "src/plugin/(BndFilter|RasterFit).*" "\"(import|export)/"
+  "src/plugin/BndFilter.*" "\"(import|export)/"
   "src/import/.*" "\"(export/|plugin/Factories)"
   "src/export/.*" "\"(import/|plugin/Factories)"
   "apps/bndhost/.*" "\"(support|format|plugin|import|export)/")

@@ -2,8 +2,8 @@
 
 #include "files/Platform.h"
 #include "format/LatticeGeometry.h"
+#include "format/RasterFit.h"
 #include "import/BndImportFilter.h"
-#include "plugin/RasterFit.h"
 #include "support/Reporting.h"
 #include "tamsel/Path.h"
 

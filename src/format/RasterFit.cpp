@@ -1,4 +1,4 @@
-#include "plugin/RasterFit.h"
+#include "format/RasterFit.h"
 
 #include "format/DataPlan.h"
 #include "support/Reporting.h"
