@@ -26,7 +26,7 @@ public:
 
     // Stores the import summary under "LatticeInfo" in the lattice's parameters.
     void SetLatticeInfo(orvo::TrUniformLattice& lattice, const char* name);
-    // Stores the facts of the files read under the keys of LatticeFacts.h.
+    // Stores the facts of the files read under the keys of fennick/Facts.h.
     void SetLatticeFacts(orvo::TrUniformLattice& lattice, std::int64_t dataSize, std::int64_t describedSize) const;
 
     // The header record with the values derived from it and the value range,

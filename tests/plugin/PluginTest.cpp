@@ -11,8 +11,8 @@ namespace {
 
 // Both factories make filters that take the coordinate system a host may
 // offer (the lattice and its rows bndhost's convert relays only when the
-// export says it takes them), not a type they do not know, nor none; whose
-// options are inert; and which read a key from a comma-separated list.
+// export says it takes them), not a type they do not know, nor none, and
+// whose options are inert.
 TEST(PluginTest, BothFactoriesMakeWorkingFilters)
 {
     bndhost::ModuleLoader module{FENNICK_MODULE_PATH};
@@ -28,10 +28,6 @@ TEST(PluginTest, BothFactoriesMakeWorkingFilters)
         EXPECT_FALSE(filter->IsTypeSupported(nullptr));
         filter->SetOptions(0xFFFFFFFF);
         EXPECT_EQ(filter->GetOptions(), "");
-        std::string value;
-        EXPECT_TRUE(filter->GetStringOption("a=1,b=2", "b", value));
-        EXPECT_EQ(value, "2");
-        EXPECT_FALSE(filter->GetStringOption("a=1;b=2", "b", value));
     }
 }
 
