@@ -154,6 +154,14 @@ const char* RoleName(RasterFiles::Role role)
     return kNames[role];
 }
 
+bool SameEntry(const std::string& a, const std::string& b)
+{
+    const std::string nameA = NameOf(a);
+    const std::string nameB = NameOf(b);
+    return platform::EqualsIgnoreCase(nameA, nameB) && FolderKey(FolderOf(a)) == FolderKey(FolderOf(b)) &&
+           (nameA == nameB || platform::SameFile(a, b));
+}
+
 std::vector<std::string> DataFilesBeside(const std::string& path)
 {
     const std::string folder = FolderOf(path);

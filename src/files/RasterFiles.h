@@ -72,6 +72,11 @@ struct RasterFiles {
 // What the role is called in messages: "data file", "header", ...
 const char* RoleName(RasterFiles::Role role);
 
+// Whether the two paths name one entry of one folder, whether or not
+// anything is there, without following a link the entry may be: the same
+// name, or where names ignore case one that differs only in case.
+bool SameEntry(const std::string& a, const std::string& b);
+
 // The data files that a file written at `path` could belong to: the other
 // files of its folder whose name, less its extension or whole, equals
 // `path`'s name less its extension, in any case, and that are not header,

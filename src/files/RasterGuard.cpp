@@ -3,35 +3,17 @@
 #include <filesystem>
 #include <initializer_list>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "files/Platform.h"
 #include "files/RasterFiles.h"
-#include "tamsel/Path.h"
 
 namespace fennick {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// Whether the two paths name one entry of one folder, whether or not
-// anything is there, without following a link the entry may be: the same
-// name, or where names ignore case one that differs only in case.
-bool SameEntry(const std::string& a, const std::string& b)
-{
-    const std::string nameA = tamsel::CPath::GetNamePtr(a.c_str());
-    const std::string nameB = tamsel::CPath::GetNamePtr(b.c_str());
-    if (!platform::EqualsIgnoreCase(nameA, nameB)) {
-        return false;
-    }
-    std::error_code error;
-    const auto folder = [&](const std::string& path) {
-        const fs::path parent = platform::PathOf(path).parent_path();
-        return fs::weakly_canonical(fs::absolute(parent.empty() ? fs::path(".") : parent, error), error);
-    };
-    return folder(a) == folder(b) && (nameA == nameB || platform::SameFile(a, b));
-}
 
 // A message: its pieces one after another.
 std::string Said(std::initializer_list<std::string_view> pieces)
@@ -58,7 +40,7 @@ public:
     {
         for (const std::string* path : {&write.output, &write.header}) {
             if (!path->empty()) {
-                written_.push_back(*path);
+                written_.push_back({*path, platform::LinkTarget(*path)});
                 if (!platform::Exists(*path)) {
                     created_.push_back(*path);
                 }
@@ -69,8 +51,7 @@ public:
     std::string Refusal() const
     {
         std::vector<std::string> checked;
-        for (const std::string& path : written_) {
-            const std::string target = platform::LinkTarget(path);
+        for (const auto& [path, target] : written_) {
             for (const std::string* beside : {&path, &target}) {
                 for (const std::string& data : DataFilesBeside(*beside)) {
                     if (Seen(checked, data)) {
@@ -120,8 +101,7 @@ private:
         const RasterFiles before = RasterFiles::Of(data);
         for (const RasterFiles::Role role : RasterFiles::kRoles) {
             const std::string& read = before.File(role);
-            for (const std::string& path : written_) {
-                const std::string target = platform::LinkTarget(path);
+            for (const auto& [path, target] : written_) {
                 if (read.empty() || !platform::SameFile(target, read)) {
                     continue;
                 }
@@ -166,7 +146,8 @@ private:
 
     const PlannedWrite& write_;
     const ReadsAsRaster& reads_;
-    std::vector<std::string> written_;
+    // Each path written, and the file a rename replaces (the target of a link).
+    std::vector<std::pair<std::string, std::string>> written_;
     std::vector<std::string> created_;
 };
 
