@@ -1,10 +1,8 @@
 // Runs the header, world and statistics cases of tests/data/headers.cases
 // through the format's reader.
 #include <gtest/gtest.h>
-#include <iostream>
 #include <map>
 #include <regex>
-#include <span>
 #include <sstream>
 
 #include "files/Platform.h"
@@ -65,55 +63,70 @@ std::map<std::string, std::string> Expected(std::map<std::string, std::string> f
     return fields;
 }
 
+// The cases, and the description every expect starts from: the first case's.
+const std::vector<Case>& Cases()
+{
+    static const std::vector<Case> cases = ReadCases("headers.cases");
+    return cases;
+}
+
+class HeaderCases : public DecimalCommaCases {};
+
+// Names and keywords ignore ASCII case alone, whatever the locale folds.
+TEST(HeaderWords, IgnoreAsciiCaseAlone)
+{
+    EXPECT_FALSE(platform::EqualsIgnoreCase("NR\xC9WS", "nr\xE9ws"));
+}
+
 // Each case is read under a decimal-comma locale where one can be had: a
 // header holds decimal points whatever the host's locale.
-TEST(HeaderCases, EachCaseReadsOrIsRefusedAsItSays)
+TEST_P(HeaderCases, ReadOrRefusedAsTheRowSays)
 {
-    const DecimalCommaLocale locale;
-    // Names and keywords ignore ASCII case alone, whatever the locale folds.
-    EXPECT_FALSE(platform::EqualsIgnoreCase("NR\xC9WS", "nr\xE9ws"));
-    BndDescription read; // one for every case: each read starts from the defaults
-    const std::vector<Case> cases = ReadCases("headers.cases");
-    const auto defaults = Expected({}, cases.at(0).Get("defaults")); // the first case's
-    for (const Case& c : std::span(cases).subspan(1)) {
-        SCOPED_TRACE(c.name + " (headers.cases line " + std::to_string(c.line) + ")");
-        if (!kPosix && c.Has("posix-only")) {
-            std::cout << "skipped on Windows, POSIX only: " << c.name << " (" << c.Get("posix-only") << ")\n";
-            continue;
-        }
-        TempDir dir;
-        const std::string name = c.Get("data-path", "scene.bil");
-        const std::string data = dir.File(name);
-        for (const char* side : {"hdr", "blw", "stx"}) {
-            if (c.Has(side)) {
-                dir.Lay(name.substr(0, name.rfind('.')) + "." + side, c.Get(side));
-            }
-        }
-        for (const auto& [key, text] : c.fields) {
-            if (key.starts_with("file ")) {
-                dir.Lay(key.substr(5), text);
-            }
-        }
-        const auto loud = [&] { return ReadDescription(data.c_str(), false, read); };
-        if (c.Has("expect")) {
-            for (const bool quiet : {true, false}) {
-                ASSERT_EQ(ReadDescription(data.c_str(), quiet, read), 0);
-                EXPECT_EQ(Fields(read), Expected(defaults, c.Get("expect")));
-            }
-            continue;
-        }
-        EXPECT_EQ(ReadDescription(data.c_str(), true, read), 1) << "quietly";
-        if (c.Has("error")) {
-            const orvo::IoError error = CatchIoError(loud);
-            EXPECT_EQ(error.what(),
-                      std::regex_replace(c.Get("error"), std::regex("<dir>/"), (dir.Path() / "").string()));
-            EXPECT_EQ(error.GetSourceFile(), "BndImportFilter");
-            EXPECT_EQ(error.GetCode(), c.Has("code") ? std::optional(std::stoi(c.Get("code"))) : std::nullopt);
-        } else {
-            EXPECT_EQ(loud(), 1) << "silently";
+    const Case& c = GetParam();
+    SCOPED_TRACE(c.name + " (headers.cases line " + std::to_string(c.line) + ")");
+    if (!kPosix && c.Has("posix-only")) {
+        GTEST_SKIP() << "POSIX only: " << c.Get("posix-only");
+    }
+    const auto defaults = Expected({}, Cases().at(0).Get("defaults"));
+    TempDir dir;
+    const std::string name = c.Get("data-path", "scene.bil");
+    const std::string data = dir.File(name);
+    for (const char* side : {"hdr", "blw", "stx"}) {
+        if (c.Has(side)) {
+            dir.Lay(name.substr(0, name.rfind('.')) + "." + side, c.Get(side));
         }
     }
+    for (const auto& [key, text] : c.fields) {
+        if (key.starts_with("file ")) {
+            dir.Lay(key.substr(5), text);
+        }
+    }
+    // What another read left: each read starts from the defaults.
+    BndDescription read;
+    read.header.bandgapbytes = 7;
+    read.rowsUpward = true;
+    read.nodata = 5;
+    read.valueMax = 9;
+    const auto loud = [&] { return ReadDescription(data.c_str(), false, read); };
+    if (c.Has("expect")) {
+        for (const bool quiet : {true, false}) {
+            ASSERT_EQ(ReadDescription(data.c_str(), quiet, read), 0);
+            EXPECT_EQ(Fields(read), Expected(defaults, c.Get("expect")));
+        }
+        return;
+    }
+    EXPECT_EQ(ReadDescription(data.c_str(), true, read), 1) << "quietly";
+    if (c.Has("error")) {
+        const orvo::IoError error = CatchIoError(loud);
+        EXPECT_EQ(error.what(), std::regex_replace(c.Get("error"), std::regex("<dir>/"), (dir.Path() / "").string()));
+        EXPECT_EQ(error.GetSourceFile(), "BndImportFilter");
+        EXPECT_EQ(error.GetCode(), c.Has("code") ? std::optional(std::stoi(c.Get("code"))) : std::nullopt);
+    } else {
+        EXPECT_EQ(loud(), 1) << "silently";
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, HeaderCases, testing::ValuesIn(Cases().begin() + 1, Cases().end()), CaseName);
 
 } // namespace
 } // namespace fennick::test

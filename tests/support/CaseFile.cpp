@@ -73,4 +73,14 @@ std::vector<Case> ReadCases(const std::string& name)
     return cases;
 }
 
+std::string CaseName(const testing::TestParamInfo<Case>& info)
+{
+    return info.param.name;
+}
+
+void PrintTo(const Case& c, std::ostream* out)
+{
+    *out << c.name << " (line " << c.line << ")";
+}
+
 } // namespace fennick::test

@@ -9,7 +9,9 @@
 // text N times. Blank lines and lines starting with '#' are skipped.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -30,5 +32,10 @@ struct Case {
 
 // The cases of tests/data/<name>; an unreadable or malformed file fails the test.
 std::vector<Case> ReadCases(const std::string& name);
+
+// Each case is a test of its own (Rows/Suite.Test/CaseName), so that a
+// failure, and --gtest_filter, name the case; gtest shows it by name and line.
+std::string CaseName(const testing::TestParamInfo<Case>& info);
+void PrintTo(const Case& c, std::ostream* out);
 
 } // namespace fennick::test

@@ -6,8 +6,10 @@
 
 #include <clocale>
 #include <iostream>
+#include <memory>
 #include <string>
 
+#include "support/CaseFile.h"
 #include "support/TempDir.h"
 
 namespace fennick::test {
@@ -41,6 +43,16 @@ struct DecimalCommaLocale {
         }
     }
     ~DecimalCommaLocale() { std::setlocale(LC_ALL, "C"); }
+};
+
+// A suite of case rows, each run under that locale, built once for the suite.
+class DecimalCommaCases : public testing::TestWithParam<Case> {
+protected:
+    static void SetUpTestSuite() { locale = std::make_unique<DecimalCommaLocale>(); }
+    static void TearDownTestSuite() { locale.reset(); }
+
+private:
+    static inline std::unique_ptr<DecimalCommaLocale> locale;
 };
 
 } // namespace fennick::test
