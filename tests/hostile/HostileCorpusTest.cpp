@@ -58,12 +58,10 @@ TEST_P(HostileCases, EndCleanlyWithoutOversizedAllocations)
     }
     // Seen at all (the paths' texts at least), and never more than the files justify.
     EXPECT_TRUE(!watching || (LargestAllocation() > 0 && LargestAllocation() < kJustified)) << LargestAllocation();
-    EXPECT_EQ(ended, c.Get("ends")) << said;
+    EXPECT_EQ(ended, c.Get("ends", c.Has("said") ? "host-error" : "silently")) << said;
     if (ended == "silently") {
         EXPECT_EQ(status, orvo::ImportStatus::Stopped);
-        EXPECT_FALSE(c.Has("said")) << "a silent refusal says nothing";
     } else {
-        EXPECT_TRUE(c.Has("said")) << "an error case says what the error says";
         const std::string expected = !kPosix && c.Has("said-windows") ? c.Get("said-windows") : c.Get("said");
         EXPECT_NE(said.find(expected), std::string::npos) << said;
     }
