@@ -6,6 +6,7 @@
 #include <thread>
 #include <zlib.h>
 
+#include "Json.h"
 #include "RasterWriter.h"
 #include "Session.h"
 #include "support/CaseFile.h"
@@ -124,9 +125,8 @@ TEST_P(BndhostCases, GiveTheOutputAndFilesTheRowSays)
     }
     std::istringstream lines(c.Get("out-has"));
     for (std::string line; std::getline(lines, line);) {
-        EXPECT_TRUE(Contains("\n" + out, "\n" + line + "\n"))
-            << "no line " << testing::PrintToString(line) << " in\n"
-            << shown;
+        EXPECT_TRUE(Contains("\n" + out, "\n" + line + "\n")) << "no line " << testing::PrintToString(line) << " in\n"
+                                                              << shown;
     }
     EXPECT_TRUE(!c.Has("shows") || Contains(out, c.Get("shows"))) << shown;
     EXPECT_TRUE(!c.Has("hides") || !Contains(out, c.Get("hides"))) << shown;
@@ -241,6 +241,20 @@ TEST_F(Bndhost, DemoWithoutAFolderRemovesItsTemporaryFolder)
 
 namespace bndhost::test {
 namespace {
+
+// Quotes, backslashes and control characters escaped, a space kept, and each
+// byte that is not part of valid UTF-8 (a file name's may not be) as U+FFFD:
+// a lone continuation byte, an overlong form, a surrogate, a code point past
+// U+10FFFF and a truncated sequence; valid two-, three- and four-byte forms stay.
+TEST(Json, StringsEscapeWhatTheyMustAndReplaceBytesThatAreNotUtf8)
+{
+    EXPECT_EQ(
+        JsonString(
+            "q\"b \x01\x1F\\\xFF\xC3\xA9\xE0\xA0\x80\xED\xA0\x80\xE0\x80\xBF\xF0\x90\x80\x80\xF4\x90\x80\x80\xC3x"),
+        "\"q\\\"b "
+        "\\u0001\\u001f\\\\\\ufffd\xC3\xA9\xE0\xA0\x80\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\xF0\x90\x80\x80"
+        "\\ufffd\\ufffd\\ufffd\\ufffd\\ufffdx\"");
+}
 
 // Keeps what a stream writes, and counts the writes: an unbuffered stream
 // buffer, so that each write of the stream reaches it as one call.
