@@ -64,7 +64,6 @@ struct RasterFiles {
 
     // The file of `role`; empty when there is none.
     [[nodiscard]] const std::string& File(Role role) const;
-    [[nodiscard]] bool HeaderIsAdded() const { return header != ownHeader; }
 
     bool operator==(const RasterFiles&) const = default;
 };

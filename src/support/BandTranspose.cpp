@@ -267,8 +267,8 @@ std::size_t ForBands(std::size_t bands, const unsigned char* from, unsigned char
 std::size_t InterleaveBlocks(const unsigned char* runs, std::size_t runDistance, std::size_t bands, std::size_t count,
                              std::size_t size, bool swapBytes, unsigned char* cells)
 {
-    if (bands < 2 || bands > 4 || count * size < 16 || !HasByteShuffles()) {
-        return 0; // not one whole block, or nothing the blocks do
+    if (!HasByteShuffles()) {
+        return 0; // the loops do it all (other band counts, and runs of less than a block, do 0 below)
     }
     switch (size) {
     case 1: return ForBands<1, false, true>(bands, runs, cells, runDistance, count);
@@ -285,8 +285,8 @@ std::size_t InterleaveBlocks(const unsigned char* runs, std::size_t runDistance,
 std::size_t SplitBlocks(const unsigned char* cells, std::size_t bands, std::size_t count, std::size_t size,
                         bool isSigned, unsigned char* runs, std::size_t runDistance)
 {
-    if (bands < 2 || bands > 4 || count * size < 16 || !HasByteShuffles()) {
-        return 0; // not one whole block, or nothing the blocks do
+    if (!HasByteShuffles()) {
+        return 0; // the loops do it all (other band counts, and runs of less than a block, do 0 below)
     }
     switch (size) {
     case 1:
