@@ -157,6 +157,34 @@ TEST_P(BndhostCases, GiveTheOutputAndFilesTheRowSays)
 
 INSTANTIATE_TEST_SUITE_P(Rows, BndhostCases, testing::ValuesIn(ReadCases("bndhost.cases")), CaseName);
 
+// A usage error says what is wrong, and where to look, in one line each, and
+// exits with 64 before anything is read.
+TEST_F(Bndhost, UsageErrorsSayWhatIsWrong)
+{
+    const struct {
+        const char* arguments;
+        const char* said;
+    } cases[] = {
+        {"", "no command given"},
+        {"frobnicate", "unknown command 'frobnicate'"},
+        {"convert in.bil", "convert takes IN and OUT"},
+        {"--band 2 info in.bil", "--band belongs to preview"},
+        {"--yes --no info in.bil", "--yes and --no answer the same question: give one"},
+        {"--plugin", "--plugin needs a value"},
+        {"--colour info in.bil", "unknown option '--colour'"},
+        {"preview in.bil out.png --band x", "--band needs a band number, not 'x'"},
+        {"preview in.bil out.png --band -1", "--band needs a band number, not '-1'"},
+        {"preview in.bil out.png --band 2x", "--band needs a band number, not '2x'"},
+        {"preview in.bil out.png --band 1000001", "--band needs a band number, not '1000001'"},
+    };
+    for (const auto& c : cases) {
+        const ProgramRun run = Run(c.arguments);
+        EXPECT_EQ(run.status, 64) << c.arguments;
+        EXPECT_EQ(run.err, "bndhost: " + std::string(c.said) + "\nTry 'bndhost --help'.\n") << c.arguments;
+        EXPECT_EQ(run.out, "");
+    }
+}
+
 // A file the user may not write is not replaced, as cp would not (root
 // may); a replaced file keeps its permission bits (the failures that keep
 // the old pair are case rows).
