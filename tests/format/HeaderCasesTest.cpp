@@ -83,10 +83,6 @@ TEST(HeaderWords, IgnoreAsciiCaseAlone)
 TEST_P(HeaderCases, ReadOrRefusedAsTheRowSays)
 {
     const Case& c = GetParam();
-    SCOPED_TRACE(c.name + " (headers.cases line " + std::to_string(c.line) + ")");
-    if (!kPosix && c.Has("posix-only")) {
-        GTEST_SKIP() << "POSIX only: " << c.Get("posix-only");
-    }
     const auto defaults = Expected({}, Cases().at(0).Get("defaults"));
     TempDir dir;
     const std::string name = c.Get("data-path", "scene.bil");

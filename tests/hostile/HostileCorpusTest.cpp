@@ -14,14 +14,13 @@
 namespace fennick::test {
 namespace {
 
-class HostileCases : public testing::TestWithParam<Case> {};
+class HostileCases : public CaseRows {};
 
 TEST_P(HostileCases, EndCleanlyWithoutOversizedAllocations)
 {
     constexpr std::size_t kJustified = 4 << 20; // the largest file here is 1 MiB
     const bool watching = AllocationWatchSeesArrays();
     const Case& c = GetParam();
-    SCOPED_TRACE(c.name + " (hostile.cases line " + std::to_string(c.line) + ")");
     TempDir dir;
     bool laid = dir.Lay("scene.hdr", c.Get("hdr", "<missing>"));
     laid = dir.Lay("scene.bil", c.Get("data", std::string(12, 'x'))) && laid;

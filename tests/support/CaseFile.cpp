@@ -45,7 +45,7 @@ std::vector<Case> ReadCases(const std::string& name)
             continue;
         }
         if (line.front() == '[' && line.back() == ']') {
-            cases.push_back({line.substr(1, line.size() - 2), number, {}});
+            cases.push_back({line.substr(1, line.size() - 2), name, number, {}});
             continue;
         }
         if (line.back() == ':') {
@@ -80,7 +80,7 @@ std::string CaseName(const testing::TestParamInfo<Case>& info)
 
 void PrintTo(const Case& c, std::ostream* out)
 {
-    *out << c.name << " (line " << c.line << ")";
+    *out << c.name << " (" << c.file << " line " << c.line << ")";
 }
 
 } // namespace fennick::test

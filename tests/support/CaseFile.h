@@ -19,7 +19,8 @@ namespace fennick::test {
 
 struct Case {
     std::string name;
-    int line = 0; // where the case starts in its file
+    std::string file; // the table it is a row of
+    int line = 0;     // where the case starts in its file
     std::map<std::string, std::string> fields;
 
     [[nodiscard]] bool Has(const std::string& key) const { return fields.contains(key); }
