@@ -97,7 +97,6 @@ TEST_P(BndhostCases, GiveTheOutputAndFilesTheRowSays)
 {
     const Case& c = GetParam();
     const TempDir folder;
-    bool laid = true;
     RunSettings settings{.output = c.Get("stdout"),
                          .fileSizeLimit = std::stoll(c.Get("limit", "0")),
                          .closedInput = c.Get("input") == "closed"};
@@ -105,13 +104,11 @@ TEST_P(BndhostCases, GiveTheOutputAndFilesTheRowSays)
         settings.terminal = {c.Get("prompt"), c.Get("terminal"), c.Get("input") == "null"};
     }
     for (const auto& [key, value] : c.fields) {
-        if (key.starts_with("file ")) {
-            laid = laid && folder.Lay(key.substr(5), value);
-        } else if (key.starts_with("env ")) {
+        if (key.starts_with("env ")) {
             settings.environment.emplace_back(key.substr(4), value);
         }
     }
-    if (!laid) {
+    if (!LayFiles(c, folder)) {
         GTEST_SKIP() << "POSIX only: a FIFO or link fixture";
     }
     const auto before = FilesIn(folder);

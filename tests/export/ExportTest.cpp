@@ -113,11 +113,7 @@ TEST_P(ExportCases, GiveTheFilesTheRowSays)
 {
     const Case& c = GetParam();
     TempDir dir;
-    bool laid = true;
-    for (const auto& [key, value] : c.fields) {
-        laid = laid && (!key.starts_with("file ") || dir.Lay(key.substr(5), value));
-    }
-    if (!laid) {
+    if (!LayFiles(c, dir)) {
         GTEST_SKIP() << "POSIX only: a link or folder fixture";
     }
     const auto before = FilesIn(dir);

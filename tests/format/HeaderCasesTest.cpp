@@ -92,11 +92,7 @@ TEST_P(HeaderCases, ReadOrRefusedAsTheRowSays)
             dir.Lay(name.substr(0, name.rfind('.')) + "." + side, c.Get(side));
         }
     }
-    for (const auto& [key, text] : c.fields) {
-        if (key.starts_with("file ")) {
-            dir.Lay(key.substr(5), text);
-        }
-    }
+    LayFiles(c, dir);
     // What another read left: each read starts from the defaults.
     BndDescription read;
     read.header.bandgapbytes = 7;

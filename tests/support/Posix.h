@@ -54,6 +54,17 @@ protected:
             GTEST_SKIP() << "POSIX only: " << GetParam().Get("posix-only");
         }
     }
+
+    // Lays each "file NAME" of the row in `dir`; false when one is a fixture
+    // (a FIFO, a link) this system cannot lay.
+    static bool LayFiles(const Case& c, const TempDir& dir)
+    {
+        bool laid = true;
+        for (const auto& [key, value] : c.fields) {
+            laid = (!key.starts_with("file ") || dir.Lay(key.substr(5), value)) && laid;
+        }
+        return laid;
+    }
 };
 
 // A suite of case rows, each run under that locale, built once for the suite.
