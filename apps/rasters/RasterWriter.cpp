@@ -97,8 +97,34 @@ SampleFunction Of(const Samples& samples)
     };
 }
 
+namespace {
+
+std::string KeyValueHeaderText(const RasterShape& shape)
+{
+    const bool isFloat = shape.pixeltype == "FLOAT";
+    const bool isUnsigned = shape.pixeltype == "UNSIGNEDINT";
+    const int dataType = shape.nbits == 8    ? 1
+                         : shape.nbits == 16 ? (isUnsigned ? 12 : 2)
+                         : shape.nbits == 32 ? (isFloat      ? 4
+                                                : isUnsigned ? 13
+                                                             : 3)
+                                             : (isFloat ? 5 : 14);
+    std::string interleave = shape.layout;
+    std::transform(interleave.begin(), interleave.end(), interleave.begin(),
+                   [](char c) { return static_cast<char>(c | 0x20); });
+    return "ENVI\nsamples = " + std::to_string(shape.ncols) + "\nlines = " + std::to_string(shape.nrows) +
+           "\nbands = " + std::to_string(shape.nbands) + "\nheader offset = " + std::to_string(shape.skipbytes) +
+           "\ndata type = " + std::to_string(dataType) + "\ninterleave = " + interleave +
+           "\nbyte order = " + (shape.byteorder == 'M' ? "1" : "0") + "\n";
+}
+
+} // namespace
+
 std::string HeaderText(const RasterShape& shape, const std::string& comment)
 {
+    if (shape.keyValue) {
+        return KeyValueHeaderText(shape);
+    }
     std::string text = comment.empty() ? "" : "# " + comment + "\n";
     text += "nrows " + std::to_string(shape.nrows) + "\nncols " + std::to_string(shape.ncols) + "\nnbands " +
             std::to_string(shape.nbands) + "\nnbits " + std::to_string(shape.nbits) + "\nbyteorder " + shape.byteorder +

@@ -22,6 +22,9 @@ struct RasterShape {
     int bandRowPadding = 0;     // bytes added to each band row (BIL, BSQ), declared as bandrowbytes
     int totalRowPadding = 0;    // bytes added to each row (BIL, BIP), declared as totalrowbytes
     std::string pixeltype = {}; // declared when not empty
+    // The header in the key = value dialect (first line ENVI): its data type
+    // from nbits and pixeltype, skipbytes as its header offset; no padding or gaps.
+    bool keyValue = false;
 };
 
 // The value of (row, band, column), below 2^nbits (a 64-bit sample holds Wide of it).
@@ -39,8 +42,8 @@ using Samples = std::vector<std::vector<std::vector<std::uint32_t>>>;
 Samples MakeSamples(const RasterShape& shape, std::uint32_t seed = 1);
 SampleFunction Of(const Samples& samples);
 
-// The header text for `shape`, after an optional comment line; row sizes are
-// declared where padding is asked for.
+// The header text for `shape`, after an optional comment line (the keyword
+// dialect's); row sizes are declared where padding is asked for.
 std::string HeaderText(const RasterShape& shape, const std::string& comment = {});
 
 // Hands the data file's bytes to `sink` in file order, one row (BSQ: one band

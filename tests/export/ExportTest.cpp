@@ -14,7 +14,6 @@
 #include "hostside/Lattices.h"
 #include "hostside/PrimValues.h"
 #include "support/CaseFile.h"
-#include "support/Expect.h"
 #include "support/Posix.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
@@ -113,9 +112,7 @@ TEST_P(ExportCases, GiveTheFilesTheRowSays)
 {
     const Case& c = GetParam();
     TempDir dir;
-    if (!LayFiles(c, dir)) {
-        GTEST_SKIP() << "POSIX only: a link or folder fixture";
-    }
+    LayFiles(c, dir);
     const auto before = FilesIn(dir);
     const std::string name = c.Get("out", "a.bil");
     TestHost host;

@@ -1,12 +1,13 @@
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <map>
+#include <random>
+#include <sstream>
+#include <tuple>
 
 #include "RasterWriter.h"
 #include "hostside/ParamReader.h"
 #include "import/BndImportFilter.h"
-#include "support/Expect.h"
 #include "support/TempDir.h"
 #include "support/TestHost.h"
 
@@ -33,34 +34,80 @@ protected:
 
 // The lattice type of each width and pixeltype: 1- and 4-bit samples unpack
 // into 8-bit cells, 8-bit ones are unsigned unless SIGNEDINT, wider ones
-// signed unless UNSIGNEDINT.
-const std::map<std::pair<int, std::string>, int> kElementType = {
-    {{1, ""}, CPrimType::Int8},
-    {{4, ""}, CPrimType::Int8},
-    {{8, ""}, CPrimType::UInt8},
-    {{8, "SIGNEDINT"}, CPrimType::Int8},
-    {{8, "UNSIGNEDINT"}, CPrimType::UInt8},
-    {{16, ""}, CPrimType::Int16},
-    {{16, "SIGNEDINT"}, CPrimType::Int16},
-    {{16, "UNSIGNEDINT"}, CPrimType::UInt16},
-    {{32, ""}, CPrimType::Int32},
-    {{32, "SIGNEDINT"}, CPrimType::Int32},
-    {{32, "UNSIGNEDINT"}, CPrimType::UInt32},
-    {{32, "FLOAT"}, CPrimType::Float32},
-};
+// signed unless UNSIGNEDINT or FLOAT.
+const std::map<std::pair<int, std::string>, int> kElementType = {{{1, ""}, CPrimType::Int8},
+                                                                 {{4, ""}, CPrimType::Int8},
+                                                                 {{8, ""}, CPrimType::UInt8},
+                                                                 {{8, "SIGNEDINT"}, CPrimType::Int8},
+                                                                 {{8, "UNSIGNEDINT"}, CPrimType::UInt8},
+                                                                 {{16, ""}, CPrimType::Int16},
+                                                                 {{16, "SIGNEDINT"}, CPrimType::Int16},
+                                                                 {{16, "UNSIGNEDINT"}, CPrimType::UInt16},
+                                                                 {{32, ""}, CPrimType::Int32},
+                                                                 {{32, "SIGNEDINT"}, CPrimType::Int32},
+                                                                 {{32, "UNSIGNEDINT"}, CPrimType::UInt32},
+                                                                 {{32, "FLOAT"}, CPrimType::Float32},
+                                                                 {{64, ""}, CPrimType::Int64},
+                                                                 {{64, "FLOAT"}, CPrimType::Float64}};
+
+// `text`, a header of a keyword and a value a line, as another writer may
+// spell it: a byte-order mark, keywords and words of any case, any blanks
+// and line ends, words after the value, and before each line a comment, a
+// blank line, a value it overrides or a word too long to be its keyword.
+std::string Respelled(const std::string& text, std::mt19937& random)
+{
+    const auto any = [&](const std::vector<std::string>& from) { return from[random() % from.size()]; };
+    const auto anyCase = [&](std::string word) {
+        for (char& c : word) {
+            c = static_cast<char>(random() % 2 != 0 ? std::toupper(c) : std::tolower(c));
+        }
+        return word;
+    };
+    std::string out = any({"", "\xEF\xBB\xBF"});
+    std::istringstream lines(text);
+    for (std::string keyword, value; lines >> keyword >> value;) {
+        const std::string end = any({"\n", "\r\n", "\r"});
+        out += any({"", "# a comment" + end, end, keyword + " 999" + end, keyword + "xxxxxxxxxxxxxxxxxxx 999" + end});
+        out += any({"", " ", "\t"}) + anyCase(keyword) + any({" ", "\t", "\v", "\f"}) + anyCase(value) +
+               any({"", " and words"}) + end;
+    }
+    return out;
+}
 
 // Every layout, width, byte order, band count (the vector interleave takes 2
 // to 4, squares of 16 / size bands 5 and more, the strided loop what they
-// leave) and pixeltype, with odd widths,
-// leading bytes, band gaps and row padding: the lattice rows must be exactly
-// the values the test packed (float samples are their bit patterns), and a
-// correct file must probe 1 and import without a question.
+// leave) and pixeltype, with odd widths, leading bytes, band gaps and row
+// padding, under a keyword header spelled any way or one of the key = value
+// dialect (each of its data types the lattice holds): the lattice rows must be
+// exactly the values the raster maker packed (float samples are their bit
+// patterns, 64-bit ones its wide ones), and a correct file must probe 1 and
+// import without a question. Every other raster runs upward (a world file's
+// positive y step): its first row is the southernmost, so its last comes first.
 TEST_F(Import, DecodesEveryLayoutWidthOrderAndArrangement)
 {
     std::vector<RasterShape> shapes;
     for (const std::string layout : {"BIL", "BIP", "BSQ"}) {
-        for (const int nbits : {1, 4, 8, 16, 32}) {
-            for (const char order : {'I', 'M'}) {
+        const bool bsq = layout == "BSQ";
+        for (const char order : {'I', 'M'}) {
+            for (const auto& [nbits, pixeltype] : {std::pair{8, ""},
+                                                   {16, ""},
+                                                   {16, "UNSIGNEDINT"},
+                                                   {32, ""},
+                                                   {32, "UNSIGNEDINT"},
+                                                   {32, "FLOAT"},
+                                                   {64, ""},
+                                                   {64, "FLOAT"}}) {
+                shapes.push_back({.layout = layout,
+                                  .nbits = nbits,
+                                  .byteorder = order,
+                                  .nrows = 3,
+                                  .ncols = 10,
+                                  .nbands = 9,
+                                  .skipbytes = 5,
+                                  .pixeltype = pixeltype,
+                                  .keyValue = true});
+            }
+            for (const int nbits : {1, 4, 8, 16, 32}) {
                 for (const int nbands : {1, 2, 3, 4, 5, 9, 17}) {
                     if (nbits == 1 && nbands != 1) {
                         continue;
@@ -74,40 +121,52 @@ TEST_F(Import, DecodesEveryLayoutWidthOrderAndArrangement)
                             shapes.push_back(shape);
                         }
                     }
-                    const bool bsq = layout == "BSQ";
                     shapes.push_back(
                         {layout, nbits, order, 12, 3, nbands, 7, bsq ? 5 : 0, layout == "BIP" ? 0 : 3, bsq ? 0 : 2});
                     // Rows wide enough for the vector loops' whole blocks, and a tail.
                     if (layout == "BIL") {
                         shapes.push_back({layout, nbits, order, 3, 300, nbands});
                     }
-                    // Band rows long enough that BSQ reads them a few rows at a
-                    // time, the last window holding one row.
-                    if (bsq && nbits == 16 && nbands == 3) {
-                        shapes.push_back({layout, nbits, order, 13, 26000, nbands, 0, 5, 3});
-                    }
                 }
             }
         }
     }
-    for (const RasterShape& shape : shapes) {
-        SCOPED_TRACE(HeaderText(shape));
+    // Band rows long enough that BSQ reads them a few rows at a time, the
+    // last window holding one: downward, then upward.
+    shapes.insert(shapes.end(), 2, {"BSQ", 16, 'M', 13, 26000, 3, 0, 5, 3});
+    std::mt19937 random(42);
+    for (std::size_t i = 0; i < shapes.size(); ++i) {
+        const RasterShape& shape = shapes[i];
+        const bool upward = i % 2 == 1;
+        const std::string header = shape.keyValue ? HeaderText(shape) : Respelled(HeaderText(shape), random);
+        SCOPED_TRACE(testing::PrintToString(header) + (upward ? ", upward" : ""));
         const Samples samples = MakeSamples(shape, static_cast<std::uint32_t>(shape.nbits + shape.ncols));
-        const std::string data = Write(shape, samples);
+        const std::vector<unsigned char> bytes = rasters::DataBytes(shape, samples);
+        const std::string data = dir.Write("scene.dat", std::string(bytes.begin(), bytes.end()));
+        dir.Write("scene.hdr", header);
+        if (upward) {
+            dir.Write("scene.blw", "10\n0\n0\n20\n1000\n2000\n");
+        } else {
+            std::filesystem::remove(dir.File("scene.blw"));
+        }
         TestHost host;
         BndImportFilter filter(host);
         EXPECT_EQ(filter.ProbeFile(data.c_str()), 1);
         ASSERT_EQ(filter.ImportFromFile(data.c_str(), false), ImportStatus::Done);
         EXPECT_TRUE(host.warnings.empty());
         ASSERT_TRUE(host.lattice);
-        const TestHost::Lattice expected{.type = kElementType.at({shape.nbits, shape.pixeltype}),
-                                         .columns = shape.ncols,
-                                         .rows = shape.nrows,
-                                         .components = shape.nbands};
-        EXPECT_EQ(*host.lattice, expected) << "size, type, storage and the geometry of a header without one";
+        TestHost::Lattice expected{.type = kElementType.at({shape.nbits, shape.pixeltype}),
+                                   .columns = shape.ncols,
+                                   .rows = shape.nrows,
+                                   .components = shape.nbands};
+        if (upward) {
+            std::tie(expected.xMin, expected.yMin, expected.dx, expected.dy) = std::tuple(1000, 2000, 10, 20);
+        }
+        EXPECT_EQ(*host.lattice, expected) << "size, type, storage and geometry";
         ASSERT_EQ(host.rows.size(), static_cast<std::size_t>(shape.nrows));
         for (int row = 0; row < shape.nrows; ++row) {
-            ASSERT_EQ(host.rows[row], LatticeRow(shape, samples, row)) << "row " << row;
+            ASSERT_EQ(host.rows[row], LatticeRow(shape, samples, upward ? shape.nrows - 1 - row : row))
+                << "row " << row;
         }
     }
 }
@@ -174,82 +233,6 @@ TEST_F(Import, FactsAndSummarySayWhatTheImportRead)
         }
         EXPECT_EQ(facts, c.facts);
         EXPECT_NE(summary.find(c.summary), std::string::npos) << summary;
-    }
-}
-
-// A world file whose y step is positive runs the rows upward: its line 6
-// places the file's first row, the southernmost, so the file's last row
-// comes first, in every layout, with leading bytes, gaps and padding, in
-// place, packed, and a band window at a time.
-TEST_F(Import, RowsThatRunUpwardComeNorthFirst)
-{
-    std::vector<RasterShape> shapes;
-    for (const std::string layout : {"BIL", "BIP", "BSQ"}) {
-        const bool bsq = layout == "BSQ";
-        shapes.push_back({layout, 16, 'M', 12, 3, 3, 7, bsq ? 5 : 0, layout == "BIP" ? 0 : 3, bsq ? 0 : 2});
-        shapes.push_back({layout, 8, 'I', 5, 4, 1});
-        shapes.push_back({layout, 4, 'I', 4, 7, 2});
-    }
-    shapes.push_back({"BSQ", 16, 'I', 13, 26000, 3, 0, 5, 3}); // a few rows a window, the last holding one
-    for (const RasterShape& shape : shapes) {
-        SCOPED_TRACE(HeaderText(shape));
-        const Samples samples = MakeSamples(shape, 5);
-        const std::string data = Write(shape, samples);
-        dir.Write("scene.blw", "10\n0\n0\n20\n1000\n2000\n");
-        TestHost host;
-        BndImportFilter filter(host);
-        ASSERT_EQ(filter.ImportFromFile(data.c_str(), false), ImportStatus::Done);
-        ASSERT_TRUE(host.lattice);
-        EXPECT_EQ(host.lattice->xMin, 1000);
-        EXPECT_EQ(host.lattice->yMin, 2000) << "the file's first row is the southernmost";
-        EXPECT_EQ(host.lattice->dx, 10);
-        EXPECT_EQ(host.lattice->dy, 20);
-        ASSERT_EQ(host.rows.size(), static_cast<std::size_t>(shape.nrows));
-        for (int row = 0; row < shape.nrows; ++row) {
-            ASSERT_EQ(host.rows[row], LatticeRow(shape, samples, shape.nrows - 1 - row)) << "row " << row;
-        }
-    }
-}
-
-// A header of the key = value dialect, for each data type the lattice holds,
-// interleave and byte order, with leading bytes and more bands than the
-// vector squares take: the rows are the values the raster maker packed (64-bit
-// samples are its wide ones), in the data type's element type.
-TEST_F(Import, KeyValueHeadersDecodeEveryDataTypeInterleaveAndByteOrder)
-{
-    const struct {
-        int code, nbits;
-        CPrimType::Id type;
-    } kDataTypes[] = {{1, 8, CPrimType::UInt8},    {2, 16, CPrimType::Int16},   {3, 32, CPrimType::Int32},
-                      {4, 32, CPrimType::Float32}, {5, 64, CPrimType::Float64}, {12, 16, CPrimType::UInt16},
-                      {13, 32, CPrimType::UInt32}, {14, 64, CPrimType::Int64}};
-    for (const auto& dataType : kDataTypes) {
-        for (const std::string interleave : {"bsq", "bil", "bip"}) {
-            for (const int order : {0, 1}) {
-                RasterShape shape{"", dataType.nbits, order == 1 ? 'M' : 'I', 3, 10, 9, 5};
-                std::transform(interleave.begin(), interleave.end(), std::back_inserter(shape.layout), ::toupper);
-                const std::string header = "ENVI\nsamples = 10\nlines = 3\nbands = 9\nheader offset = 5\n"
-                                           "data type = " +
-                                           std::to_string(dataType.code) + "\ninterleave = " + interleave +
-                                           "\nbyte order = " + std::to_string(order) + "\n";
-                SCOPED_TRACE(header);
-                const Samples samples = MakeSamples(shape, static_cast<std::uint32_t>(dataType.code));
-                dir.Write("scene.hdr", header);
-                const std::vector<unsigned char> bytes = rasters::DataBytes(shape, samples);
-                dir.Write("scene.img", std::string(bytes.begin(), bytes.end()));
-                TestHost host;
-                BndImportFilter filter(host);
-                const std::string data = dir.File("scene.img");
-                EXPECT_EQ(filter.ProbeFile(data.c_str()), 1);
-                ASSERT_EQ(filter.ImportFromFile(data.c_str(), false), ImportStatus::Done);
-                ASSERT_TRUE(host.lattice);
-                EXPECT_EQ(host.lattice->type, dataType.type);
-                ASSERT_EQ(host.rows.size(), 3U);
-                for (int row = 0; row < 3; ++row) {
-                    EXPECT_EQ(host.rows[row], LatticeRow(shape, samples, row)) << "row " << row;
-                }
-            }
-        }
     }
 }
 

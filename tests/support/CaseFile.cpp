@@ -1,7 +1,11 @@
 #include "support/CaseFile.h"
 
+#include <algorithm>
+#include <clocale>
 #include <fstream>
-#include <gtest/gtest.h>
+#include <memory>
+
+#include "support/Posix.h"
 
 namespace fennick::test {
 
@@ -11,27 +15,28 @@ std::string Unescape(const std::string& text)
 {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            out += text[i];
-            continue;
-        }
-        const char c = text[++i];
-        switch (c) {
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
-        case '0': out += '\0'; break;
-        case 'x':
+        const char c = text[i] == '\\' && i + 1 < text.size() ? text[++i] : '\0';
+        if (c == 'x') {
             out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
             i += 2;
-            break;
-        default: out += c; break;
+        } else {
+            const std::string from = "nrt0", to{'\n', '\r', '\t', '\0'};
+            out += c == '\0' ? text[i] : from.find(c) != std::string::npos ? to[from.find(c)] : c;
         }
     }
     return out;
 }
 
+// Where the decimal-comma locale is built, for the suite that runs under it.
+std::unique_ptr<TempDir> localeFolder;
+
 } // namespace
+
+const Case::Field* Case::Find(const std::string& key) const
+{
+    const auto it = std::find_if(fields.begin(), fields.end(), [&](const Field& f) { return f.key == key; });
+    return it != fields.end() ? &*it : nullptr;
+}
 
 std::vector<Case> ReadCases(const std::string& name)
 {
@@ -48,26 +53,22 @@ std::vector<Case> ReadCases(const std::string& name)
             cases.push_back({line.substr(1, line.size() - 2), name, number, {}});
             continue;
         }
-        if (line.back() == ':') {
-            line += ' '; // an empty value
-        }
-        const std::size_t colon = line.find(": ");
+        const std::size_t colon = (line.back() == ':' ? line + ' ' : line).find(": ");
         if (cases.empty() || colon == std::string::npos) {
             ADD_FAILURE() << path << ":" << number << ": not a case line: " << line;
             continue;
         }
         std::string key = Unescape(line.substr(0, colon));
-        std::string value = Unescape(line.substr(colon + 2));
+        std::string value = Unescape(line.substr(std::min(line.size(), colon + 2)));
         if (const std::size_t star = key.find('*'); star != std::string::npos) {
-            const std::size_t times = std::stoul(key.substr(star + 1));
-            key.resize(star);
             std::string repeated;
-            for (std::size_t i = 0; i < times; ++i) {
+            for (std::size_t i = std::stoul(key.substr(star + 1)); i > 0; --i) {
                 repeated += value;
             }
+            key.resize(star);
             value = std::move(repeated);
         }
-        cases.back().fields[key] = std::move(value);
+        cases.back().fields.push_back({std::move(key), std::move(value), number});
     }
     EXPECT_FALSE(cases.empty()) << path << " holds no cases";
     return cases;
@@ -81,6 +82,38 @@ std::string CaseName(const testing::TestParamInfo<Case>& info)
 void PrintTo(const Case& c, std::ostream* out)
 {
     *out << c.name << " (" << c.file << " line " << c.line << ")";
+}
+
+void CaseRows::SetUp()
+{
+    const auto& fields = GetParam().fields;
+    if (!kPosix && std::any_of(fields.begin(), fields.end(),
+                               [](const Case::Field& f) { return f.key == "posix-only" || IsPosixFixture(f.value); })) {
+        GTEST_SKIP() << "POSIX only";
+    }
+}
+
+void CaseRows::LayFiles(const Case& c, const TempDir& dir)
+{
+    for (const auto& [key, value, line] : c.fields) {
+        if (key.starts_with("file ")) {
+            dir.Lay(key.substr(5), value);
+        }
+    }
+}
+
+void DecimalCommaCases::SetUpTestSuite()
+{
+    localeFolder = std::make_unique<TempDir>();
+    if (!UseDecimalCommaLocale(*localeFolder)) {
+        std::cout << "no decimal-comma locale here: the C locale stays in force\n";
+    }
+}
+
+void DecimalCommaCases::TearDownTestSuite()
+{
+    std::setlocale(LC_ALL, "C");
+    localeFolder.reset();
 }
 
 } // namespace fennick::test

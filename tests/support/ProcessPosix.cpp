@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
-#include <stdexcept>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -107,19 +107,16 @@ ProgramRun RunIn(const TempDir& dir, const std::vector<std::string>& arguments, 
     return run;
 }
 
-bool LayPosixFixture(const std::string& path, const std::string& kind)
+void LayPosixFixture(const std::string& path, const std::string& kind)
 {
     if (kind == "<fifo>") {
-        if (::mkfifo(path.c_str(), 0600) != 0) {
-            throw std::runtime_error("cannot make a FIFO");
-        }
-        return true;
+        ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0) << "cannot make a FIFO";
+        return;
     }
     const std::string target = kind == "<loop>"     ? std::filesystem::path(path).filename().string()
                                : kind == "<device>" ? "/dev/null"
                                                     : kind.substr(6, kind.size() - 7);
     std::filesystem::create_symlink(target, path);
-    return true;
 }
 
 bool IsSuperUser()

@@ -36,16 +36,15 @@ std::string TempDir::Write(std::string_view name, std::string_view content) cons
     return path;
 }
 
-bool TempDir::Lay(std::string_view name, const std::string& content) const
+void TempDir::Lay(std::string_view name, const std::string& content) const
 {
     if (content == "<folder>") {
         std::filesystem::create_directory(PathOf(File(name)));
-    } else if (content == "<fifo>" || content == "<loop>" || content == "<device>" || content.starts_with("<link ")) {
-        return LayPosixFixture(File(name), content);
+    } else if (IsPosixFixture(content)) {
+        LayPosixFixture(File(name), content);
     } else if (content != "<missing>") {
         Write(name, content);
     }
-    return true;
 }
 
 std::vector<unsigned char> ReadAll(const std::string& path)

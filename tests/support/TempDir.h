@@ -29,11 +29,9 @@ public:
 
     // Writes `content` to `name` inside the folder and returns its path.
     std::string Write(std::string_view name, std::string_view content) const;
-    // As Write, but "<folder>", "<fifo>", "<loop>" (a link to itself),
-    // "<device>" and "<link TARGET>" lay such a thing, and "<missing>"
-    // nothing. False when this system has no such thing (FIFOs, links and
-    // devices on Windows).
-    bool Lay(std::string_view name, const std::string& content) const;
+    // As Write, but "<folder>" lays a folder, "<missing>" nothing, and a
+    // POSIX fixture (support/Posix.h) such a thing.
+    void Lay(std::string_view name, const std::string& content) const;
 
 private:
     std::filesystem::path path_;

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <functional>
+#include <gtest/gtest.h>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "hostside/IoError.h"
 #include "orvo/IoManager.h"
 #include "orvo/Transferable.h"
 
@@ -51,5 +53,18 @@ public:
     int Warning(tamsel::IError::WarnStyle style, const std::string& text) override;
     bool ReceiveObject(orvo::TrBase& object) override;
 };
+
+// Runs `action`, which must raise orvo::IoError through the host, and returns it.
+template <class Action>
+orvo::IoError CatchIoError(Action&& action)
+{
+    try {
+        action();
+    } catch (const orvo::IoError& error) {
+        return error;
+    }
+    ADD_FAILURE() << "expected an orvo::IoError";
+    return orvo::IoError("(none raised)", std::nullopt, "");
+}
 
 } // namespace fennick::test
