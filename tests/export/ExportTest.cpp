@@ -73,9 +73,8 @@ void Feed(BndExportFilter& filter, orvo::TrUniformLattice& lattice, Owned& rows,
     }
 }
 
-// A lattice of a case row's "TYPE COLUMNS ROWS BANDS [PLANES]", `wider`
-// columns wider, holding `values`.
-std::unique_ptr<Owned> LatticeOf(const std::string& shape, int wider = 0, const std::string& values = {})
+// A lattice of a case row's "TYPE COLUMNS ROWS BANDS [PLANES]", holding `values`.
+std::unique_ptr<Owned> LatticeOf(const std::string& shape, const std::string& values = {})
 {
     std::istringstream in(shape);
     std::string type;
@@ -86,7 +85,7 @@ std::unique_ptr<Owned> LatticeOf(const std::string& shape, int wider = 0, const 
     }
     const auto* entry = std::find_if(std::begin(kElementTypes), std::end(kElementTypes),
                                      [&](const ElementType& known) { return type == known.name; });
-    return std::make_unique<Owned>(CPrimType(entry->id), columns + wider, rows, bands, planes, values);
+    return std::make_unique<Owned>(CPrimType(entry->id), columns, rows, bands, planes, values);
 }
 
 // Little-endian 32-bit samples of whitespace-separated whole numbers (-1 is FF FF FF FF).
@@ -145,8 +144,7 @@ TEST_P(ExportCases, GiveTheFilesTheRowSays)
             EXPECT_EQ(said([&] { filter.ExportObject(lattice->lattice); }), c.Get("refused"));
             continue;
         }
-        // The rows come from the scan of a lattice as many columns wider as `lattice-scan` says.
-        const auto rows = LatticeOf(c.Get(key), std::stoi(c.Get(key + "-scan", "0")), c.Get(key + "-values"));
+        const auto rows = LatticeOf(c.Get(key), c.Get(key + "-values"));
         Feed(filter, lattice->lattice, *rows, std::stoi(c.Get("taken", "0")));
     }
     const int status = std::stoi(c.Get("end", "0"));
