@@ -1,31 +1,24 @@
-// A preloaded library that makes one file operation of a program fail, to see
-// what the program does when the system gives it an error.
-//
-// It counts the read, pread, write, pwrite and close calls on descriptors
-// above 2 (the standard streams pass untouched), and the rename and unlink
-// calls, and, at the call numbered $FENNICK_FAULT_CALL (from 1), does what
-// $FENNICK_FAULT_KIND says:
-//   eio, enospc  the call fails with that error (close still closes);
-//   short        a read or write transfers about half of what was asked;
-//   interrupt    the program gets SIGINT, and the call goes on;
-//   interrupt2   the program gets SIGINT twice;
-//   terminate, quit, pipe  the program gets SIGTERM, SIGQUIT, SIGPIPE.
-// At exit the number of counted calls is written to $FENNICK_FAULT_REPORT.
+// A preloaded library that makes one file operation of a program go wrong, to
+// see what the program does then. It counts read, pread, write, pwrite and
+// close on descriptors above 2 (the standard streams pass), and rename and
+// unlink; the call numbered $FENNICK_FAULT_CALL (from 1) fails with EIO
+// ("eio"; a close still closes), transfers half of what was asked ("short"),
+// or is met by a signal: "interrupt" (SIGINT; "interrupt2" twice),
+// "terminate", "quit" or "pipe". At exit the count goes to $FENNICK_FAULT_REPORT.
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <dlfcn.h>
+#include <string>
 #include <unistd.h>
 
 namespace {
 
 std::atomic<long> calls{0};
 
-// The call to fault and what to do to it, from the environment.
-const char* Setting(const char* name)
+std::string Setting(const char* name)
 {
     const char* text = std::getenv(name);
     return text != nullptr ? text : "";
@@ -33,31 +26,24 @@ const char* Setting(const char* name)
 
 enum class Act { Pass, Fail, Shorten };
 
-// Counts a call on `fd` and says what to do with it; sets errno for Fail.
-Act Decide(int fd, bool transfers)
+// Counts a call on `fd` and says what to do with it (errno set to fail it).
+Act Decide(int fd)
 {
-    static const long target = std::atol(Setting("FENNICK_FAULT_CALL"));
-    static const char* const kind = Setting("FENNICK_FAULT_KIND");
+    static const long target = std::atol(Setting("FENNICK_FAULT_CALL").c_str());
+    static const std::string kind = Setting("FENNICK_FAULT_KIND");
     if (fd <= 2 || ++calls != target) {
         return Act::Pass;
     }
-    if (std::strcmp(kind, "eio") == 0 || std::strcmp(kind, "enospc") == 0) {
-        errno = kind[1] == 'i' ? EIO : ENOSPC;
-        return Act::Fail;
+    const int signal = kind.starts_with("interrupt") ? SIGINT
+                       : kind == "terminate"         ? SIGTERM
+                       : kind == "quit"              ? SIGQUIT
+                       : kind == "pipe"              ? SIGPIPE
+                                                     : 0;
+    for (int i = signal == 0 ? 0 : kind == "interrupt2" ? 2 : 1; i > 0; --i) {
+        std::raise(signal);
     }
-    if (std::strcmp(kind, "short") == 0) {
-        return transfers ? Act::Shorten : Act::Pass;
-    }
-    if (std::strcmp(kind, "terminate") == 0 || std::strcmp(kind, "quit") == 0 || std::strcmp(kind, "pipe") == 0) {
-        std::raise(kind[0] == 't' ? SIGTERM : kind[0] == 'q' ? SIGQUIT : SIGPIPE);
-    }
-    if (std::strncmp(kind, "interrupt", 9) == 0) {
-        std::raise(SIGINT);
-        if (kind[9] == '2') {
-            std::raise(SIGINT);
-        }
-    }
-    return Act::Pass;
+    errno = kind == "eio" ? EIO : errno;
+    return kind == "eio" ? Act::Fail : kind == "short" ? Act::Shorten : Act::Pass;
 }
 
 template <typename F>
@@ -66,32 +52,20 @@ F Next(const char* name)
     return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
 }
 
-// A read or write through `next`, failed or shortened when its turn comes.
+// A read or write, failed or shortened when its turn comes.
 template <typename Call, typename Buffer, typename... Offset>
-ssize_t Transfer(Call next, int fd, Buffer buffer, std::size_t count, Offset... offset)
+ssize_t Transfer(const char* name, int fd, Buffer buffer, std::size_t count, Offset... offset)
 {
-    switch (Decide(fd, true)) {
-    case Act::Fail: return -1;
-    case Act::Shorten: return next(fd, buffer, count > 1 ? count / 2 : count, offset...);
-    case Act::Pass: break;
-    }
-    return next(fd, buffer, count, offset...);
-}
-
-// A call on a path: counted as one on a descriptor that is not a standard stream.
-template <typename Call, typename... Paths>
-int OnPaths(Call next, Paths... paths)
-{
-    return Decide(3, false) == Act::Fail ? -1 : next(paths...);
+    const Act act = Decide(fd);
+    const std::size_t asked = act == Act::Shorten && count > 1 ? count / 2 : count;
+    return act == Act::Fail ? -1 : Next<Call>(name)(fd, buffer, asked, offset...);
 }
 
 __attribute__((destructor)) void Report()
 {
-    if (const char* path = std::getenv("FENNICK_FAULT_REPORT"); path != nullptr) {
-        if (FILE* file = std::fopen(path, "w"); file != nullptr) {
-            std::fprintf(file, "%ld\n", calls.load());
-            std::fclose(file);
-        }
+    if (FILE* file = std::fopen(Setting("FENNICK_FAULT_REPORT").c_str(), "w"); file != nullptr) {
+        std::fprintf(file, "%ld\n", calls.load());
+        std::fclose(file);
     }
 }
 
@@ -101,51 +75,41 @@ extern "C" {
 
 ssize_t read(int fd, void* buffer, std::size_t count)
 {
-    static auto next = Next<ssize_t (*)(int, void*, std::size_t)>("read");
-    return Transfer(next, fd, buffer, count);
+    return Transfer<decltype(&read)>("read", fd, buffer, count);
 }
 
 ssize_t write(int fd, const void* buffer, std::size_t count)
 {
-    static auto next = Next<ssize_t (*)(int, const void*, std::size_t)>("write");
-    return Transfer(next, fd, buffer, count);
+    return Transfer<decltype(&write)>("write", fd, buffer, count);
 }
 
 ssize_t pread(int fd, void* buffer, std::size_t count, off_t offset)
 {
-    static auto next = Next<ssize_t (*)(int, void*, std::size_t, off_t)>("pread");
-    return Transfer(next, fd, buffer, count, offset);
+    return Transfer<decltype(&pread)>("pread", fd, buffer, count, offset);
 }
 
 ssize_t pwrite(int fd, const void* buffer, std::size_t count, off_t offset)
 {
-    static auto next = Next<ssize_t (*)(int, const void*, std::size_t, off_t)>("pwrite");
-    return Transfer(next, fd, buffer, count, offset);
+    return Transfer<decltype(&pwrite)>("pwrite", fd, buffer, count, offset);
 }
 
 int rename(const char* from, const char* to)
 {
-    static auto next = Next<int (*)(const char*, const char*)>("rename");
-    return OnPaths(next, from, to);
+    return Decide(3) == Act::Fail ? -1 : Next<decltype(&rename)>("rename")(from, to);
 }
 
 int unlink(const char* path)
 {
-    static auto next = Next<int (*)(const char*)>("unlink");
-    return OnPaths(next, path);
+    return Decide(3) == Act::Fail ? -1 : Next<decltype(&unlink)>("unlink")(path);
 }
 
 int close(int fd)
 {
-    static auto next = Next<int (*)(int)>("close");
-    const Act act = Decide(fd, false);
+    const Act act = Decide(fd);
     const int error = errno;
-    const int result = next(fd);
-    if (act == Act::Fail) {
-        errno = error;
-        return -1; // the descriptor is closed all the same, as Linux does
-    }
-    return result;
+    const int result = Next<decltype(&close)>("close")(fd);
+    errno = act == Act::Fail ? error : errno;
+    return act == Act::Fail ? -1 : result; // the descriptor is closed all the same, as Linux does
 }
 
 } // extern "C"
