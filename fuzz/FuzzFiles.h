@@ -1,21 +1,40 @@
-// Turning one fuzz input into a set of files beside each other.
+// The files of one fuzz input, in a folder of the process's own.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <unistd.h>
 
 namespace fennick::fuzz {
 
-// The parts of `input` between separator lines "\n===\n".
-std::vector<std::string_view> SplitParts(const std::uint8_t* data, std::size_t size);
+// The folder (in /dev/shm when it exists), made once and removed at exit.
+inline const std::string& Folder()
+{
+    static const struct Owned {
+        std::string path = ((std::filesystem::is_directory("/dev/shm") ? std::filesystem::path("/dev/shm")
+                                                                       : std::filesystem::temp_directory_path()) /
+                            ("fennick-fuzz-" + std::to_string(::getpid())))
+                               .string();
+        Owned() { std::filesystem::create_directories(path); }
+        ~Owned()
+        {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    } folder;
+    return folder.path;
+}
 
-// A folder of this process's own (in /dev/shm when it exists), made once.
-const std::string& Folder();
-
-// Writes `content` to `name` in Folder(), or removes the file when `present` is false.
-void Place(const std::string& name, std::string_view content, bool present = true);
+// Writes `content` to `name` in the folder, or removes it when not `present`.
+inline void Place(const std::string& name, std::string_view content, bool present = true)
+{
+    const std::string path = Folder() + "/" + name;
+    ::unlink(path.c_str());
+    if (present) {
+        std::ofstream(path, std::ios::binary).write(content.data(), static_cast<std::streamsize>(content.size()));
+    }
+}
 
 } // namespace fennick::fuzz

@@ -5,6 +5,7 @@
 // The host then accepts every row and answers yes, so every accepted file is
 // read to its end.
 #include <cstdlib>
+#include <vector>
 
 #include "FuzzFiles.h"
 #include "hostside/FileError.h"
@@ -23,11 +24,18 @@ public:
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace fennick;
-    const auto parts = fuzz::SplitParts(data, size);
-    fuzz::Place("scene.hdr", parts[0]);
-    fuzz::Place("scene.bil", parts.size() > 1 ? parts[1] : "");
-    fuzz::Place("scene.blw", parts.size() > 2 ? parts[2] : "", parts.size() > 2);
-    fuzz::Place("scene.stx", parts.size() > 3 ? parts[3] : "", parts.size() > 3);
+    std::vector<std::string_view> parts;
+    for (std::string_view rest(reinterpret_cast<const char*>(data), size);;
+         rest.remove_prefix(parts.back().size() + 5)) {
+        parts.push_back(rest.substr(0, rest.find("\n===\n")));
+        if (parts.back().size() == rest.size()) {
+            break;
+        }
+    }
+    const char* const names[] = {"scene.hdr", "scene.bil", "scene.blw", "scene.stx"};
+    for (std::size_t i = 0; i < 4; ++i) {
+        fuzz::Place(names[i], i < parts.size() ? parts[i] : "", i < 2 || i < parts.size());
+    }
     const std::string dataPath = fuzz::Folder() + "/scene.bil";
 
     YesHost host;
