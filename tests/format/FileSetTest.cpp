@@ -117,57 +117,69 @@ Imported Import(const std::string& data)
     return imported;
 }
 
+// One reading of a row's files: with the file of extension `replaced` holding
+// `content` instead, it reads as `expect` says, or is refused with `error`
+// (silently when empty), or, for `probe`, is imported as the row says.
+struct Check {
+    std::string replaced{}, content{}, expect{}, error{};
+    bool reads = false, imports = false;
+    int line = 0;
+};
+
+// The row's own check, then one for each example: "expect FIELDS of EXT",
+// "line N of EXT" (a bad record) or "invalid KEY VALUE of hdr".
+std::vector<Check> ChecksOf(const Case& c)
+{
+    std::vector<Check> checks;
+    if (c.Has("expect") || c.Has("error") || c.Has("silent") || c.Has("probe")) {
+        checks.push_back({.expect = c.Get("expect"),
+                          .error = c.Get("error"),
+                          .reads = c.Has("expect"),
+                          .imports = c.Has("probe"),
+                          .line = c.line});
+    }
+    for (const auto& [key, value, line] : c.fields) {
+        const std::size_t space = key.find(' '), of = key.rfind(" of ");
+        const std::string kind = key.substr(0, space);
+        if (of == std::string::npos || (kind != "expect" && kind != "line" && kind != "invalid")) {
+            continue;
+        }
+        Check check{.replaced = key.substr(of + 4), .content = value, .reads = kind == "expect", .line = line};
+        const std::string what = of > space ? key.substr(space + 1, of - space - 1) : "";
+        const std::size_t last = what.rfind(' ');
+        (check.reads ? check.expect : check.error) =
+            kind == "expect" ? what
+            : kind == "line"
+                ? "Unknown record format at line " + what + " of <dir>/scene." + check.replaced + "."
+                : "Invalid value " + what.substr(last + 1) + " for " + what.substr(0, last) + " in <dir>/scene.hdr.";
+        checks.push_back(check);
+    }
+    return checks;
+}
+
 class FileSets : public DecimalCommaCases {};
 
 // Each row's files beside the data file (data-path, default scene.bil): hdr
 // (default 3 rows of 4 columns), data (default 12 bytes), blw, stx and any
-// file NAME. Then each example of the row, with its one file in place of the
-// row's: "line N of EXT: TEXT", a bad record at line N of that file, and
-// "invalid KEY VALUE: TEXT", a header refused for that value.
+// file NAME; a file set the reader refuses, the import refuses alike.
 TEST_P(FileSets, ReadOrRefusedAsTheRowSays)
 {
     const Case& c = GetParam();
-    std::vector<const Case::Field*> examples = {nullptr};
-    for (const Case::Field& field : c.fields) {
-        if (field.key.starts_with("line ") || field.key.starts_with("invalid ")) {
-            examples.push_back(&field);
-        }
-    }
-    for (const Case::Field* example : examples) {
-        const bool outcome = c.Has("expect") || c.Has("error") || c.Has("silent") || c.Has("probe");
-        if (example == nullptr && !outcome) {
-            continue; // a row of examples alone
-        }
-        SCOPED_TRACE(example != nullptr ? c.file + " line " + std::to_string(example->line) : "the row's own files");
-        std::string error = c.Get("error"); // the reader's error; refused silently when empty
-        std::string replaced = "none";      // the extension whose file the example replaces
-        if (example != nullptr) {
-            std::istringstream words(example->key);
-            std::string kind, value, of;
-            words >> kind >> value;
-            if (kind == "line") {
-                words >> of >> replaced;
-                error = "Unknown record format at line " + value + " of <dir>/scene." + replaced + ".";
-            } else {
-                replaced = "hdr";
-                std::string key = example->key.substr(8, example->key.rfind(' ') - 8);
-                error = "Invalid value " + example->key.substr(example->key.rfind(' ') + 1) + " for " + key +
-                        " in <dir>/scene.hdr.";
-            }
-        }
+    for (const Check& check : ChecksOf(c)) {
+        SCOPED_TRACE(c.file + " line " + std::to_string(check.line));
         TempDir dir;
         const std::string name = c.Get("data-path", "scene.bil");
-        const std::string stem = name.substr(0, name.rfind('.'));
         for (const std::string side : {"hdr", "blw", "stx", "data"}) {
             const std::string own = c.Get(side, side == "hdr"    ? "nrows 3\nncols 4\n"
                                                 : side == "data" ? "xxxxxxxxxxxx"
                                                                  : "<missing>");
-            dir.Lay(side == "data" ? name : stem + "." + side, side == replaced ? example->value : own);
+            dir.Lay(side == "data" ? name : name.substr(0, name.rfind('.')) + "." + side,
+                    side == check.replaced ? check.content : own);
         }
         LayFiles(c, dir);
         const std::string data = dir.File(name);
-        error = std::regex_replace(error, std::regex("<dir>/"), (dir.Path() / "").string());
-        if (example == nullptr && c.Has("probe")) {
+        const std::string error = std::regex_replace(check.error, std::regex("<dir>/"), (dir.Path() / "").string());
+        if (check.imports) {
             const Imported imported = Import(data);
             EXPECT_EQ(imported.probe, std::stoi(c.Get("probe")));
             EXPECT_EQ(imported.ended, c.Get("ends", c.Has("said") ? "host-error" : "silently")) << imported.said;
@@ -179,22 +191,21 @@ TEST_P(FileSets, ReadOrRefusedAsTheRowSays)
         read.header.bandgapbytes = 7;
         read.rowsUpward = true;
         read.nodata = 5;
-        if (example == nullptr && c.Has("expect")) {
-            for (const bool quiet : {true, false}) {
+        for (const bool quiet : {true, false}) {
+            if (check.reads) {
                 ASSERT_EQ(ReadDescription(data.c_str(), quiet, read), 0);
-                EXPECT_EQ(Fields(read), Expected(Defaults(), c.Get("expect")));
+                EXPECT_EQ(Fields(read), Expected(Defaults(), check.expect));
+            } else if (quiet || error.empty()) {
+                EXPECT_EQ(ReadDescription(data.c_str(), quiet, read), 1) << (quiet ? "quietly" : "silently");
+            } else {
+                EXPECT_EQ(CatchIoError([&] { ReadDescription(data.c_str(), false, read); }).what(), error);
             }
-            continue;
         }
-        EXPECT_EQ(ReadDescription(data.c_str(), true, read), 1) << "quietly";
-        if (error.empty()) {
-            EXPECT_EQ(ReadDescription(data.c_str(), false, read), 1) << "silently";
-        } else {
-            EXPECT_EQ(CatchIoError([&] { ReadDescription(data.c_str(), false, read); }).what(), error);
+        if (!check.reads) {
+            const Imported imported = Import(data);
+            EXPECT_EQ(imported.probe, 0);
+            EXPECT_EQ(imported.said, error) << "the import refuses as the reader does";
         }
-        const Imported imported = Import(data);
-        EXPECT_EQ(imported.probe, 0);
-        EXPECT_EQ(imported.said, error) << "the import refuses as the reader does";
     }
 }
 
