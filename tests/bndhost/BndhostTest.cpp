@@ -90,33 +90,56 @@ std::vector<unsigned char> ReadGrayPng(const std::string& path, std::uint32_t wi
 }
 
 // The runs of tests/data/bndhost.cases: what each command prints and writes.
-// A run that fails says so in one line, and changes and leaves no file.
-class BndhostCases : public CaseRows {};
+// A run that fails says so in one line (status 1), and changes and leaves no
+// file; no message names a temporary file.
+class BndhostCases : public CaseRows {
+protected:
+    // Runs bndhost with `arguments` in `folder`, as the row sets it up.
+    static ProgramRun Run(const Case& c, const TempDir& folder, const std::string& arguments)
+    {
+        RunSettings settings{.output = c.Get("stdout"),
+                             .fileSizeLimit = std::stoll(c.Get("limit", "0")),
+                             .closedInput = c.Get("input") == "closed"};
+        if (c.Has("terminal")) {
+            settings.terminal = {c.Get("prompt"), c.Get("terminal"), c.Get("input") == "null"};
+        }
+        for (const auto& [key, value, line] : c.fields) {
+            if (key.starts_with("env ")) {
+                settings.environment.emplace_back(key.substr(4), value);
+            }
+        }
+        const ProgramRun run = RunIn(folder, CommandLine(BNDHOST_PATH, arguments), settings);
+        EXPECT_FALSE(Contains(run.err, ".fennick-")) << "a message names a temporary file: " << run.err;
+        EXPECT_TRUE(run.status != 1 || IsOneBndhostLine(run.err)) << run.err;
+        return run;
+    }
+};
 
 TEST_P(BndhostCases, GiveTheOutputAndFilesTheRowSays)
 {
     const Case& c = GetParam();
     const TempDir folder;
-    RunSettings settings{.output = c.Get("stdout"),
-                         .fileSizeLimit = std::stoll(c.Get("limit", "0")),
-                         .closedInput = c.Get("input") == "closed"};
-    if (c.Has("terminal")) {
-        settings.terminal = {c.Get("prompt"), c.Get("terminal"), c.Get("input") == "null"};
-    }
-    for (const auto& [key, value, line] : c.fields) {
-        if (key.starts_with("env ")) {
-            settings.environment.emplace_back(key.substr(4), value);
-        }
-    }
     LayFiles(c, folder);
     const auto before = FilesIn(folder);
-    const auto [status, out, err] = RunIn(folder, CommandLine(BNDHOST_PATH, c.Get("run")), settings);
+    for (const auto& [key, value, line] : c.fields) {
+        if (key.starts_with("run ")) {
+            SCOPED_TRACE(c.file + " line " + std::to_string(line));
+            const std::size_t space = key.find(' ', 4);
+            const ProgramRun run = Run(c, folder, key.substr(space + 1));
+            EXPECT_EQ(run.status, std::stoi(key.substr(4, space - 4))) << run.err;
+            EXPECT_TRUE(Contains(run.err, value)) << run.err;
+            EXPECT_EQ(run.out, "");
+            EXPECT_TRUE(FilesIn(folder) == before) << "a failed run changed or left a file";
+        }
+    }
+    if (!c.Has("run")) {
+        return;
+    }
+    const auto [status, out, err] = Run(c, folder, c.Get("run"));
     // Both escaped, as gtest shows compared texts, whatever bndhost printed.
     const std::string shown = "out: " + testing::PrintToString(out) + "\nerr: " + testing::PrintToString(err);
     EXPECT_EQ(status, std::stoi(c.Get("status", "0"))) << shown;
-    if (c.Has("out")) {
-        EXPECT_EQ(out, c.Get("out"));
-    }
+    EXPECT_TRUE(!c.Has("out") || out == c.Get("out")) << shown;
     std::istringstream lines(c.Get("out-has"));
     for (std::string line; std::getline(lines, line);) {
         EXPECT_TRUE(Contains("\n" + out, "\n" + line + "\n")) << "no line " << testing::PrintToString(line) << " in\n"
@@ -124,28 +147,20 @@ TEST_P(BndhostCases, GiveTheOutputAndFilesTheRowSays)
     }
     EXPECT_TRUE(!c.Has("shows") || Contains(out, c.Get("shows"))) << shown;
     EXPECT_TRUE(!c.Has("hides") || !Contains(out, c.Get("hides"))) << shown;
-    if (c.Has("err-has")) {
-        EXPECT_TRUE(Contains(err, c.Get("err-has"))) << shown;
-    } else {
-        EXPECT_EQ(err, "");
-    }
-    EXPECT_FALSE(Contains(err, ".fennick-")) << "a message names a temporary file: " << shown;
-    EXPECT_TRUE(status != 1 || IsOneBndhostLine(err)) << shown;
+    EXPECT_TRUE(c.Has("err-has") ? Contains(err, c.Get("err-has")) : err.empty()) << shown;
     const auto after = FilesIn(folder);
     EXPECT_TRUE(status == 0 || after == before) << "a failed run changed or left a file";
     std::string names;
     for (const auto& [name, bytes] : after) {
         names += (names.empty() ? "" : " ") + name;
     }
+    EXPECT_EQ(names, c.Get("files", names));
     for (const auto& [key, value, line] : c.fields) { // each file expected is there, holding what it must
         if (key.starts_with("expect ")) {
             const auto file = after.find(key.substr(7));
             EXPECT_EQ(file == after.end() ? "(none)" : std::string(file->second.begin(), file->second.end()), value)
                 << key;
         }
-    }
-    if (c.Has("files")) {
-        EXPECT_EQ(names, c.Get("files"));
     }
 }
 
