@@ -211,6 +211,17 @@ TEST_P(FileSets, ReadOrRefusedAsTheRowSays)
 
 INSTANTIATE_TEST_SUITE_P(Rows, FileSets, testing::ValuesIn(Rows()), CaseName);
 
+// A byte-order mark is skipped at the start of a header alone: one that
+// begins a later read of it belongs to its line, here a word that is no keyword.
+TEST(Words, AMarkIsSkippedAtTheStartAlone)
+{
+    const TempDir dir;
+    dir.Write("scene.hdr", "nrows 3\nncols 4\n" + std::string(4079, '#') + "\n\xEF\xBB\xBFnbands 2\n");
+    BndDescription read;
+    ASSERT_EQ(ReadDescription(dir.File("scene.bil").c_str(), false, read), 0);
+    EXPECT_EQ(read.header.nbands, 1);
+}
+
 // Names and keywords ignore ASCII case alone, whatever the locale folds.
 TEST(Words, IgnoreAsciiCaseAloneWhateverTheLocale)
 {
