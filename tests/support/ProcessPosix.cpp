@@ -19,15 +19,15 @@ namespace fennick::test {
 
 namespace {
 
-std::vector<char*> Argv(const std::vector<std::string>& arguments)
+// A null-terminated array of pointers to `texts`.
+std::vector<char*> Pointers(std::vector<std::string>& texts)
 {
-    std::vector<char*> argv;
-    argv.reserve(arguments.size() + 1);
-    for (const std::string& argument : arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
+    std::vector<char*> pointers;
+    for (std::string& text : texts) {
+        pointers.push_back(text.data());
     }
-    argv.push_back(nullptr);
-    return argv;
+    pointers.push_back(nullptr);
+    return pointers;
 }
 
 int StatusOf(int raw)
@@ -58,38 +58,46 @@ std::string Converse(int terminal, const std::string& prompt, const std::string&
 
 ProgramRun RunIn(const TempDir& dir, const std::vector<std::string>& arguments, const RunSettings& settings)
 {
-    const std::vector<char*> argv = Argv(arguments);
+    // Everything the child needs is made before the fork: a child of a
+    // process with threads may call only what is safe in a signal handler.
+    std::vector<std::string> words = arguments;
+    std::vector<std::string> environment;
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        environment.emplace_back(*variable);
+    }
+    for (const auto& [name, value] : settings.environment) {
+        std::erase_if(environment, [&](const std::string& v) { return v.starts_with(name + "="); });
+        environment.push_back(name + "=" + value);
+    }
+    const std::vector<char*> argv = Pointers(words);
+    const std::vector<char*> envp = Pointers(environment);
     const TempDir capture; // standard output and error go to files beside the folder, not into it
     const std::string output = settings.output.empty() ? capture.File("out") : settings.output;
+    const std::string errors = capture.File("err");
+    const std::string folder = dir.Path().string();
+    const rlimit limit{static_cast<rlim_t>(settings.fileSizeLimit), static_cast<rlim_t>(settings.fileSizeLimit)};
     const bool onTerminal = settings.terminal.has_value();
+    const bool nullInput = !onTerminal || settings.terminal->nullInput;
     int terminal = -1;
     const pid_t child = onTerminal ? ::forkpty(&terminal, nullptr, nullptr, nullptr) : ::fork();
     if (child == 0) {
         const int input = ::open("/dev/null", O_RDONLY);
         const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = ::open(capture.File("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (settings.closedInput) {
             ::close(0);
-        } else if (!onTerminal || settings.terminal->nullInput) {
+        } else if (nullInput) {
             ::dup2(input, 0);
         }
         if (!onTerminal) {
             ::dup2(out, 1);
             ::dup2(err, 2);
         }
-        if (::chdir(dir.Path().c_str()) != 0) {
+        if (::chdir(folder.c_str()) != 0 || (settings.fileSizeLimit > 0 && ::setrlimit(RLIMIT_FSIZE, &limit) != 0)) {
             ::_exit(127);
         }
-        for (const auto& [name, value] : settings.environment) {
-            ::setenv(name.c_str(), value.c_str(), 1);
-        }
-        if (settings.fileSizeLimit > 0) {
-            const rlimit limit{static_cast<rlim_t>(settings.fileSizeLimit),
-                               static_cast<rlim_t>(settings.fileSizeLimit)};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-        }
         ::alarm(120); // a program that hangs is ended, and the run fails
-        ::execv(argv[0], argv.data());
+        ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
     ProgramRun run;
@@ -102,7 +110,7 @@ ProgramRun RunIn(const TempDir& dir, const std::vector<std::string>& arguments, 
     run.status = child < 0 ? -1 : StatusOf(raw);
     if (!onTerminal) {
         run.out = settings.output.empty() ? ReadText(output) : "";
-        run.err = ReadText(capture.File("err"));
+        run.err = ReadText(errors);
     }
     return run;
 }
