@@ -31,5 +31,16 @@ TEST(PluginTest, BothFactoriesMakeWorkingFilters)
     }
 }
 
+// A library with one of the two factories is no module: the host says which it lacks.
+TEST(PluginTest, ALibraryWithOneFactoryIsNoModule)
+{
+    try {
+        bndhost::ModuleLoader module{ONE_FACTORY_PATH};
+        ADD_FAILURE() << "loaded";
+    } catch (const std::runtime_error& error) {
+        EXPECT_NE(std::string(error.what()).find("has no ExportBND"), std::string::npos) << error.what();
+    }
+}
+
 } // namespace
 } // namespace fennick::test
