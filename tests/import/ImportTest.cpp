@@ -52,8 +52,9 @@ const std::map<std::pair<int, std::string>, int> kElementType = {{{1, ""}, CPrim
 
 // `text`, a header of a keyword and a value a line, as another writer may
 // spell it: a byte-order mark, keywords and words of any case, any blanks
-// and line ends, words after the value, and before each line a comment, a
-// blank line, a value it overrides or a word too long to be its keyword.
+// and line ends (the last line may have none), words after the value, and
+// before each line a comment, a blank line, a value it overrides or a word too
+// long to be its keyword.
 std::string Respelled(const std::string& text, std::mt19937& random)
 {
     const auto any = [&](const std::vector<std::string>& from) { return from[random() % from.size()]; };
@@ -71,7 +72,7 @@ std::string Respelled(const std::string& text, std::mt19937& random)
         out += any({"", " ", "\t"}) + anyCase(keyword) + any({" ", "\t", "\v", "\f"}) + anyCase(value) +
                any({"", " and words"}) + end;
     }
-    return out;
+    return random() % 2 != 0 ? out : out.substr(0, out.find_last_not_of("\r\n") + 1);
 }
 
 // Every layout, width, byte order, band count (the vector interleave takes 2
