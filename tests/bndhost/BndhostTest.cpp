@@ -123,7 +123,7 @@ TEST_P(BndhostCases, GiveTheOutputAndFilesTheRowSays)
     const auto before = FilesIn(folder);
     for (const auto& [key, value, line] : c.fields) {
         if (key.starts_with("run ")) {
-            SCOPED_TRACE(c.file + " line " + std::to_string(line));
+            SCOPED_TRACE(c.At(line));
             const std::size_t space = key.find(' ', 4);
             const ProgramRun run = Run(c, folder, key.substr(space + 1));
             EXPECT_EQ(run.status, std::stoi(key.substr(4, space - 4))) << run.err;

@@ -128,7 +128,7 @@ TEST_P(ExportCases, GiveTheFilesTheRowSays)
     };
     for (const auto& [key, value, line] : c.fields) {
         if (key.starts_with("begin")) {
-            SCOPED_TRACE(c.file + " line " + std::to_string(line));
+            SCOPED_TRACE(c.At(line));
             const std::string out = key == "begin" ? name : key.substr(6);
             EXPECT_EQ(said([&] { BndExportFilter(host).BeginExport(dir.File(out).c_str(), false); }), value);
             EXPECT_TRUE(FilesIn(dir) == before) << "a refused export changes no file";

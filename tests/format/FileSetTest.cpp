@@ -167,7 +167,7 @@ TEST_P(FileSets, ReadOrRefusedAsTheRowSays)
 {
     const Case& c = GetParam();
     for (const Check& check : ChecksOf(c)) {
-        SCOPED_TRACE(c.file + " line " + std::to_string(check.line));
+        SCOPED_TRACE(c.At(check.line));
         TempDir dir;
         const std::string name = c.Get("data-path", "scene.bil");
         for (const std::string side : {"hdr", "blw", "stx", "data"}) {

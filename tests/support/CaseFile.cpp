@@ -81,7 +81,7 @@ std::string CaseName(const testing::TestParamInfo<Case>& info)
 
 void PrintTo(const Case& c, std::ostream* out)
 {
-    *out << c.name << " (" << c.file << " line " << c.line << ")";
+    *out << c.name << " (" << c.At(c.line) << ")";
 }
 
 void CaseRows::SetUp()

@@ -37,6 +37,8 @@ struct Case {
         return field != nullptr ? field->value : otherwise;
     }
     [[nodiscard]] const Field* Find(const std::string& key) const;
+    // "<table> line N", as a failure names a line of the table.
+    [[nodiscard]] std::string At(int where) const { return file + " line " + std::to_string(where); }
 };
 
 // The cases of tests/data/<name>; an unreadable or malformed file fails the test.
