@@ -90,13 +90,14 @@ const std::vector<std::string> kStems = {"a", "A"};
 const std::vector<std::string> kOutputExtensions = {".bil", ".BIL", ".bsq", ".img",     ".dat", ".hdr", ".HDR",
                                                     ".blw", ".stx", ".STX", ".img.hdr", ".xyz", ".png"};
 
-// One random folder: a far raster, rasters named from few stems and
-// extensions, so that their names meet in every case, text files and links
-// into the far raster or to names of this folder, laid more often among the
-// output's own names (itself and its header's).
+// One random folder and an output to write there: a far raster, rasters
+// named from few stems and extensions, so that their names meet in every
+// case, text files and links into the far raster or to names of this folder,
+// laid more often among the output's own names (itself and its header's).
 class Scene {
 public:
-    Scene(std::mt19937& random, const TempDir& dir, const std::string& out) : random_(random), dir_(dir)
+    Scene(std::mt19937& random, const TempDir& dir)
+        : out(Pick(kStems, random) + Pick(kOutputExtensions, random)), random_(random), dir_(dir)
     {
         fs::create_directory(dir.Path() / "far");
         dir.Write("far/far.bil", "abcd");
@@ -119,10 +120,16 @@ public:
         }
     }
 
+    const std::string out;
+
 private:
+    static std::string Pick(const std::vector<std::string>& from, std::mt19937& random)
+    {
+        return from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(random)];
+    }
+    std::string Pick(const std::vector<std::string>& from) { return Pick(from, random_); }
     int Number(int low, int high) { return std::uniform_int_distribution(low, high)(random_); }
     bool Chance(int in) { return Number(1, in) == 1; }
-    std::string Pick(const std::vector<std::string>& from) { return from[Number(0, int(from.size()) - 1)]; }
 
     void LayLink(const std::string& name)
     {
@@ -201,8 +208,8 @@ TEST(RasterGuard, NoCommandChangesARasterOtherThanItsOutput)
     for (int trial = 0; trial < kTrials; ++trial) {
         const TempDir dir;
         const int command = std::uniform_int_distribution(0, 2)(random);
-        const std::string out = kStems[random() % 2] + kOutputExtensions[random() % kOutputExtensions.size()];
-        const Scene scene(random, dir, out);
+        const Scene scene(random, dir);
+        const std::string& out = scene.out;
         fs::create_directory(dir.Path() / "in");
         dir.Write("in/in.bil", "\x01\x02\x03\x04");
         dir.Write("in/in.hdr", "nrows 2\nncols 2\n");
