@@ -27,6 +27,8 @@ int RefuseLargeTextFile(tamsel::CBufferedFile& file, const std::string& path, co
 // caller can return instead.
 class TextLines {
 public:
+    static constexpr std::size_t kChunkSize = 4096; // the bytes each read takes
+
     // Reads `file` from its current position, which is taken as the start.
     explicit TextLines(tamsel::CBufferedFile& file) : file_(file) {}
 
@@ -41,7 +43,7 @@ private:
     bool Fill();
 
     tamsel::CBufferedFile& file_;
-    std::array<char, 4096> chunk_{};
+    std::array<char, kChunkSize> chunk_{};
     std::size_t position_ = 0;
     std::size_t end_ = 0;
     bool atStart_ = true;

@@ -10,6 +10,7 @@
 #include "RasterWriter.h"
 #include "export/BndExportFilter.h"
 #include "files/Platform.h"
+#include "format/TextLines.h"
 #include "import/BndImportFilter.h"
 #include "support/AllocationWatch.h"
 #include "support/CaseFile.h"
@@ -217,7 +218,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, FileSets, testing::ValuesIn(Rows()), CaseName);
 TEST(Words, AMarkIsSkippedAtTheStartAlone)
 {
     const TempDir dir;
-    dir.Write("scene.hdr", "nrows 3\nncols 4\n" + std::string(4079, '#') + "\n\xEF\xBB\xBFnbands 2\n");
+    const std::string lines = "nrows 3\nncols 4\n"; // then a comment to the end of the first read
+    dir.Write("scene.hdr",
+              lines + std::string(TextLines::kChunkSize - lines.size() - 1, '#') + "\n\xEF\xBB\xBFnbands 2\n");
     BndDescription read;
     ASSERT_EQ(ReadDescription(dir.File("scene.bil").c_str(), false, read), 0);
     EXPECT_EQ(read.header.nbands, 1);
