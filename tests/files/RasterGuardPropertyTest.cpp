@@ -97,7 +97,7 @@ const std::vector<std::string> kOutputExtensions = {".bil", ".BIL", ".bsq", ".im
 class Scene {
 public:
     Scene(std::mt19937& random, const TempDir& dir)
-        : out(Pick(kStems, random) + Pick(kOutputExtensions, random)), random_(random), dir_(dir)
+        : random_(random), dir_(dir), out(Pick(kStems) + Pick(kOutputExtensions))
     {
         fs::create_directory(dir.Path() / "far");
         dir.Write("far/far.bil", "abcd");
@@ -120,16 +120,10 @@ public:
         }
     }
 
-    const std::string out;
-
 private:
-    static std::string Pick(const std::vector<std::string>& from, std::mt19937& random)
-    {
-        return from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(random)];
-    }
-    std::string Pick(const std::vector<std::string>& from) { return Pick(from, random_); }
     int Number(int low, int high) { return std::uniform_int_distribution(low, high)(random_); }
     bool Chance(int in) { return Number(1, in) == 1; }
+    std::string Pick(const std::vector<std::string>& from) { return from[Number(0, int(from.size()) - 1)]; }
 
     void LayLink(const std::string& name)
     {
@@ -164,6 +158,9 @@ private:
 
     std::mt19937& random_;
     const TempDir& dir_;
+
+public:
+    const std::string out; // picked first of all
 };
 
 // Whether the entry `name` is the output `out`: the same name, or where
